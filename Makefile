@@ -1,0 +1,53 @@
+# Kestrova: build, run and test on Debian 12.
+BUILD ?= build
+JOBS  ?= 2
+PACKAGES = g++ make cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev \
+           libpugixml-dev libxslt1-dev libxml2-dev libgtest-dev xvfb xauth \
+           xsltproc libxml2-utils fonts-dejavu-core locales
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+EXAMPLE_OUT = $(BUILD)/example
+
+.PHONY: all deps build run check gui bench install clean
+
+all: build
+
+# Installs only what is missing, then makes sure the French locale exists
+# (one test runs the console under fr_FR.UTF-8).
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installation de :$$missing"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+	@if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf-\?8$$'; then \
+	  $(SUDO) sed -i 's/^# *fr_FR.UTF-8 UTF-8/fr_FR.UTF-8 UTF-8/' /etc/locale.gen; \
+	  grep -q '^fr_FR.UTF-8 UTF-8' /etc/locale.gen || echo 'fr_FR.UTF-8 UTF-8' | $(SUDO) tee -a /etc/locale.gen >/dev/null; \
+	  $(SUDO) locale-gen; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@mkdir -p $(EXAMPLE_OUT)
+	Kestrova=$(CURDIR)/$(EXAMPLE_OUT) ./$(BUILD)/kestrova -x crt2obs -i examples/chantier.crt -o $(EXAMPLE_OUT)/chantier
+	@echo "Fichiers écrits dans $(EXAMPLE_OUT) :"
+	@ls -l $(EXAMPLE_OUT)
+
+check: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+gui: build
+	./$(BUILD)/kestrova
+
+bench: build
+	bench/run.sh $(BUILD)
+
+install: build
+	$(SUDO) cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,25 @@
+// Entry point: the interactive window or one console command.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/console.hpp"
+#include "shell/interactive.hpp"
+
+int main(int argc, char** argv) {
+    using namespace kestrova;
+    std::vector<std::string> args(argv, argv + argc);
+    switch (ChooseStartMode(args)) {
+        case StartMode::Help:
+            std::cout << UsageText();
+            return 0;
+        case StartMode::Version:
+            std::cout << VersionText() << "\n";
+            return 0;
+        case StartMode::Interactive:
+            return RunInteractive(argc, argv, std::vector<std::string>(args.begin() + 1, args.end()));
+        case StartMode::Console:
+            break;
+    }
+    return RunConsole(args, std::cout, std::cerr);
+}

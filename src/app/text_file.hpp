@@ -1,0 +1,60 @@
+// The file layer: every file the program reads or writes goes through here.
+// Reading accepts UTF-8 (BOM or not) and Windows-1252, CR LF or LF; writing
+// produces Windows-1252 (ISO-8859-1 with character references for XML)
+// with CR LF, atomically: a temporary file in the target folder is renamed
+// over the target only when everything was written.
+#pragma once
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrova {
+
+// Carries the path and the system's reason: "<path> : <reason>".
+class TextFileError : public std::runtime_error {
+public:
+    TextFileError(const std::string& path, const std::string& reason);
+    const std::string& path() const { return path_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string path_;
+    std::string reason_;
+};
+
+enum class FileEncoding { Cp1252, Latin1Xml };
+
+bool FileExists(const std::string& path);
+
+// Whole file as raw bytes; throws TextFileError.
+std::string ReadFileBytes(const std::string& path);
+
+// File as UTF-8 lines without their line ends; throws TextFileError.
+std::vector<std::string> ReadTextLines(const std::string& path);
+
+// Splits decoded text into lines (CR LF, LF or a lone CR at the very end).
+std::vector<std::string> SplitTextLines(std::string_view text);
+
+// Writes every line followed by CR LF; throws TextFileError.
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines,
+                    FileEncoding encoding = FileEncoding::Cp1252);
+
+// Writes bytes as they are; throws TextFileError.
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+// Same as WriteTextLines, reporting success instead of throwing; the
+// reason of a failure goes into *error when given.
+bool TryWriteTextLines(const std::string& path, const std::vector<std::string>& lines,
+                       FileEncoding encoding = FileEncoding::Cp1252, std::string* error = nullptr);
+
+// Encodes lines as the file layer writes them (CR LF after each line).
+std::string EncodeTextLines(const std::vector<std::string>& lines, FileEncoding encoding);
+
+// Path helpers.
+std::string ExtractFileExt(const std::string& path);          // ".obs", or "" when none
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+std::string ExtractFileDir(const std::string& path);          // without the final "/"
+std::string ExtractFileName(const std::string& path);
+
+}  // namespace kestrova

@@ -1,0 +1,39 @@
+// Small text functions shared by every reader, converter and dialog.
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// Fields of one blank-separated line. At most 20 fields are counted: a line
+// with a 21st field gets count 0, its first 21 fields staying in the slots.
+struct TLineFields {
+    int count = 0;
+    std::array<std::string, 21> fields;
+    std::string comment;  // everything after the first "*", blanks kept
+};
+
+TLineFields SplitLineFields(std::string_view line);
+
+// Decimal number test done before every text-to-number conversion.
+// "." is the decimal separator, "," the thousands separator.
+bool IsNumericText(std::string_view text, bool exponentAllowed);
+
+// Trims, then turns the leading "0" characters into blanks.
+std::string StripLeadingZeros(std::string_view text);
+
+// Trims, then turns control characters and ";" into blanks.
+std::string CleanFieldText(std::string_view text);
+
+// Blanks and control characters removed at both ends.
+std::string Trim(std::string_view text);
+std::string TrimLeft(std::string_view text);
+std::string TrimRight(std::string_view text);
+
+std::string ToLowerAscii(std::string_view text);
+std::string ToUpperAscii(std::string_view text);
+bool StartsWith(std::string_view text, std::string_view prefix);
+bool EndsWith(std::string_view text, std::string_view suffix);
+
+}  // namespace kestrova
