@@ -1,0 +1,193 @@
+// The in-memory field book: stations in the order they were occupied, their
+// pointings in measurement order, the distance-meter calibrations and prism
+// constants, the height definitions, and the results of the reduction.
+//
+// Angles in gons, distances and heights in metres, temperatures in degrees
+// Celsius (a calibration's reference temperature in kelvin), pressures in
+// mmHg, atmospheric corrections in ppm.
+//
+// Ownership: a Tday_obs owns everything. Stations and pointings refer to
+// their calibration by pointer into `etalonnages` (a deque: appending never
+// moves the calibrations already there). Targets (TPt_vise) refer to their
+// pointings by pointer into the station's `obs`, which must not be resized
+// once the targets are built. A Tday_obs can be moved, not copied.
+#pragma once
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrova {
+
+// Append-only list of diagnostic lines written by the readers; nothing
+// shows it. `enabled` false makes Append a no-op (large books read by the
+// console, where nobody reads the trace); readers test it before building
+// costly lines.
+class TTraceLog {
+public:
+    bool enabled = true;
+    std::vector<std::string> lines;
+
+    void Append(std::string line) {
+        if (enabled) lines.push_back(std::move(line));
+    }
+    std::size_t size() const { return lines.size(); }
+};
+
+// One distance-meter calibration, or a prism definition of the text book
+// (an `id`, a `num` and `M` = minus the prism constant, tables empty).
+struct TEtalonnage {
+    std::string id = "default";
+    std::string methode;
+    int num = -1;  // -1 marks the default calibration
+    int serial = 0;
+    double lambda = 0.0;  // micrometres; ini `lambda` at construction
+    double T0 = 0.0;      // kelvin; ini `Temp_std` at construction
+    double P0 = 0.0;      // mmHg; ini `pression_std` at construction
+    double NG0 = 0.0;     // group refractivity (derived from lambda)
+    double N0 = 0.0;      // refractivity at T0, P0 (derived)
+    double Ddep = 0.0;    // the variable terms apply for Ddep < D < Dmax
+    double Dmax = 0.0;
+    double M = 0.0;  // additive constant
+    double P = 0.0;  // period of the Fourier terms
+    int deg_Fourier = 0;
+    std::vector<double> A;  // A(k) at index k-1, deg_Fourier entries
+    std::vector<double> B;  // B(k) at index k-1
+    int deg_polynome = 0;
+    std::vector<double> Q;  // Q(d) at index d-1, deg_polynome entries
+    int n_corr_interp = 0;
+    std::vector<double> dist;  // node i (from 1) at index i-1
+    std::vector<double> corr;
+
+    // Construction values; lambda, T0 and P0 from the parameter set, then
+    // NG0 and N0 computed (InitRefractivities).
+    TEtalonnage();
+};
+
+// Computes NG0 from lambda, then N0 from NG0, T0 and P0. Defined with the
+// distance corrections (corrections.cpp).
+void InitRefractivities(TEtalonnage& etalonnage);
+
+// One height definition of the text book ("point" line).
+struct THv {
+    std::string nom;  // at most 16 characters
+    double hauteur = 0.0;
+};
+
+// One pointing.
+struct Tobs {
+    std::string pt_sta;  // copy of its station's name at reading time
+    std::string pt_vis;  // normalised target name, at most 16 characters
+    double Hz = 0.0;
+    double V = 0.0;
+    double Dp = 0.0;  // 0.05 m or less: no distance
+    double ppm = 0.0;   // atmospheric correction contained in Dp
+    double cste = 0.0;  // prism constant, m
+    int cercle = 0;     // 2 when V >= 200, else 1 (0 for a pointing whose line failed part-way)
+    double Hv = 0.0;
+    int indice = 0;           // rank within its station, from 0
+    std::string commentaire;  // " *" + comment of the text line, at most 100 characters
+    double temp = 0.0;
+    double press = 0.0;
+    std::string unite_temp;   // "deg" once read
+    std::string unite_press;  // "mmHg" once read
+    int etalonnage = -2;      // calibration number as read, -2 when none
+    TEtalonnage* calibration = nullptr;  // never null after reading
+    bool mode = false;
+    // Reduction results.
+    double c_etal = 0.0;  // calibration correction added to Dp
+};
+
+// One target of a station after grouping (reduction).
+struct TPt_vise {
+    std::string pt_vis;  // name of its first pointing, at most 16 characters
+    int NObsC1 = 0;
+    int NObsC2 = 0;
+    std::vector<Tobs*> obsC1;  // circle-1 pointings, field-book order
+    std::vector<Tobs*> obsC2;  // circle-2 pointings
+    double Hz1 = 0.0, V1 = 0.0, Dp1 = 0.0;
+    double Hz2 = 0.0, V2 = 0.0, Dp2 = 0.0;
+    double Hz = 0.0, V = 0.0, Dp = 0.0;
+    double Hv = 0.0;
+    double V1V2 = 0.0;
+    bool mode = false;
+    std::string commentaires;  // at most 100 characters
+};
+
+// One station.
+struct TStation {
+    std::string pt_sta;  // normalised, at most 16 characters
+    double temp = 0.0;
+    std::string unite_temp;  // "deg" once read
+    double press = 0.0;
+    std::string unite_press;  // "mmHg" once read
+    double Ht = 0.0;
+    int nb_obs = 0;
+    std::vector<Tobs> obs;
+    int etalonnage = -1;  // as read (-2 text form, -1 XML form when none); resolved number after
+    TEtalonnage* calibration = nullptr;  // never null after reading
+    int ligne = -1;  // index of the text line that opened the station; -1 in the XML form
+    int cycle = 0;   // -1 in the XML form when absent
+    std::string date_debut, heure_debut, date_fin, heure_fin;
+    int DOY_debut = 0, dsec_debut = 0, DOY_fin = 0, dsec_fin = 0;
+    std::vector<std::string> logs;  // messages of the station checks
+    bool valid = false;
+    // Reduction results.
+    std::vector<TPt_vise> pts_vise;  // targets in order of first appearance
+    bool cercles = false;
+    bool fermeture = false;
+    int NbPointes = 0;
+    double Z0 = 0.0;
+    double SigmaZ0 = 0.0;
+    double ppm = 0.0;  // station-level atmospheric correction
+};
+
+// One field book. After reading, stations.size() == max(nb_stat, 0): loop
+// over `stations`.
+class Tday_obs {
+public:
+    std::vector<TStation> stations;
+    int nb_stat = 0;  // -1 after an XML book without a `stations` element
+    std::deque<TEtalonnage> etalonnages;  // entry 0: the default calibration
+    int nb_etal = 0;
+    std::vector<THv> hauteurs;
+    bool avec_cycles = false;
+    double Z0 = 0.0;
+    double SigmaZ0 = 0.0;
+    TTraceLog trace;
+
+    Tday_obs() = default;
+    Tday_obs(const Tday_obs&) = delete;
+    Tday_obs& operator=(const Tday_obs&) = delete;
+    Tday_obs(Tday_obs&&) = default;
+    Tday_obs& operator=(Tday_obs&&) = default;
+
+    // Reads the file (UTF-8 or Windows-1252) and interprets it. Returns
+    // false when the file does not exist (the book stays empty); an error
+    // while opening an existing file throws TextFileError; an error while
+    // interpreting the lines is swallowed (the caller sees nb_stat).
+    bool LoadFromFile(const std::string& path);
+
+    // Form detection ("<?xml" anywhere: XML book, else text book), then
+    // the matching reader. Never throws on bad content.
+    void LoadFromLines(const std::vector<std::string>& lines);
+
+    // Station and pointing calibration numbers to calibrations; the
+    // default calibration stands in for a number that matches nothing.
+    void ResolveCalibrations();
+
+    // Height definitions to station heights and target heights (the last
+    // definition of a name wins).
+    void ApplyHeights();
+
+    // Appends a new calibration with its construction values.
+    TEtalonnage& AddEtalonnage();
+};
+
+// Name normalisation of the readers. `trimFirst`: the text reader removes
+// surrounding blanks and control characters before the first cut.
+std::string NormaliseStationName(std::string_view raw, bool trimFirst);
+std::string NormaliseTargetName(std::string_view raw);
+
+}  // namespace kestrova
