@@ -4,12 +4,30 @@
 #include <cmath>
 #include <charconv>
 #include <cstdio>
+#include <locale.h>
 
 #include "app/utf8.hpp"
 
 namespace kestrova {
 
 namespace {
+
+// snprintf follows LC_NUMERIC: every conversion runs under the C locale,
+// so that "." stays the decimal separator whatever the process has set.
+class CNumericScope {
+public:
+    CNumericScope() : previous_(uselocale(CLocale())) {}
+    ~CNumericScope() { uselocale(previous_); }
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+
+private:
+    static locale_t CLocale() {
+        static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+        return c;
+    }
+    locale_t previous_;
+};
 
 struct Spec {
     std::string flags;
@@ -19,6 +37,7 @@ struct Spec {
 };
 
 std::string CFormat(const std::string& spec, double v) {
+    CNumericScope cLocale;
     char buf[512];
     int n = std::snprintf(buf, sizeof buf, spec.c_str(), v);
     if (n < 0) return {};

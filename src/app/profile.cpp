@@ -52,10 +52,11 @@ bool TProfile::HasKey(const std::string& section, const std::string& key) const 
 
 std::string TProfile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
+    // Values, defaults included, come back without surrounding blanks.
     const long s = FindSection(section);
-    if (s < 0) return defaultValue;
+    if (s < 0) return Trim(defaultValue);
     const long k = FindKey(s, key);
-    if (k < 0) return defaultValue;
+    if (k < 0) return Trim(defaultValue);
     const std::string& l = lines_[static_cast<size_t>(k)];
     return Trim(l.substr(l.find('=') + 1));
 }

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/encoding.hpp"
+#include "app/text_file.hpp"
+
+using namespace kestrova;
+namespace fs = std::filesystem;
+
+namespace {
+fs::path Scratch(const char* name) {
+    fs::path dir = fs::path(KESTROVA_TEST_TMP) / "text_file";
+    fs::create_directories(dir);
+    return dir / name;
+}
+void WriteRaw(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+std::string ReadRaw(const fs::path& p) { return ReadFileBytes(p.string()); }
+}  // namespace
+
+TEST(TextFile, ReadsWindows1252AndUtf8WithEitherLineEnd) {
+    const auto a = Scratch("ansi.crt");
+    WriteRaw(a, "station \xE9t\xE9\r\nligne 2\r\n");
+    EXPECT_EQ(ReadTextLines(a.string()), (std::vector<std::string>{"station été", "ligne 2"}));
+
+    const auto u = Scratch("utf8.crt");
+    WriteRaw(u, "\xEF\xBB\xBFstation été\nfin");
+    EXPECT_EQ(ReadTextLines(u.string()), (std::vector<std::string>{"station été", "fin"}));
+}
+
+TEST(TextFile, WritesWindows1252WithCrLf) {
+    const auto p = Scratch("out.obs");
+    WriteTextLines(p.string(), {"Évry €", "x→y"});
+    EXPECT_EQ(ReadRaw(p), "\xC9vry \x80\r\nx?y\r\n");
+}
+
+TEST(TextFile, XmlCharactersOutsideLatin1BecomeReferences) {
+    const auto p = Scratch("out.xml");
+    WriteTextLines(p.string(), {"<a n=\"é€\"/>"}, FileEncoding::Latin1Xml);
+    EXPECT_EQ(ReadRaw(p), "<a n=\"\xE9&#8364;\"/>\r\n");
+}
+
+TEST(TextFile, FailedWriteKeepsTheOldFileAndNamesThePath) {
+    const auto p = Scratch("kept.txt");
+    WriteTextLines(p.string(), {"old"});
+    const std::string missingDir = (Scratch("nowhere") / "sub" / "f.txt").string();
+    try {
+        WriteTextLines(missingDir, {"x"});
+        FAIL() << "write into a missing folder succeeded";
+    } catch (const TextFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missingDir), std::string::npos);
+    }
+    EXPECT_EQ(ReadRaw(p), "old\r\n");
+    std::string err;
+    EXPECT_FALSE(TryWriteTextLines(missingDir, {"x"}, FileEncoding::Cp1252, &err));
+    EXPECT_FALSE(err.empty());
+    // No temporary file is left beside the target.
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(p.parent_path()))
+        if (e.path().filename().string().rfind(".kept", 0) == 0) ++entries;
+    EXPECT_EQ(entries, 0);
+}
+
+TEST(TextFile, MissingFileRaisesWithItsPath) {
+    const std::string p = Scratch("absent.crt").string();
+    EXPECT_THROW(ReadTextLines(p), TextFileError);
+    EXPECT_FALSE(FileExists(p));
+}
+
+TEST(TextFile, FileNameHelpers) {
+    EXPECT_EQ(ChangeFileExt("/a/b.c/res", ".obs"), "/a/b.c/res.obs");
+    EXPECT_EQ(ChangeFileExt("res.txt", ".chk"), "res.chk");
+    EXPECT_EQ(ExtractFileExt("/a/b/res.obs"), ".obs");
+    EXPECT_EQ(ExtractFileDir("/a/b/res.obs"), "/a/b");
+    EXPECT_EQ(ExtractFileName("/a/b/res.obs"), "res.obs");
+}
+
+TEST(Encoding, RoundTripOfTheCodePage) {
+    std::string all;
+    for (int b = 0x20; b < 0x100; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+    EXPECT_EQ(XmlEscape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
+    EXPECT_EQ(DecodeFileText("caf\xE9"), "café");
+}
