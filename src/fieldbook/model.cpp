@@ -1,0 +1,118 @@
+#include "fieldbook/model.hpp"
+
+#include <unordered_map>
+
+#include "app/param.hpp"
+#include "app/text_file.hpp"
+#include "app/text_helpers.hpp"
+#include "app/utf8.hpp"
+#include "fieldbook/text_reader.hpp"
+#include "fieldbook/xml_book.hpp"
+
+namespace kestrova {
+
+namespace {
+constexpr size_t kNameLength = 16;
+}
+
+TEtalonnage::TEtalonnage() {
+    const TParam& p = Param();
+    lambda = p.lambda;
+    T0 = p.Temp_std;
+    P0 = p.pression_std;
+    InitRefractivities(*this);
+}
+
+std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
+    std::string name = trimFirst ? Trim(raw) : std::string(raw);
+    name = Utf8Left(name, kNameLength);
+    name = Utf8Left(StripLeadingZeros(name), kNameLength);
+    if (name.empty()) name = "0";
+    return Utf8Left(Trim(name), kNameLength);
+}
+
+std::string NormaliseTargetName(std::string_view raw) {
+    std::string name = Utf8Left(Trim(raw), kNameLength);
+    name = Utf8Left(StripLeadingZeros(name), kNameLength);
+    name = Utf8Left(Trim(name), kNameLength);
+    if (name.empty()) name = "0";
+    return name;
+}
+
+TEtalonnage& Tday_obs::AddEtalonnage() {
+    etalonnages.emplace_back();
+    return etalonnages.back();
+}
+
+bool Tday_obs::LoadFromFile(const std::string& path) {
+    nb_stat = 0;
+    if (!FileExists(path)) return false;
+    const std::vector<std::string> lines = ReadTextLines(path);  // opening errors reach the caller
+    LoadFromLines(lines);
+    return true;
+}
+
+void Tday_obs::LoadFromLines(const std::vector<std::string>& lines) {
+    // "<?xml" cannot straddle a line break, so a per-line search is the
+    // same as a search of the joined text.
+    bool xml = false;
+    for (const std::string& line : lines) {
+        if (line.find("<?xml") != std::string::npos) {
+            xml = true;
+            break;
+        }
+    }
+    try {
+        if (xml)
+            ReadXmlBook(*this, lines);
+        else
+            ReadTextBook(*this, lines);
+    } catch (const std::exception& e) {
+        // Readers guard their own work; this only catches what they could
+        // not (memory). Whatever was built stays, resolved.
+        trace.Append(std::string("Erreur : ") + e.what());
+        try {
+            ResolveCalibrations();
+        } catch (...) {
+        }
+    }
+}
+
+void Tday_obs::ResolveCalibrations() {
+    if (etalonnages.empty()) {
+        AddEtalonnage();
+        nb_etal = static_cast<int>(etalonnages.size());
+    }
+    TEtalonnage* fallback = &etalonnages.front();
+    // First calibration of each number.
+    std::unordered_map<int, TEtalonnage*> byNum;
+    for (TEtalonnage& e : etalonnages) byNum.emplace(e.num, &e);
+    auto find = [&](int num) -> TEtalonnage* {
+        auto it = byNum.find(num);
+        return it == byNum.end() ? fallback : it->second;
+    };
+
+    for (TStation& s : stations) {
+        s.calibration = find(s.etalonnage);
+        s.etalonnage = s.calibration->num;
+        for (Tobs& o : s.obs) o.calibration = o.etalonnage < 0 ? s.calibration : find(o.etalonnage);
+    }
+}
+
+void Tday_obs::ApplyHeights() {
+    if (hauteurs.empty()) return;
+    // The last definition of a name wins.
+    std::unordered_map<std::string, double> last;
+    last.reserve(hauteurs.size());
+    for (const THv& h : hauteurs) last[h.nom] = h.hauteur;
+    for (TStation& s : stations) {
+        auto it = last.find(s.pt_sta);
+        if (it != last.end()) s.Ht = it->second;
+        for (Tobs& o : s.obs) {
+            auto jt = last.find(o.pt_vis);
+            if (jt != last.end()) o.Hv = jt->second;
+        }
+    }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,31 @@
+// Reader of the text field book (".crt", ".carnet").
+//
+// Lines whose first field is "point", "prisme", "station" or "numero" build
+// the model; every other line is ignored. Reading is lenient and silent: a
+// line whose conversion fails part-way keeps what it set before the failure
+// and the reader goes on with the next line.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fieldbook/model.hpp"
+
+namespace kestrova {
+
+// 1 mmHg in hPa.
+inline constexpr double kHPaPerMmHg = 1.3329167214840152;
+
+// Reads a whole text book into `book` (a new one), then resolves the
+// calibrations and applies the height definitions.
+void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines);
+
+// Interprets one line. The station counter and the pointing counter belong
+// to the caller and persist from line to line (both start at 0).
+void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
+                  int& pointingCounter);
+
+// Appends the default calibration of a reading and its five trace lines.
+TEtalonnage& AddDefaultCalibration(Tday_obs& book);
+
+}  // namespace kestrova
