@@ -1,0 +1,343 @@
+#include "fieldbook/reduction.hpp"
+
+#include <cmath>
+#include <unordered_map>
+
+#include "app/numbers.hpp"
+#include "app/param.hpp"
+#include "app/utf8.hpp"
+#include "fieldbook/corrections.hpp"
+
+namespace kestrova {
+
+namespace {
+
+constexpr std::size_t kNameLength = 16;
+constexpr std::size_t kCommentLength = 100;
+
+// Circle of a pointing for the grouping. A pointing whose line was only
+// partly read has circle 0: its face follows its zenith angle.
+int CircleOf(const Tobs& o) {
+    if (o.cercle == 1 || o.cercle == 2) return o.cercle;
+    return o.V >= 200.0 ? 2 : 1;
+}
+
+// Hz normalised, and taken minus 400 when just below a full turn, so that
+// directions on both sides of 0 average correctly.
+double UnwrappedDirection(double hz) {
+    double h = NormaliseAngle(hz);
+    if (h > 380.0 && h < 400.0) h -= 400.0;
+    return h;
+}
+
+double MeanDirection(const std::vector<Tobs*>& obs) {
+    double sum = 0.0;
+    for (const Tobs* o : obs) sum += UnwrappedDirection(o->Hz);
+    return sum / static_cast<double>(obs.size());
+}
+
+double MeanZenith(const std::vector<Tobs*>& obs) {
+    double sum = 0.0;
+    for (const Tobs* o : obs) sum += o->V;
+    return sum / static_cast<double>(obs.size());
+}
+
+// Mean of the measured distances (0 when none).
+double MeanDistance(const std::vector<Tobs*>& obs) {
+    double sum = 0.0;
+    int count = 0;
+    for (const Tobs* o : obs) {
+        if (o->Dp > kNoDistance) {
+            sum += o->Dp;
+            ++count;
+        }
+    }
+    return count > 0 ? sum / count : 0.0;
+}
+
+bool SameTargetHeights(const TPt_vise& t) {
+    const Tobs* first = !t.obsC1.empty() ? t.obsC1.front() : (!t.obsC2.empty() ? t.obsC2.front() : nullptr);
+    if (first == nullptr) return true;
+    for (const Tobs* o : t.obsC1)
+        if (o->Hv != first->Hv) return false;
+    for (const Tobs* o : t.obsC2)
+        if (o->Hv != first->Hv) return false;
+    return true;
+}
+
+void AppendComment(TPt_vise& t, const std::string& commentaire) {
+    if (commentaire.empty()) return;
+    // Stop growing once full: books with many rounds stay linear.
+    if (t.commentaires.size() >= kCommentLength && Utf8Length(t.commentaires) >= kCommentLength) return;
+    t.commentaires = Utf8Left(t.commentaires + commentaire, kCommentLength);
+}
+
+void ResetResults(TPt_vise& t) {
+    t.Hz1 = t.V1 = t.Dp1 = 0.0;
+    t.Hz2 = t.V2 = t.Dp2 = 0.0;
+    t.Hz = t.V = t.Dp = 0.0;
+    t.Hv = 0.0;
+    t.V1V2 = 0.0;
+}
+
+}  // namespace
+
+TReductionOptions ReductionOptionsFromParam() {
+    const TParam& p = Param();
+    TReductionOptions o;
+    o.export_hauteurs_brelix = p.export_hauteurs_brelix == "Y";
+    o.use_meteo_entete_station = p.use_meteo_entete_station == "Y";
+    o.formule_meteo = p.formule_meteo;
+    o.use_first_target_for_Z0_estimation = p.use_first_target_for_Z0_estimation == "Y";
+    return o;
+}
+
+double NormaliseAngle(double x) {
+    if (x < 0.0) {
+        x += 400.0;
+        // Below one negative turn: bring it into range as well.
+        if (x < 0.0) {
+            x = std::fmod(x, 400.0);
+            if (x < 0.0) x += 400.0;
+            if (x >= 400.0) x = 0.0;
+        }
+    } else if (x >= 400.0) {
+        if (x >= 4000.0) x = std::fmod(x, 400.0);
+        while (x >= 400.0) x -= 400.0;
+    }
+    if (x > 399.99995) x = 0.0;
+    return x;
+}
+
+void FoldFaces(TStation& station) {
+    for (const Tobs& o : station.obs)
+        if (o.V < 200.0) return;
+    for (Tobs& o : station.obs) {
+        o.V = 400.0 - o.V;
+        o.cercle = 1;
+    }
+}
+
+void BuildTargets(TStation& station) {
+    station.pts_vise.clear();
+    std::unordered_map<std::string, std::size_t> index;  // target name -> position
+    index.reserve(station.obs.size());
+    for (Tobs& o : station.obs) {
+        std::string name = Utf8Left(o.pt_vis, kNameLength);
+        auto [it, inserted] = index.try_emplace(name, station.pts_vise.size());
+        if (inserted) {
+            TPt_vise t;
+            t.pt_vis = std::move(name);
+            station.pts_vise.push_back(std::move(t));
+        }
+        TPt_vise& t = station.pts_vise[it->second];
+        if (CircleOf(o) == 2) {
+            t.obsC2.push_back(&o);
+            ++t.NObsC2;
+        } else {
+            t.obsC1.push_back(&o);
+            ++t.NObsC1;
+        }
+        AppendComment(t, o.commentaire);
+    }
+}
+
+void CheckStation(TStation& s, const TReductionOptions& options) {
+    s.logs.clear();
+    s.valid = false;
+    s.cercles = false;
+    s.fermeture = false;
+    s.NbPointes = 0;
+
+    if (s.temp < -10.0) s.logs.push_back("Température saisie non valide (<-10°C)");
+    if (s.temp > 40.0) s.logs.push_back("Température saisie non valide (>40°C)");
+    if (s.press < 400.0) s.logs.push_back("Pression saisie non valide (<400 mmHg)");
+    if (s.press > 900.0) s.logs.push_back("Pression saisie non valide (>900 mmHg)");
+
+    long long sumC1 = 0, sumC2 = 0;
+    for (const TPt_vise& t : s.pts_vise) {
+        sumC1 += t.NObsC1;
+        sumC2 += t.NObsC2;
+    }
+    if (sumC1 == 0 && sumC2 == 0) return;  // no pointing: invalid, no further message
+
+    s.cercles = sumC1 > 0 && sumC2 > 0;
+    const int c = s.pts_vise.front().NObsC1;  // opening count
+
+    for (std::size_t i = 0; i < s.pts_vise.size(); ++i) {
+        const TPt_vise& t = s.pts_vise[i];
+        if (options.export_hauteurs_brelix && !SameTargetHeights(t))
+            s.logs.push_back("Cible " + t.pt_vis + " : Cible observée avec plusieurs hauteurs de voyant différentes");
+
+        if (i == 0) {
+            if (t.NObsC1 == 0 && sumC1 > 0) s.logs.push_back("Cible d'ouverture non observée en cercle 1");
+            if (s.cercles && t.NObsC2 != t.NObsC1)
+                s.logs.push_back("Cible d'ouverture " + t.pt_vis +
+                                 " : nombre pointés C1 différent du nombre pointés C2");
+            continue;
+        }
+
+        if (t.NObsC1 == 0) {
+            s.logs.push_back("Cible " + t.pt_vis + " : non visé en cercle 1");
+        } else if (c == t.NObsC1) {
+            s.fermeture = false;
+        } else if (c == 2 * t.NObsC1) {
+            s.fermeture = true;
+        } else {
+            s.logs.push_back("Cible " + t.pt_vis + " : Nombre de pointés non cohérent avec l'ouverture");
+        }
+
+        if (s.cercles) {
+            if (t.NObsC2 == 0)
+                s.logs.push_back("Cible " + t.pt_vis + " : non visé en cercle 2");
+            else if (t.NObsC2 != t.NObsC1)
+                s.logs.push_back("Cible " + t.pt_vis + " : nombre pointés C1 différent du nombre pointés C2");
+        } else if (t.NObsC2 != 0) {
+            s.logs.push_back("Cible  " + t.pt_vis + " : tour en cercle 1 avec pointé en C2");
+        }
+    }
+
+    s.NbPointes = s.fermeture ? static_cast<int>(RoundHalfEven(c / 2.0)) : c;
+    s.valid = s.logs.empty();
+}
+
+void CheckStation(Tday_obs& book, std::size_t index, const TReductionOptions& options) {
+    CheckStation(book.stations.at(index), options);
+}
+
+void CheckStation(Tday_obs& book, std::size_t index) {
+    CheckStation(book, index, ReductionOptionsFromParam());
+}
+
+bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options) {
+    for (TStation& s : book.stations) {
+        FoldFaces(s);
+        BuildTargets(s);
+    }
+    for (TStation& s : book.stations) CheckStation(s, options);
+    return !book.stations.empty();
+}
+
+bool BuildTargetsAndCheck(Tday_obs& book) { return BuildTargetsAndCheck(book, ReductionOptionsFromParam()); }
+
+void ReduceStation(TStation& s) {
+    s.Z0 = 0.0;
+    s.SigmaZ0 = 0.0;
+    if (s.pts_vise.empty()) return;
+
+    for (TPt_vise& t : s.pts_vise) {
+        ResetResults(t);
+        bool mode = false;
+        for (const std::vector<Tobs*>* list : {&t.obsC1, &t.obsC2}) {
+            for (const Tobs* o : *list) {
+                if (o->Hv > 0.001) t.Hv = o->Hv;
+                mode = mode || o->mode;
+            }
+        }
+        t.mode = mode;
+        if (!t.obsC1.empty()) {
+            t.Hz1 = NormaliseAngle(MeanDirection(t.obsC1));
+            t.V1 = MeanZenith(t.obsC1);
+            t.Dp1 = MeanDistance(t.obsC1);
+        }
+        if (!t.obsC2.empty()) {
+            t.Hz2 = NormaliseAngle(MeanDirection(t.obsC2));
+            t.V2 = MeanZenith(t.obsC2);
+            t.Dp2 = MeanDistance(t.obsC2);
+        }
+    }
+
+    // Directions relative to the opening target, circle by circle.
+    const TPt_vise& opening = s.pts_vise.front();
+    const double a1 = opening.obsC1.empty() ? 0.0 : opening.Hz1;
+    const double a2 = opening.obsC2.empty() ? 0.0 : opening.Hz2;
+    for (TPt_vise& t : s.pts_vise) {
+        t.Hz1 = NormaliseAngle(t.Hz1 - a1);
+        t.Hz2 = NormaliseAngle(t.Hz2 - a2);
+    }
+
+    for (TPt_vise& t : s.pts_vise) {
+        if (s.cercles) {
+            double h1 = t.Hz1, h2 = t.Hz2;
+            if (h1 > 380.0 && h1 < 400.0) h1 -= 400.0;
+            if (h2 > 380.0 && h2 < 400.0) h2 -= 400.0;
+            t.Hz = (h1 + h2) / 2.0;
+            t.V = (t.V1 + 400.0 - t.V2) / 2.0;
+            const bool d1 = t.Dp1 > kNoDistance, d2 = t.Dp2 > kNoDistance;
+            t.Dp = d1 && d2 ? (t.Dp1 + t.Dp2) / 2.0 : d1 ? t.Dp1 : d2 ? t.Dp2 : 0.0;
+            t.V1V2 = t.V1 + t.V2;
+        } else if (!t.obsC1.empty()) {
+            t.Hz = t.Hz1;
+            t.V = t.V1;
+            t.Dp = t.Dp1;
+            t.V1V2 = 0.0;
+        } else {
+            t.Hz = t.Hz2;
+            t.V = 400.0 - t.V2;
+            t.Dp = t.Dp2;
+            t.V1V2 = 0.0;
+        }
+        t.Hz = NormaliseAngle(t.Hz);
+    }
+}
+
+void EstimateZ0(Tday_obs& book, bool useFirstTarget) {
+    const std::size_t first = useFirstTarget ? 0 : 1;
+    auto contributes = [](const TStation& s) { return s.valid && s.cercles; };
+
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (const TStation& s : book.stations) {
+        if (!contributes(s)) continue;
+        for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
+            sum += s.pts_vise[i].V1V2;
+            ++count;
+        }
+    }
+    book.Z0 = 0.0;
+    book.SigmaZ0 = 0.0;
+    if (count > 0) {
+        book.Z0 = sum / static_cast<double>(count);
+        double squares = 0.0;
+        for (const TStation& s : book.stations) {
+            if (!contributes(s)) continue;
+            for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
+                const double d = s.pts_vise[i].V1V2 - book.Z0;
+                squares += d * d;
+            }
+        }
+        book.SigmaZ0 = std::sqrt(squares / static_cast<double>(count));
+    }
+
+    for (TStation& s : book.stations) {
+        s.Z0 = 0.0;
+        s.SigmaZ0 = 0.0;
+        if (!contributes(s) || s.pts_vise.size() <= first) continue;
+        const std::size_t n = s.pts_vise.size() - first;
+        double stationSum = 0.0;
+        for (std::size_t i = first; i < s.pts_vise.size(); ++i) stationSum += s.pts_vise[i].V1V2;
+        s.Z0 = stationSum / static_cast<double>(n);
+        double squares = 0.0;
+        for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
+            const double d = s.pts_vise[i].V1V2 - s.Z0;
+            squares += d * d;
+        }
+        s.SigmaZ0 = std::sqrt(squares / static_cast<double>(n));
+    }
+}
+
+void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options) {
+    ApplyDistanceCorrections(book, options.use_meteo_entete_station, options.formule_meteo);
+    for (TStation& s : book.stations)
+        if (s.valid) ReduceStation(s);
+    EstimateZ0(book, options.use_first_target_for_Z0_estimation);
+}
+
+void CorrectAndReduce(Tday_obs& book) { CorrectAndReduce(book, ReductionOptionsFromParam()); }
+
+double CircleReferenceDirection(const TPt_vise& opening, int cercle) {
+    const std::vector<Tobs*>& obs = cercle == 2 ? opening.obsC2 : opening.obsC1;
+    return obs.empty() ? 0.0 : MeanDirection(obs);
+}
+
+}  // namespace kestrova
