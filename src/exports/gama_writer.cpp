@@ -1,0 +1,102 @@
+#include "exports/gama_writer.hpp"
+
+#include "app/format.hpp"
+#include "app/param.hpp"
+#include "app/text_file.hpp"
+#include "app/utf8.hpp"
+#include "exports/xml_text.hpp"
+
+namespace kestrova {
+
+namespace {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+std::string GamaObservationLine(const std::string& element, const std::string& target,
+                                const std::string& valueText, double stdev, bool heights, double fromDh,
+                                double toDh) {
+    std::string line = "        <" + PadRight(element, 12);
+    line += "to=" + PadRight(Quoted(XmlTextAscii(target)), 10);
+    line += " val=" + valueText;
+    line += " stdev=" + Quoted(FormatFixed(stdev, 1));
+    if (heights) {
+        line += " from_dh=" + Quoted(Format("%8.4f", fromDh));
+        line += " to_dh=" + Quoted(Format("%8.4f", toDh));
+    }
+    line += " />";
+    return line;
+}
+
+std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time) {
+    const TParam& p = Param();
+    const bool heights = ExportHeights();
+    const bool sortByCode = p.tri_fichier_brelix != "obs";
+    const std::string angleFormat = FixedFormat(0, p.angle);
+    const int angleWidth = p.angle + 6;
+    const double sigmaHzCc = static_cast<double>(p.sigma_Hz) * 10000.0;
+    const double sigmaVCc = static_cast<double>(p.sigma_V) * 10000.0;
+    const double sigmaDpMm = static_cast<double>(p.sigma_Dp) * 1000.0;
+
+    std::vector<std::string> out = {
+        R"(<?xml version="1.0" ?>)",
+        R"(<!DOCTYPE gama-local SYSTEM "gama-local.dtd">)",
+        "",
+        R"(<gama-local version="2.0">)",
+        R"(  <network axes-xy="en" angles="left-handed" >)",
+        "    <description>",
+        "      Donnees reduites",
+        "      " + XmlTextAscii(path),
+        "      fichier cree le " + ExportDate(time, '-') + " " + ExportClock(time),
+        "    </description>",
+        "",
+        R"(    <parameters sigma-act="apriori"/>)",
+        "",
+        "    <points-observations>",
+        "",
+    };
+
+    for (const TStation& st : book.stations) {
+        if (!st.valid) continue;
+        out.push_back("      <obs from=\"" + XmlTextAscii(st.pt_sta) + "\">");
+        auto direction = [&](const TPt_vise& t) {
+            return GamaObservationLine("direction", t.pt_vis, PadLeft(Quoted(Format(angleFormat, t.Hz)), angleWidth),
+                                       sigmaHzCc, heights, st.Ht, t.Hv);
+        };
+        auto zenith = [&](const TPt_vise& t) {
+            return GamaObservationLine("z-angle", t.pt_vis, PadLeft(Quoted(Format(angleFormat, t.V)), angleWidth),
+                                       sigmaVCc, heights, st.Ht, t.Hv);
+        };
+        auto distance = [&](const TPt_vise& t) {
+            return GamaObservationLine("s-distance", t.pt_vis, Quoted(FormatFixed(t.Dp, p.longueur)), sigmaDpMm,
+                                       heights, st.Ht, t.Hv);
+        };
+        if (sortByCode) {
+            for (const TPt_vise& t : st.pts_vise) out.push_back(direction(t));
+            for (const TPt_vise& t : st.pts_vise) out.push_back(zenith(t));
+            for (const TPt_vise& t : st.pts_vise)
+                if (HasDistance(t.Dp)) out.push_back(distance(t));
+        } else {
+            for (const TPt_vise& t : st.pts_vise) {
+                out.push_back(direction(t));
+                out.push_back(zenith(t));
+                if (HasDistance(t.Dp)) out.push_back(distance(t));
+            }
+        }
+        out.push_back("      </obs>");
+        out.emplace_back();
+    }
+
+    out.push_back("    </points-observations>");
+    out.push_back("  </network>");
+    out.push_back("</gama-local>");
+    out.push_back(" ");
+    return out;
+}
+
+bool WriteGamaFile(const Tday_obs& book, const std::string& path, std::string* error) {
+    return TryWriteTextLines(path, GamaFileLines(book, path, CurrentExportTime()), FileEncoding::Cp1252, error);
+}
+
+}  // namespace kestrova

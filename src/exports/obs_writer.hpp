@@ -1,0 +1,48 @@
+// The Brelix observation file (".obs"): reduced directions (codes 7 and 5),
+// zenith angles (6) and slope distances (3) of every valid station, in one
+// file for the whole field book or in one file per station (monitoring
+// series whose stations carry cycle numbers).
+#pragma once
+#include <string>
+#include <vector>
+
+#include "exports/export_common.hpp"
+#include "fieldbook/model.hpp"
+
+namespace kestrova {
+
+// One observation line: code, station, target, value and standard
+// deviation with `decimals`, the fixed " 0.0000 ", the two heights and
+// the comments.
+std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
+                    double sigma, int decimals, double ht, double hv, const std::string& comments);
+
+// Lines of the single file; `path` is written in the header as given.
+std::vector<std::string> ObsFileLines(const Tday_obs& book, const std::string& path,
+                                      const TExportTime& time);
+
+// Lines of the file of one station (index in book.stations) in the
+// per-station variant; `path` is the output path chosen by the user.
+std::vector<std::string> ObsStationFileLines(const Tday_obs& book, std::size_t stationIndex,
+                                             const std::string& path, const TExportTime& time);
+
+// The identifier of a station's own file: day of year, second and cycle as
+// "%03d-%05d-%05d" with blanks turned into "0" (cycle -1 gives "000-1").
+std::string ObsStationIdentifier(const TStation& station);
+
+// Directory of the per-station files: the output path without extension.
+std::string ObsStationDirectory(const std::string& path);
+
+// Full path of a station's own file: directory/base_identifier.obs.
+std::string ObsStationFileName(const std::string& path, const TStation& station);
+
+// Writers: atomic, true on success; on failure false with the reason in
+// *error and no half-written file.
+bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* error = nullptr);
+
+// Creates the directory when missing, then one file per valid station;
+// the paths written are appended to *written.
+bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std::string* error = nullptr,
+                             std::vector<std::string>* written = nullptr);
+
+}  // namespace kestrova

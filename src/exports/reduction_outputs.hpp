@@ -1,0 +1,30 @@
+// The files written from one reduced field book, and their names derived
+// from the output name chosen by the user.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "fieldbook/model.hpp"
+
+namespace kestrova {
+
+struct ReductionFiles {
+    std::string obs, chk, xml, xsl, iob, gkf, gsi;
+};
+
+// The observation file is the given name with its extension replaced by
+// ".obs" (added when it has none); the others replace that extension by
+// ".chk", ".xml", ".xsl", ".iob", ".gkf", and by "_out.gsi".
+ReductionFiles ReductionFileNames(const std::string& outOrObsName);
+
+// Console order: .chk, .xml, .xsl, .obs (always the single file), .iob,
+// _out.gsi; no .gkf. Throws TextFileError on the first failure. Returns
+// the files written.
+std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
+
+// Menu order: the observation file (one file per station when the book
+// carries cycle numbers), .chk, .xml, .xsl, .gkf, .iob, _out.gsi. Throws
+// TextFileError on the first failure. Returns the files written.
+std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
+
+}  // namespace kestrova

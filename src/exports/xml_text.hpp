@@ -1,0 +1,20 @@
+// Texts that go into the XML files the reduction writes (report, GNU Gama
+// input): every name and free text is escaped so that the file stays well
+// formed whatever the field book holds.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+// &, <, > and " escaped; a tabulation becomes "&#9;" (kept by attribute
+// normalisation) and any other control character, which XML 1.0 forbids,
+// becomes "?".
+std::string XmlText(std::string_view text);
+
+// Same as XmlText, and every non-ASCII character becomes a numeric
+// character reference, for files whose declaration names no encoding
+// but which are written in the 8-bit code page.
+std::string XmlTextAscii(std::string_view text);
+
+}  // namespace kestrova
