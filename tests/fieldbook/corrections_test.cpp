@@ -5,7 +5,11 @@
 #include <cmath>
 #include <vector>
 
+#include "app/format.hpp"
+#include "fieldbook/corrections.hpp"
 #include "fieldbook/corrections_math.hpp"
+#include "fieldbook/model.hpp"
+#include "fieldbook/reduction.hpp"
 
 namespace kestrova {
 namespace {
@@ -102,6 +106,157 @@ TEST(CalibrationCorrection, InterpolationBetweenNodesOnly) {
     odd.corr = {0.004, 0.002, 0.006};
     const double c = CalibrationCorrection(odd.Terms(0.0, 0.0, 1000.0, 0.0), 150.0);
     EXPECT_NEAR(c, 0.004, 1e-12);
+}
+
+
+// --- Corrections on a field book ------------------------------------------
+
+TReductionOptions MeteoOptions(bool useMeteo, const std::string& formule = "Barrel_Sears") {
+    TReductionOptions o;
+    o.use_meteo_entete_station = useMeteo;
+    o.formule_meteo = formule;
+    return o;
+}
+
+void Reduce(Tday_obs& book, const std::vector<std::string>& lines, const TReductionOptions& options) {
+    book.LoadFromLines(lines);
+    BuildTargetsAndCheck(book, options);
+    CorrectAndReduce(book, options);
+}
+
+std::string Station(const std::string& name, double temp, double press, const std::string& extra = "") {
+    return Format(" station %-8s Temp_deg %.1f Press_mmHg %.1f ht_m 1.500%s", name, temp, press, extra);
+}
+
+std::string Obs(const std::string& target, double hz, double dp, const std::string& packed,
+                const std::string& extra = "") {
+    return Format("  numero %-8s AH_gr %9.4f AV_gr %9.4f Dp_m %9.4f ppm_cste_mm %s hv_m %9.4f%s", target, hz, 100.0,
+                  dp, packed, 0.0, extra);
+}
+
+std::vector<std::string> XmlBook(const std::string& etalonnage, const std::string& stationAttributes,
+                                 const std::vector<std::string>& obs) {
+    std::vector<std::string> lines{"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<carnet>",
+                                   "   <etalonnages>", "      " + etalonnage, "   </etalonnages>",
+                                   "   <stations>",
+                                   "      <station pt_sta=\"S1\" Ht=\"1.5\" " + stationAttributes + ">",
+                                   "         <rawdata>"};
+    for (const std::string& o : obs) lines.push_back("            " + o);
+    for (const char* end : {"         </rawdata>", "      </station>", "   </stations>", "</carnet>"})
+        lines.push_back(end);
+    return lines;
+}
+
+TEST(BookCorrections, ConstantOfACalibrationAndPrismConstant) {
+    Tday_obs book;
+    Reduce(book,
+           XmlBook("<etalonnage num=\"1\" id=\"DI\" serial=\"1\" Ddep=\"0\" Dmax=\"9999.99\" P=\"0\" M=\"0.002\" "
+                   "deg_Fourier=\"0\" deg_polynome=\"0\" n_corr_interp=\"0\"/>",
+                   "temp=\"12\" press=\"760\" etalonnage=\"1\"",
+                   {"<obs pt_vis=\"A\" Hz=\"0\" V=\"100\" Dp=\"100.0000\" Hv=\"0\" ppm=\"0\" cste=\"0.0300\"/>",
+                    "<obs pt_vis=\"B\" Hz=\"100\" V=\"100\" Dp=\"0.0400\" Hv=\"0\" ppm=\"0\" cste=\"0.0300\"/>"}),
+           MeteoOptions(false));
+    ASSERT_EQ(book.stations.size(), 1u);
+    const TStation& s = book.stations[0];
+    ASSERT_TRUE(s.valid);
+    EXPECT_NEAR(s.obs[0].Dp, 99.9680, 1e-9);
+    EXPECT_NEAR(s.obs[0].c_etal, -0.0020, 1e-12);
+    EXPECT_NEAR(s.pts_vise[0].Dp, 99.9680, 1e-9);
+    // No distance: untouched.
+    EXPECT_DOUBLE_EQ(s.obs[1].Dp, 0.04);
+    EXPECT_DOUBLE_EQ(s.obs[1].c_etal, 0.0);
+}
+
+TEST(BookCorrections, PrismDefinitionReplacesThePointingConstant) {
+    Tday_obs book;
+    Reduce(book,
+           {" prisme P1               cste_m 0.0300 ", Station("S1", 12.0, 760.0), Obs("A", 0.0, 100.0, "0000+000", " prisme P1"),
+            Obs("B", 100.0, 50.0, "0000+034")},
+           MeteoOptions(false));
+    const TStation& s = book.stations[0];
+    ASSERT_TRUE(s.valid);
+    EXPECT_NEAR(s.obs[0].c_etal, 0.0300, 1e-12);
+    EXPECT_NEAR(s.obs[0].Dp, 100.0300, 1e-9);
+    // The default calibration applies neither the constant nor any term.
+    EXPECT_NEAR(s.obs[1].cste, 0.034, 1e-12);
+    EXPECT_DOUBLE_EQ(s.obs[1].Dp, 50.0);
+    EXPECT_DOUBLE_EQ(s.obs[1].c_etal, 0.0);
+}
+
+TEST(BookCorrections, InstrumentPpmKeptWithoutStationMeteo) {
+    Tday_obs book;
+    Reduce(book, {Station("S1", 20.0, 760.0), Obs("A", 0.0, 100.0, "0010+000")}, MeteoOptions(false));
+    const TStation& s = book.stations[0];
+    EXPECT_DOUBLE_EQ(s.obs[0].Dp, 100.0);
+    EXPECT_DOUBLE_EQ(s.obs[0].ppm, 10.0);
+    EXPECT_DOUBLE_EQ(s.ppm, 0.0);
+}
+
+TEST(BookCorrections, StationMeteoReplacesTheInstrumentPpm) {
+    Tday_obs book;
+    Reduce(book,
+           {Station("S1", 20.0, 760.0), Obs("A", 0.0, 100.0, "0010+000"), Obs("B", 100.0, 0.03, "0010+000"),
+            Station("HOT", 45.0, 760.0), Obs("A", 0.0, 100.0, "0010+000")},
+           MeteoOptions(true));
+    const TStation& s = book.stations[0];
+    ASSERT_TRUE(s.valid);
+    const double ng0 = book.etalonnages[0].NG0, n0 = book.etalonnages[0].N0;
+    const double ppm = BarrelSearsPpm(ng0, n0, 20.0, 760.0);
+    EXPECT_NEAR(ppm, 7.70, 0.01);
+    EXPECT_DOUBLE_EQ(s.ppm, ppm);
+    EXPECT_DOUBLE_EQ(s.obs[0].ppm, ppm);
+    EXPECT_NEAR(s.obs[0].Dp, 100.0 / (1 + 10e-6) * (1 + ppm / 1e6), 1e-12);
+    // A pointing without distance keeps the value read.
+    EXPECT_DOUBLE_EQ(s.obs[1].ppm, 10.0);
+    EXPECT_DOUBLE_EQ(s.obs[1].Dp, 0.03);
+    // An invalid station gets no recomputation.
+    const TStation& hot = book.stations[1];
+    ASSERT_FALSE(hot.valid);
+    EXPECT_DOUBLE_EQ(hot.obs[0].Dp, 100.0);
+    EXPECT_DOUBLE_EQ(hot.obs[0].ppm, 10.0);
+    EXPECT_DOUBLE_EQ(hot.ppm, 0.0);
+
+    Tday_obs leica;
+    Reduce(leica, {Station("S1", 20.0, 760.0), Obs("A", 0.0, 100.0, "0000+000")}, MeteoOptions(true, "Leica"));
+    EXPECT_NEAR(leica.stations[0].ppm, 8.02, 0.005);
+    EXPECT_NEAR(leica.stations[0].obs[0].Dp, 100.0 * (1 + leica.stations[0].ppm / 1e6), 1e-12);
+}
+
+TEST(BookCorrections, PointingMeteoAndItsOwnCalibration) {
+    // The calibration's reference is 20 degrees C: Barrel and Sears gives
+    // 0 there. The second pointing has its own temperature.
+    Tday_obs book;
+    Reduce(book,
+           XmlBook("<etalonnage num=\"1\" id=\"DI\" serial=\"1\" Ddep=\"0\" Dmax=\"0\" P=\"0\" T0_C=\"20\" "
+                   "deg_Fourier=\"0\" deg_polynome=\"0\" n_corr_interp=\"0\"/>",
+                   "temp=\"20\" press=\"760\"",
+                   {"<obs pt_vis=\"A\" Hz=\"0\" V=\"100\" Dp=\"100\" Hv=\"0\" ppm=\"0\" cste=\"0\" etalonnage=\"1\"/>",
+                    "<obs pt_vis=\"B\" Hz=\"100\" V=\"100\" Dp=\"100\" Hv=\"0\" ppm=\"0\" cste=\"0\" temp=\"12\" "
+                    "etalonnage=\"1\"/>"}),
+           MeteoOptions(true));
+    const TStation& s = book.stations[0];
+    ASSERT_TRUE(s.valid);
+    EXPECT_NEAR(s.ppm, 7.70, 0.01);          // station: default calibration
+    EXPECT_NEAR(s.obs[0].ppm, 0.0, 1e-9);    // own calibration at its reference
+    EXPECT_NEAR(s.obs[1].ppm, -7.70, 0.05);  // 12 degrees against a 20 degree reference
+    EXPECT_DOUBLE_EQ(s.obs[0].c_etal, 0.0);  // Dmax 0: only -M, which is 0
+}
+
+TEST(BookCorrections, FourierTermsWithoutPeriodAreLeftOut) {
+    Tday_obs book;
+    Reduce(book,
+           XmlBook("<etalonnage num=\"1\" id=\"DI\" serial=\"1\" Ddep=\"0\" Dmax=\"2000\" P=\"0\" M=\"0.001\" "
+                   "deg_Fourier=\"1\" deg_polynome=\"2\" n_corr_interp=\"0\"><Coeff_Fourier><c degre=\"1\" A=\"0.5\" "
+                   "B=\"0.5\"/></Coeff_Fourier><Coeff_Polynome><c degre=\"1\" Q=\"0.002\"/><c degre=\"2\" "
+                   "Q=\"0.00001\"/></Coeff_Polynome></etalonnage>",
+                   "temp=\"12\" press=\"760\" etalonnage=\"1\"",
+                   {"<obs pt_vis=\"A\" Hz=\"0\" V=\"100\" Dp=\"100.01\" Hv=\"0\" ppm=\"0\" cste=\"0.01\"/>"}),
+           MeteoOptions(false));
+    const TStation& s = book.stations[0];
+    ASSERT_EQ(s.obs.size(), 1u);
+    // -M + Q1 + Q2 * D with D = 100
+    EXPECT_NEAR(s.obs[0].c_etal, -0.001 + 0.002 + 0.001, 1e-12);
+    EXPECT_NEAR(s.obs[0].Dp, 100.002, 1e-9);
 }
 
 }  // namespace
