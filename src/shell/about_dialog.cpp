@@ -20,12 +20,12 @@ constexpr int kWidth = 420;
 const char* const kReleaseNotes =
     "Kestrova v1.1.2 (2018-01-12)\n"
     "\n"
-    "- Réduction des carnets de terrain (.crt, .carnet, .xcrt) : fichiers obs, chk,\n"
-    "  rapport xml et sa feuille xsl, exports Geolab, GNU Gama et gsi.\n"
-    "- Conversion des fichiers gsi en carnets texte et XML, avec confirmation\n"
-    "  du format de l'entête des stations.\n"
-    "- Options : écarts-types a priori, tri du fichier obs, renormalisation,\n"
-    "  choix des paramètres météo.\n"
+    "- Réduction des carnets de terrain (.crt, .carnet, .xcrt) : fichier obs, listing chk, "
+    "rapport xml et sa feuille xsl, exports Geolab, GNU Gama et gsi.\n"
+    "- Conversion des fichiers gsi en carnets texte et XML, avec confirmation du format de "
+    "l'entête des stations.\n"
+    "- Options : écarts-types a priori, tri du fichier obs, renormalisation, choix des "
+    "paramètres météo.\n"
     "- Outils : conversion hPa <-> mmHg.\n";
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h) {
@@ -64,7 +64,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     version_ = AddLabel(panel, "Version", QString(), 76, 44, 300, 20);
     date_ = AddLabel(panel, "ReleaseDate", QString(), 76, 64, 300, 20);
     AddLabel(panel, "Comments", "Réduction de carnets de terrain topographiques", 12, 100, kWidth - 40, 20);
-    AddLabel(panel, "Copyright", "Kestrova - logiciel libre pour les géomètres", 12, 122, kWidth - 40, 20);
+    AddLabel(panel, "Copyright", "Kestrova - outils de calcul pour les géomètres", 12, 122, kWidth - 40, 20);
     AddLabel(panel, "Authors", "Auteurs : l'équipe de développement Kestrova", 12, 144, kWidth - 40, 20);
 
     auto* ok = new QPushButton("OK", this);

@@ -1,6 +1,9 @@
 #include "shell/options_dialog.hpp"
 
+#include <algorithm>
+
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,6 +41,39 @@ QButtonGroup* AddRadioGroup(QGroupBox* box, QGridLayout* grid, const QStringList
         grid->addWidget(radio, i, 0);
     }
     return group;
+}
+
+// Some captions are long: with a wide default font they would be cut by the
+// fixed width of the dialog, so their font is reduced until the longest one
+// fits (never below 7 points). `extra` is the room taken beside the text
+// (the radio indicator).
+void FitTexts(const QList<QWidget*>& widgets, const QStringList& texts, int width, int extra) {
+    if (widgets.isEmpty()) return;
+    QFont font = widgets.front()->font();
+    if (font.pointSizeF() <= 0) return;
+    auto widest = [&] {
+        const QFontMetrics fm(font);
+        int w = 0;
+        for (const QString& t : texts) w = std::max(w, fm.horizontalAdvance(t) + extra);
+        return w;
+    };
+    bool changed = false;
+    while (widest() > width && font.pointSizeF() > 7.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        changed = true;
+    }
+    if (changed)
+        for (QWidget* w : widgets) w->setFont(font);
+}
+
+void FitRadioTexts(QGroupBox* box, int width) {
+    QList<QWidget*> widgets;
+    QStringList texts;
+    for (QRadioButton* r : box->findChildren<QRadioButton*>()) {
+        widgets << r;
+        texts << r->text();
+    }
+    FitTexts(widgets, texts, width, 24);
 }
 
 QLineEdit* NewEdit(QWidget* parent, const char* name) {
@@ -88,6 +124,7 @@ void TF_opt::FormCreate() {
             grid->addWidget(bt, i, 1);
         }
         grid->setColumnStretch(0, 1);
+        FitRadioTexts(box, 560 - 100);
         page->addWidget(box);
         page->addStretch(1);
     }
@@ -179,6 +216,7 @@ void TF_opt::FormCreate() {
         line1->setObjectName("Label_meteo1");
         auto* line2 = new QLabel("par enlever la correction effectuée dans l'instrument.", meteoPage);
         line2->setObjectName("Label_meteo2");
+        FitTexts({line1, line2}, {line1->text(), line2->text()}, 560 - 50, 0);
         page->addWidget(line1);
         page->addWidget(line2);
         page->addStretch(1);
