@@ -1,5 +1,6 @@
 #include "fieldbook/model.hpp"
 
+#include <charconv>
 #include <unordered_map>
 
 #include "app/param.hpp"
@@ -15,11 +16,19 @@ namespace {
 constexpr size_t kNameLength = 16;
 }
 
+double ParamToDouble(float value) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    double d = value;
+    if (r.ec == std::errc()) std::from_chars(buf, r.ptr, d);
+    return d;
+}
+
 TEtalonnage::TEtalonnage() {
     const TParam& p = Param();
-    lambda = p.lambda;
-    T0 = p.Temp_std;
-    P0 = p.pression_std;
+    lambda = ParamToDouble(p.lambda);
+    T0 = ParamToDouble(p.Temp_std);
+    P0 = ParamToDouble(p.pression_std);
     InitRefractivities(*this);
 }
 

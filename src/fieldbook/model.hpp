@@ -65,6 +65,10 @@ struct TEtalonnage {
     TEtalonnage();
 };
 
+// A single-precision parameter as the decimal number it was written as
+// (0.85f gives 0.85, not 0.8500000238): the ini holds decimal texts.
+double ParamToDouble(float value);
+
 // Computes NG0 from lambda, then N0 from NG0, T0 and P0. Defined with the
 // distance corrections (corrections.cpp).
 void InitRefractivities(TEtalonnage& etalonnage);

@@ -132,11 +132,11 @@ void ReadCalibration(Tday_obs& book, const pugi::xml_node& node) {
     e.Dmax = RequiredReal(node, "Dmax");
     e.P = RequiredReal(node, "P");
     e.M = OptionalReal(node, "M", 0.0);
-    e.lambda = OptionalReal(node, "lambda_um", Param().lambda);
+    e.lambda = OptionalReal(node, "lambda_um", ParamToDouble(Param().lambda));
     // T0_C wins over T0_K.
-    e.T0 = OptionalReal(node, "T0_K", Param().Temp_std);
+    e.T0 = OptionalReal(node, "T0_K", ParamToDouble(Param().Temp_std));
     if (auto c = Optional(node, "T0_C")) e.T0 = ToReal(node, "T0_C", *c) + 273.15;
-    e.P0 = OptionalReal(node, "P0_mmHg", Param().pression_std);
+    e.P0 = OptionalReal(node, "P0_mmHg", ParamToDouble(Param().pression_std));
     e.deg_Fourier = RequiredInt(node, "deg_Fourier");
     e.deg_polynome = RequiredInt(node, "deg_polynome");
     e.n_corr_interp = RequiredInt(node, "n_corr_interp");
