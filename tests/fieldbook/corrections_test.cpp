@@ -30,6 +30,14 @@ TEST(Refractivity, DefaultsGiveTheReferenceValues) {
     EXPECT_NEAR(ReferenceRefractivity(ng, 288.15, 750.0), ng * 273.15 * 750.0 / (288.15 * 760.0) - 0.6, 1e-9);
 }
 
+TEST(Refractivity, NewCalibrationHasTheDerivedValues) {
+    TEtalonnage e;  // wavelength and reference from the parameter set
+    EXPECT_EQ(Format("%.4f %.4f", e.NG0, e.N0), "294.4975 281.5041");
+    // At its own reference conditions a calibration needs no correction.
+    EXPECT_NEAR(AtmosphericPpm("Barrel_Sears", e, 12.0, 760.0, "deg", "mmHg"), 0.0, 1e-9);
+    EXPECT_NEAR(AtmosphericPpm("Leica", e, 12.0, 760.0, "deg", "mmHg"), 0.08, 0.005);
+}
+
 TEST(AtmosphericPpm, BarrelSearsAtTheListedConditions) {
     const double ng0 = GroupRefractivity(kLambda);
     const double n0 = ReferenceRefractivity(ng0, kT0, kP0);
