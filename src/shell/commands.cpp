@@ -1,0 +1,117 @@
+// The menu commands that turn the active document into files: the reduction
+// of a field book and the two GSI conversions.
+#include <QStringList>
+
+#include "app/param.hpp"
+#include "app/text_file.hpp"
+#include "exports/reduction_outputs.hpp"
+#include "fieldbook/model.hpp"
+#include "fieldbook/reduction.hpp"
+#include "import/gsi_convert.hpp"
+#include "shell/edit_form.hpp"
+#include "shell/main_window.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+
+namespace kestrova {
+
+namespace {
+
+QString WriteErrorText(const TextFileError& error) {
+    return QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(Q(error.path()), Q(error.reason()));
+}
+
+}  // namespace
+
+void TFMain_velka::Reduction1Click() {
+    TEditForm* document = ActiveDocument();
+    if (!document) return;
+    if (document->Modified()) {
+        prompts_->Message(this, QString::fromUtf8("Veuillez sauvegarder avant de lancer la réduction"));
+        return;
+    }
+    switch (prompts_->ChooseReduction(this)) {
+        case Prompts::ReductionChoice::Valider: reduction_cancelled_ = false; break;
+        case Prompts::ReductionChoice::Annuler: reduction_cancelled_ = true; break;
+        case Prompts::ReductionChoice::Closed: break;  // the previous choice stands
+    }
+    if (reduction_cancelled_) return;
+
+    const QString source = document->FileName();
+    Tday_obs book;
+    book.LoadFromLines(document->Lines());
+    if (book.stations.empty()) {
+        prompts_->Message(this, QString::fromUtf8("Problème de lecture du fichier Carnet"));
+        return;
+    }
+    const auto name = AskOutputName("choix du nom du fichier Brelix", "Fichier Brelix (*.obs)|*.obs",
+                                    ProposedName(*document, ".obs"));
+    if (!name) return;
+    const ReductionFiles files = ReductionFileNames(S(*name));
+    try {
+        BuildTargetsAndCheck(book);
+        CorrectAndReduce(book);
+        WriteInteractiveReductionOutputs(book, files);
+    } catch (const TextFileError& error) {
+        ReportError(WriteErrorText(error));
+        return;
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
+        return;
+    }
+    // `document` may be one of the windows closed here.
+    CloseDocumentsNamed(Q(files.chk));
+    CloseDocumentsNamed(Q(files.xml));
+    OpenInReportViewer(Q(files.xml));
+}
+
+namespace {
+
+enum class GsiTarget { TextBook, XmlBook };
+
+}  // namespace
+
+static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
+    TEditForm* document = main.ActiveDocument();
+    if (!document) return;
+    const std::vector<std::string> lines = document->Lines();
+    const QString source = document->FileName();
+    const bool text = target == GsiTarget::TextBook;
+    const auto name = text ? main.AskOutputName("Choix du nom du fichier carnet", "Fichier Carnet (*.carnet)|*.carnet",
+                                                main.ProposedName(*document, ".carnet"))
+                           : main.AskOutputName("Choix du nom du fichier carnet", "Fichier Carnet (*.xcrt)|*.xcrt",
+                                                main.ProposedName(*document, ".xcrt"));
+    if (!name) return;
+    main.prompts().ConfirmGsiFormat(&main, lines);
+
+    GsiReport report;
+    std::vector<std::string> result;
+    try {
+        if (text) {
+            for (std::string& line : GsiToTextBook(lines, Param().entete_gsi, &report))
+                if (!line.empty()) result.push_back(std::move(line));
+            WriteTextLines(S(*name), result, FileEncoding::Cp1252);
+        } else {
+            result = GsiToXmlBook(lines, Param().entete_gsi, &report);
+            WriteTextLines(S(*name), result, FileEncoding::Latin1Xml);
+        }
+    } catch (const GsiConversionError& error) {
+        main.prompts().Error(&main, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(source, error.what()));
+        return;
+    } catch (const TextFileError& error) {
+        main.prompts().Error(&main, WriteErrorText(error));
+        return;
+    }
+    if (!report.warnings.empty()) {
+        QStringList warnings;
+        for (const std::string& warning : report.warnings) warnings << Q(warning);
+        main.prompts().Message(&main, QString::fromUtf8("Conversion du fichier %1 :\n%2").arg(source, warnings.join('\n')));
+    }
+    main.OpenAsDocument(*name);
+}
+
+void TFMain_velka::GSIformatcarnet1Click() { ConvertGsi(*this, GsiTarget::TextBook); }
+
+void TFMain_velka::ConversionGSILeicaformatcarnetxml1Click() { ConvertGsi(*this, GsiTarget::XmlBook); }
+
+}  // namespace kestrova

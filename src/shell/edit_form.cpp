@@ -1,0 +1,499 @@
+#include "shell/edit_form.hpp"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qsciprinter.h>
+
+#include "app/param.hpp"
+#include "app/text_file.hpp"
+#include "app/text_helpers.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+
+namespace kestrova {
+
+void RememberFolderOf(const QString& path) {
+    LastFolder() = S(QFileInfo(path).absolutePath());
+}
+
+// ---------------------------------------------------------------- comments
+
+std::string ToggleCommentLine(const std::string& line) {
+    const std::string trimmed = Trim(line);
+    if (trimmed.empty()) return line;
+    if (trimmed[0] == '*') return trimmed.substr(1);
+    return "*" + trimmed;
+}
+
+std::vector<std::string> ToggleCommentBlock(const std::vector<std::string>& lines) {
+    std::vector<std::string> result = lines;
+    if (lines.empty()) return result;
+    // A blank first line gives no direction: the block is then treated as
+    // one without "*" and gets commented.
+    const std::string first = Trim(lines.front());
+    const bool uncomment = !first.empty() && first[0] == '*';
+    for (std::string& line : result) {
+        const std::string trimmed = Trim(line);
+        if (trimmed.empty()) continue;
+        const bool commented = trimmed[0] == '*';
+        if (uncomment && commented)
+            line = trimmed.substr(1);
+        else if (!uncomment && !commented)
+            line = "*" + trimmed;
+    }
+    return result;
+}
+
+// ------------------------------------------------------------------ editor
+
+TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
+    setObjectName("editor");
+    setUtf8(true);
+    setEolMode(QsciScintilla::EolUnix);
+    QFont font("Courier New", 10);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    setFont(font);
+    setMarginsFont(font);
+    setMarginType(0, QsciScintilla::NumberMargin);
+    setMarginLineNumbers(0, true);
+    setMarginWidth(0, QFontMetrics(font).horizontalAdvance("000000"));
+    setTabWidth(8);
+    SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
+    // Ctrl+D deletes the selection (menu "&Supprimer"), it must not
+    // duplicate the line as the editor would by default.
+    if (QsciCommand* duplicate = standardCommands()->boundTo(QKeyCombination(Qt::CTRL | Qt::Key_D).toCombined())) duplicate->setKey(0);
+}
+
+void TEditor::SetColumnMode(bool on) {
+    column_mode_ = on;
+    // The first call gives the current selection the shape of the mode but
+    // also makes plain cursor keys extend the selection; the same call
+    // again keeps the shape and ends that. Mouse drags and shifted keys
+    // then select in the mode (see the event handlers below).
+    SendScintilla(SCI_SETSELECTIONMODE, on ? SC_SEL_RECTANGLE : SC_SEL_STREAM);
+    SendScintilla(SCI_SETSELECTIONMODE, on ? SC_SEL_RECTANGLE : SC_SEL_STREAM);
+}
+
+int TEditor::SelectionStart() const {
+    return static_cast<int>(SendScintilla(SCI_GETSELECTIONSTART));
+}
+
+int TEditor::SelectionEnd() const {
+    return static_cast<int>(SendScintilla(SCI_GETSELECTIONEND));
+}
+
+int TEditor::LineOfPosition(int position) const {
+    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+}
+
+static QMouseEvent WithAlt(const QMouseEvent* e) {
+    return QMouseEvent(e->type(), e->position(), e->scenePosition(), e->globalPosition(), e->button(),
+                       e->buttons(), e->modifiers() | Qt::AltModifier, e->pointingDevice());
+}
+
+void TEditor::mousePressEvent(QMouseEvent* event) {
+    if (column_mode_ && event->button() == Qt::LeftButton) {
+        QMouseEvent altered = WithAlt(event);
+        QsciScintilla::mousePressEvent(&altered);
+        return;
+    }
+    QsciScintilla::mousePressEvent(event);
+}
+
+void TEditor::mouseMoveEvent(QMouseEvent* event) {
+    if (column_mode_ && (event->buttons() & Qt::LeftButton)) {
+        QMouseEvent altered = WithAlt(event);
+        QsciScintilla::mouseMoveEvent(&altered);
+        return;
+    }
+    QsciScintilla::mouseMoveEvent(event);
+}
+
+void TEditor::keyPressEvent(QKeyEvent* event) {
+    if (column_mode_ && (event->modifiers() & Qt::ShiftModifier) && !(event->modifiers() & Qt::ControlModifier)) {
+        switch (event->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown: {
+                QKeyEvent altered(event->type(), event->key(), event->modifiers() | Qt::AltModifier, event->text(),
+                                  event->isAutoRepeat(), static_cast<quint16>(event->count()));
+                QsciScintilla::keyPressEvent(&altered);
+                return;
+            }
+            default: break;
+        }
+    }
+    QsciScintilla::keyPressEvent(event);
+}
+
+void TEditor::dragEnterEvent(QDragEnterEvent* event) {
+    // Files dropped on a document are opened by the main window.
+    if (event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QsciScintilla::dragEnterEvent(event);
+}
+
+// ----------------------------------------------------------------- printer
+
+namespace {
+
+// Prints the buffer with a header holding the document's name and a footer
+// holding the page number.
+class TDocumentPrinter : public QsciPrinter {
+public:
+    explicit TDocumentPrinter(const TEditForm& form) : form_(form) {
+        setPageMargins(QMarginsF(25, 25, 15, 25), QPageLayout::Millimeter);
+        setCopyCount(1);
+        setMagnification(-2);  // 10-point buffer printed at 8 points
+    }
+
+    void formatPage(QPainter& painter, bool drawing, QRect& area, int pagenr) override {
+        QFont font("Arial", 8);
+        font.setStyleHint(QFont::SansSerif);
+        painter.setFont(font);
+        const int band = painter.fontMetrics().height() * 2;
+        if (drawing) {
+            painter.drawText(area.left(), area.top(), area.width(), band, Qt::AlignLeft | Qt::AlignTop,
+                             form_.FileName());
+            painter.drawText(area.left(), area.bottom() - band, area.width(), band,
+                             Qt::AlignRight | Qt::AlignBottom, QString("Page %1").arg(pagenr));
+        }
+        area.setTop(area.top() + band);
+        area.setBottom(area.bottom() - band);
+    }
+
+private:
+    const TEditForm& form_;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------------- form
+
+TEditForm::TEditForm(Prompts& prompts, QWidget* parent) : QWidget(parent), prompts_(prompts) {
+    setObjectName("EditForm");
+    Editor = new TEditor(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Editor);
+    setWindowTitle(kUntitled);
+    BuildMenus();
+    setFocusProxy(Editor);
+}
+
+TEditForm::~TEditForm() {
+    // The menus are not children of the form (they live in the menu bar
+    // while the document is active).
+    delete Fichier1;
+    delete Edit1;
+    delete PopupMenu1;
+}
+
+void TEditForm::BuildMenus() {
+    Fichier1 = new QMenu("&Fichier");
+    Fichier1->setObjectName("File1");
+    QAction* a = Fichier1->addAction("&Nouveau", this, [this] { emit newRequested(); });
+    a->setObjectName("new1");
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    a = Fichier1->addAction("&Ouvrir", this, [this] { emit openRequested(); });
+    a->setObjectName("Open1");
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    a = Fichier1->addAction("&Fermer", this, [this] { window() == this ? close() : parentWidget()->close(); });
+    a->setObjectName("Close1");
+    a = Fichier1->addAction("&Sauver", this, [this] { Save1Click(); });
+    a->setObjectName("Save1");
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    a = Fichier1->addAction("S&auver sous", this, [this] { Saveas1Click(); });
+    a->setObjectName("Saveas1");
+    Fichier1->addSeparator();
+    a = Fichier1->addAction("&Imprimer", this, [this] { Print1Click(); });
+    a->setObjectName("Print1");
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    a = Fichier1->addAction("Configuration de l'impression", this, [this] { Printersetup1Click(); });
+    a->setObjectName("Printersetup1");
+    Fichier1->addSeparator();
+    a = Fichier1->addAction("&Quitter", this, [this] { emit quitRequested(); });
+    a->setObjectName("Exit1");
+    a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    Edit1 = new QMenu("&Editer");
+    Edit1->setObjectName("Edit1");
+    Cut1 = Edit1->addAction("Cou&per", this, [this] { Cut1Click(); });
+    Cut1->setObjectName("Cut1");
+    Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    Copy1 = Edit1->addAction("&Copier", this, [this] { Copy1Click(); });
+    Copy1->setObjectName("Copy1");
+    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Paste1 = Edit1->addAction("Co&ller", this, [this] { Paste1Click(); });
+    Paste1->setObjectName("Paste1");
+    Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    Delete1 = Edit1->addAction("&Supprimer", this, [this] { Delete1Click(); });
+    Delete1->setObjectName("Delete1");
+    Delete1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    Edit1->addSeparator();
+    Selectall1 = Edit1->addAction(QString::fromUtf8("T&out sélectionner"), this, [this] { Selectall1Click(); });
+    Selectall1->setObjectName("Selectall1");
+    Selectall1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    Edit1->addSeparator();
+    Selectionparbloc = Edit1->addAction(QString::fromUtf8("Sélection par bloc"), this, [this] { SelectionparblocClick(); });
+    Selectionparbloc->setObjectName("Selectionparbloc");
+    Selectionparbloc->setCheckable(true);
+    Selectionparbloc->setShortcut(QKeySequence(Qt::Key_F9));
+    desactive = Edit1->addAction(QString::fromUtf8("Active/Désactive la ligne"), this, [this] { desactiveClick(); });
+    desactive->setObjectName("desactive");
+    desactive->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+
+    PopupMenu1 = new QMenu;
+    PopupMenu1->setObjectName("PopupMenu1");
+    Cut2 = PopupMenu1->addAction("Cu&t", this, [this] { Cut1Click(); });
+    Copy2 = PopupMenu1->addAction("&Copy", this, [this] { Copy1Click(); });
+    Paste2 = PopupMenu1->addAction("&Paste", this, [this] { Paste1Click(); });
+    PopupMenu1->addSeparator();
+    a = PopupMenu1->addAction(QString::fromUtf8("Réduction d'un carnet de terrain (*.crt ou *.xcrt)"), this,
+                              [this] { emit reductionRequested(); });
+    a->setObjectName("Reduction1");
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+
+    Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Editor, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(Editor->mapToGlobal(pos)); });
+}
+
+bool TEditForm::LoadFile(const QString& path) {
+    file_name_ = path;
+    setWindowTitle(path);
+    std::vector<std::string> lines;
+    bool ok = true;
+    try {
+        lines = ReadTextLines(S(path));
+    } catch (const TextFileError& error) {
+        prompts_.Error(this, QString::fromUtf8("Impossible de lire le fichier %1 :\n%2").arg(path, Q(error.reason())));
+        ok = false;
+    }
+    SetLines(lines);
+    Editor->setCursorPosition(0, 0);
+    Editor->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    Editor->setModified(false);
+    return ok;
+}
+
+std::vector<std::string> TEditForm::Lines() const {
+    const QStringList parts = Editor->text().split('\n');
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(parts.size()));
+    for (const QString& part : parts) {
+        std::string line = S(part);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    // A final line break ends the last line, it does not start a new one.
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+}
+
+static QString JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return Q(text);
+}
+
+void TEditForm::SetLines(const std::vector<std::string>& lines) {
+    const bool was = Modified();
+    int line = 0, index = 0;
+    Editor->getCursorPosition(&line, &index);
+    // setText would empty the undo history; a replacement keeps it.
+    Editor->selectAll();
+    Editor->replaceSelectedText(JoinLines(lines));
+    Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
+    if (!was) Editor->setModified(false);
+}
+
+void TEditForm::ReplaceLine(int index, const std::string& text) {
+    if (index < 0 || index >= Editor->lines()) return;
+    const bool was = Modified();
+    ReplaceLineText(index, text);
+    if (!was) Editor->setModified(false);
+}
+
+void TEditForm::ReplaceLineText(int index, const std::string& text) {
+    const long start = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    const long end = Editor->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETSTART, static_cast<unsigned long>(start));
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETEND, static_cast<unsigned long>(end));
+    Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.c_str());
+}
+
+void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    const bool was = Modified();
+    index = std::clamp(index, 0, Editor->lines());
+    long position;
+    std::string text = S(JoinLines(lines));
+    if (index >= Editor->lines()) {
+        position = Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        // The last line has no line break: put one before the new lines.
+        const std::string last = S(Editor->text(Editor->lines() - 1));
+        if (!last.empty()) {
+            text = "\n" + text;
+            text.pop_back();
+        }
+    } else {
+        position = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    }
+    Editor->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(position), text.c_str());
+    if (!was) Editor->setModified(false);
+}
+
+int TEditForm::CaretLine() const {
+    int line = 0, index = 0;
+    Editor->getCursorPosition(&line, &index);
+    return line + 1;
+}
+
+int TEditForm::CaretColumn() const {
+    int line = 0, index = 0;
+    Editor->getCursorPosition(&line, &index);
+    const QByteArray bytes = Editor->text(line).toUtf8().left(index);
+    return QString::fromUtf8(bytes).size() + 1;
+}
+
+bool TEditForm::Modified() const { return Editor->isModified(); }
+
+bool TEditForm::WriteTo(const QString& path) {
+    try {
+        WriteTextLines(S(path), Lines());
+    } catch (const TextFileError& error) {
+        prompts_.Error(this, QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(path, Q(error.reason())));
+        return false;
+    }
+    Editor->setModified(false);
+    return true;
+}
+
+bool TEditForm::Save1Click() {
+    if (file_name_ == kUntitled) return Saveas1Click();
+    return WriteTo(file_name_);
+}
+
+bool TEditForm::Saveas1Click() {
+    QString proposed = file_name_;
+    if (proposed == kUntitled && !LastFolder().empty()) proposed = Q(LastFolder()) + "/" + kUntitled;
+    const auto name = prompts_.AskSaveName(this, "Sauver sous", "Plain text files (*.txt)|*.txt|All files|*.*",
+                                           proposed);
+    if (!name) return false;
+    RememberFolderOf(*name);
+    file_name_ = QFileInfo(*name).absoluteFilePath();
+    setWindowTitle(QFileInfo(*name).fileName());
+    return Save1Click();
+}
+
+QsciPrinter& TEditForm::Printer() {
+    if (!printer_) printer_ = std::make_unique<TDocumentPrinter>(*this);
+    return *printer_;
+}
+
+void TEditForm::Print1Click() {
+    QsciPrinter& printer = Printer();
+    printer.setDocName(windowTitle());
+    if (!prompts_.AskPrint(this, printer)) return;
+    if (printer.printRange(Editor) < 0)
+        prompts_.Error(this, QString::fromUtf8("Impossible d'imprimer le document %1.").arg(file_name_));
+}
+
+void TEditForm::Printersetup1Click() { prompts_.PrinterSetup(this, Printer()); }
+
+void TEditForm::Cut1Click() { Editor->cut(); }
+void TEditForm::Copy1Click() { Editor->copy(); }
+void TEditForm::Paste1Click() { Editor->paste(); }
+void TEditForm::Delete1Click() { Editor->removeSelectedText(); }
+void TEditForm::Selectall1Click() { Editor->selectAll(); }
+
+void TEditForm::Edit1Click() {
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    const bool canPaste = clip && clip->hasText();
+    const bool hasSelection = Editor->hasSelectedText();
+    Paste1->setEnabled(canPaste);
+    Paste2->setEnabled(canPaste);
+    for (QAction* action : {Cut1, Cut2, Copy1, Copy2, Delete1}) action->setEnabled(hasSelection);
+}
+
+void TEditForm::SelectionparblocClick() {
+    const bool column = !Editor->ColumnMode();
+    Editor->SetColumnMode(column);
+    Selectionparbloc->setChecked(column);
+}
+
+void TEditForm::desactiveClick() {
+    const int start = Editor->SelectionStart();
+    const int end = Editor->SelectionEnd();
+    if (start == end) {
+        const int line = CaretLine() - 1;
+        std::string text = S(Editor->text(line));
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        const std::string toggled = ToggleCommentLine(text);
+        if (toggled != text) {
+            ReplaceLineText(line, toggled);
+            Editor->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                                  Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)));
+        }
+    } else {
+        const int first = Editor->LineOfPosition(start);
+        const int last = Editor->LineOfPosition(end);
+        emit statusTextChanged(QString::fromUtf8("Début : %1 - Fin : %2").arg(first + 1).arg(last + 1));
+        std::vector<std::string> block;
+        for (int i = first; i <= last; ++i) {
+            std::string text = S(Editor->text(i));
+            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+            block.push_back(text);
+        }
+        const std::vector<std::string> toggled = ToggleCommentBlock(block);
+        Editor->beginUndoAction();
+        for (size_t i = 0; i < block.size(); ++i)
+            if (toggled[i] != block[i]) ReplaceLineText(first + static_cast<int>(i), toggled[i]);
+        Editor->endUndoAction();
+    }
+    // The edits themselves set the modified flag.
+}
+
+void TEditForm::closeEvent(QCloseEvent* event) {
+    if (Modified()) {
+        switch (prompts_.AskYesNoCancel(this, QString("Save changes to %1?").arg(file_name_))) {
+            case Prompts::Answer::Yes:
+                // A cancelled save-as or a failed write keeps the document.
+                if (!Save1Click()) {
+                    event->ignore();
+                    return;
+                }
+                break;
+            case Prompts::Answer::No: break;
+            case Prompts::Answer::Cancel: event->ignore(); return;
+        }
+    }
+    event->accept();
+}
+
+}  // namespace kestrova

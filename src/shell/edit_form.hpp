@@ -1,0 +1,141 @@
+// A document window: the lines of one text file in an editable buffer.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QWidget>
+#include <Qsci/qsciscintilla.h>
+
+class QAction;
+class QMenu;
+class QsciPrinter;
+
+namespace kestrova {
+
+class Prompts;
+
+// The text buffer: QScintilla with a column-selection mode in which mouse
+// drags and shifted cursor keys select rectangles.
+class TEditor : public QsciScintilla {
+    Q_OBJECT
+public:
+    explicit TEditor(QWidget* parent = nullptr);
+
+    bool ColumnMode() const { return column_mode_; }
+    void SetColumnMode(bool on);
+
+    // Selection as absolute positions; equal when nothing is selected.
+    int SelectionStart() const;
+    int SelectionEnd() const;
+    // 0-based line holding a position.
+    int LineOfPosition(int position) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+
+private:
+    bool column_mode_ = false;
+};
+
+class TEditForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kUntitled = "Untitled";
+
+    explicit TEditForm(Prompts& prompts, QWidget* parent = nullptr);
+    ~TEditForm() override;
+
+    TEditor* Editor = nullptr;
+
+    // Full path of the file, or "Untitled".
+    QString FileName() const { return file_name_; }
+    QString Caption() const { return windowTitle(); }
+
+    // Loads a file: file name and caption become the path, the caret goes
+    // to the start and the modified flag is cleared. A file that cannot be
+    // read is reported and leaves the document empty; returns false then.
+    bool LoadFile(const QString& path);
+
+    // The lines of the buffer, in order, without line ends.
+    std::vector<std::string> Lines() const;
+    // Replaces the whole buffer without touching the modified flag.
+    void SetLines(const std::vector<std::string>& lines);
+    // Replaces one line (0-based) without touching the modified flag.
+    void ReplaceLine(int index, const std::string& text);
+    // Inserts lines before line `index` (0-based) without touching the flag.
+    void InsertLines(int index, const std::vector<std::string>& lines);
+
+    int CaretLine() const;    // 1-based
+    int CaretColumn() const;  // 1-based, in characters
+
+    bool Modified() const;
+
+    // The document's menus, shown in the main window while it is active.
+    QMenu* Fichier1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;  // context menu
+    QAction* Selectionparbloc = nullptr;
+    QAction* desactive = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* Delete1 = nullptr;
+    QAction* Selectall1 = nullptr;
+    QAction* Cut2 = nullptr;    // context menu "Cu&t"
+    QAction* Copy2 = nullptr;   // context menu "&Copy"
+    QAction* Paste2 = nullptr;  // context menu "&Paste"
+
+    // Handlers of the document menus.
+    bool Save1Click();
+    bool Saveas1Click();
+    void Print1Click();
+    void Printersetup1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void Delete1Click();
+    void Selectall1Click();
+    void SelectionparblocClick();
+    void desactiveClick();
+    // Enables the clipboard entries of the "&Editer" and context menus.
+    void Edit1Click();
+
+    QsciPrinter& Printer();
+
+signals:
+    void newRequested();
+    void openRequested();
+    void quitRequested();
+    void reductionRequested();
+    void statusTextChanged(const QString& text);
+
+protected:
+    // FormCloseQuery: the save question of a modified document.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    bool WriteTo(const QString& path);
+    // Replaces one line's text as an edit (sets the modified flag).
+    void ReplaceLineText(int index, const std::string& text);
+
+    Prompts& prompts_;
+    QString file_name_ = kUntitled;
+    std::unique_ptr<QsciPrinter> printer_;
+};
+
+// Comment toggle of lines [first, last] (0-based) of a buffer: returns the
+// new lines. The trimmed first line decides: when it begins with "*", the
+// "*" is taken off every line that has one; otherwise "*" is put in front of
+// every line that has none. Changed lines are stored trimmed, blank lines and
+// lines already in the wanted state are left exactly as they were.
+std::vector<std::string> ToggleCommentBlock(const std::vector<std::string>& lines);
+// The same for the caret line alone (no selection): the trimmed line with
+// "*" added or removed; a blank line stays as it is.
+std::string ToggleCommentLine(const std::string& line);
+
+}  // namespace kestrova

@@ -1,0 +1,93 @@
+#include "shell/prompts.hpp"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStringList>
+
+#include "shell/choix_reduc.hpp"
+#include "shell/options_dialog.hpp"
+
+namespace kestrova {
+
+QString QtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        const QString suffix = "(" + patterns + ")";
+        // "Fichier Brelix (*.obs)" already names its patterns.
+        if (description.endsWith(suffix))
+            entries << description;
+        else
+            entries << description + " " + suffix;
+    }
+    return entries.join(";;");
+}
+
+std::optional<QString> QtPrompts::AskOpenName(QWidget* parent, const QString& title,
+                                              const QString& filter, const QString& folder) {
+    const QString name = QFileDialog::getOpenFileName(parent, title, folder, QtFileFilter(filter));
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtPrompts::AskSaveName(QWidget* parent, const QString& title,
+                                              const QString& filter, const QString& proposed) {
+    // QFileDialog asks before overwriting an existing file.
+    const QString name = QFileDialog::getSaveFileName(parent, title, proposed, QtFileFilter(filter));
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+void QtPrompts::Message(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, "Kestrova", text, QMessageBox::Ok);
+}
+
+void QtPrompts::Error(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, "Kestrova", text, QMessageBox::Ok);
+}
+
+Prompts::Answer QtPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {
+    const auto button = QMessageBox::question(parent, "Kestrova", text,
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Yes);
+    if (button == QMessageBox::Yes) return Answer::Yes;
+    if (button == QMessageBox::No) return Answer::No;
+    return Answer::Cancel;
+}
+
+Prompts::ReductionChoice QtPrompts::ChooseReduction(QWidget* parent) {
+    TFChoixReduc dialog(parent);
+    switch (dialog.Run()) {
+        case TFChoixReduc::Result::Valider: return ReductionChoice::Valider;
+        case TFChoixReduc::Result::Annuler: return ReductionChoice::Annuler;
+        case TFChoixReduc::Result::Closed: break;
+    }
+    return ReductionChoice::Closed;
+}
+
+void QtPrompts::ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) {
+    if (options_) {
+        options_->Check_gsi_format(lines);
+        return;
+    }
+    TF_opt dialog(parent);
+    dialog.Check_gsi_format(lines);
+}
+
+bool QtPrompts::AskPrint(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtPrompts::PrinterSetup(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    dialog.exec();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,78 @@
+// Every dialog a menu command needs, behind one small interface so that the
+// commands can be driven without a person in front of the screen.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+namespace kestrova {
+
+class TF_opt;
+
+class Prompts {
+public:
+    enum class Answer { Yes, No, Cancel };
+    // How the reduction dialog was left: "Valider", "Annuler", or closed
+    // another way (title-bar button, Escape).
+    enum class ReductionChoice { Valider, Annuler, Closed };
+
+    virtual ~Prompts() = default;
+
+    // Open dialog. `filter` uses the program's own "Description|*.a;*.b|..."
+    // form. Returns the chosen path, or nothing when cancelled.
+    virtual std::optional<QString> AskOpenName(QWidget* parent, const QString& title,
+                                               const QString& filter, const QString& folder) = 0;
+    // Save dialog with `proposed` as the starting name; an existing file is
+    // chosen only after the dialog's own overwrite confirmation.
+    virtual std::optional<QString> AskSaveName(QWidget* parent, const QString& title,
+                                               const QString& filter, const QString& proposed) = 0;
+    // Message box with one OK button.
+    virtual void Message(QWidget* parent, const QString& text) = 0;
+    // Error message box with one OK button.
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // Question with the buttons Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // The "Réduction" dialog (TFChoixReduc).
+    virtual ReductionChoice ChooseReduction(QWidget* parent) = 0;
+    // Proposes a GSI header style from the lines and lets the user confirm
+    // it in the options dialog; the chosen style is left in Param().
+    virtual void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) = 0;
+    // Print dialog; true when the user confirmed printing on `printer`.
+    virtual bool AskPrint(QWidget* parent, QPrinter& printer) = 0;
+    // Printer set-up (page) dialog.
+    virtual void PrinterSetup(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// The real dialogs.
+class QtPrompts : public Prompts {
+public:
+    // `options` is the options dialog used for the GSI format confirmation
+    // (owned elsewhere; may be set later).
+    explicit QtPrompts(TF_opt* options = nullptr) : options_(options) {}
+    void SetOptionsDialog(TF_opt* options) { options_ = options; }
+
+    std::optional<QString> AskOpenName(QWidget* parent, const QString& title,
+                                       const QString& filter, const QString& folder) override;
+    std::optional<QString> AskSaveName(QWidget* parent, const QString& title,
+                                       const QString& filter, const QString& proposed) override;
+    void Message(QWidget* parent, const QString& text) override;
+    void Error(QWidget* parent, const QString& text) override;
+    Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
+    ReductionChoice ChooseReduction(QWidget* parent) override;
+    void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) override;
+    bool AskPrint(QWidget* parent, QPrinter& printer) override;
+    void PrinterSetup(QWidget* parent, QPrinter& printer) override;
+
+private:
+    TF_opt* options_;
+};
+
+// "Desc|*.a;*.b|Desc2|*.c" -> "Desc (*.a *.b);;Desc2 (*.c)" for Qt's dialogs.
+QString QtFileFilter(const QString& filter);
+
+}  // namespace kestrova
