@@ -36,7 +36,7 @@ std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
     std::string name = trimFirst ? Trim(raw) : std::string(raw);
     name = Utf8Left(name, kNameLength);
     name = Utf8Left(StripLeadingZeros(name), kNameLength);
-    if (name.empty()) name = "0";
+    if (name.empty()) name.assign(1, '0');
     return Utf8Left(Trim(name), kNameLength);
 }
 
@@ -44,7 +44,7 @@ std::string NormaliseTargetName(std::string_view raw) {
     std::string name = Utf8Left(Trim(raw), kNameLength);
     name = Utf8Left(StripLeadingZeros(name), kNameLength);
     name = Utf8Left(Trim(name), kNameLength);
-    if (name.empty()) name = "0";
+    if (name.empty()) name.assign(1, '0');
     return name;
 }
 

@@ -360,3 +360,25 @@ TEST_F(TextToXml, RoundTripKeepsTheValuesOfTheTextBook) {
         }
     }
 }
+
+TEST(XmlBook, StationsOfSeveralElementsFollowEachOtherAndCommentsAreNoStations) {
+    bool ok = false;
+    const Tday_obs b = ReadXml(std::string(kHeader) + R"(<carnet>
+      <stations>
+        <!-- cycle 1 -->
+        <station pt_sta="A" temp="10" press="750" Ht="0"><rawdata/></station>
+        <station pt_sta="B" temp="10" press="750" Ht="0"><rawdata/></station>
+      </stations>
+      <autre><station pt_sta="X" temp="10" press="750" Ht="0"/></autre>
+      <stations>
+        <station pt_sta="C" temp="10" press="750" Ht="0"><rawdata/></station>
+      </stations>
+    </carnet>)", &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(b.nb_stat, 3);
+    ASSERT_EQ(b.stations.size(), 3u);
+    EXPECT_EQ(b.stations[2].pt_sta, "C");
+    EXPECT_TRUE(TraceHas(b, "XStations nb de noeuds : 2"));
+    EXPECT_TRUE(TraceHas(b, "nb_stat=2"));
+    for (const TStation& s : b.stations) EXPECT_EQ(s.calibration, &b.etalonnages[0]);
+}
