@@ -139,6 +139,11 @@ std::optional<std::string> RenormEditChanged(TParam& p, RenormField f, const std
     return FormatFixedSignificant(RenormValue(p, f), 4, 6);
 }
 
+std::optional<std::string> RenormEditSettled(const TParam& p, RenormField f, const std::string& text) {
+    if (TextToDouble(text, false)) return std::nullopt;
+    return FormatFixedSignificant(RenormValue(p, f), 4, 6);
+}
+
 // ---- Pressure converter -----------------------------------------------
 
 std::optional<std::string> ConvertHpaTextToMmHg(const std::string& hpaText) {

@@ -73,6 +73,11 @@ std::array<std::string, kRenormFieldCount> InitRenormEdits(TParam& p);
 // of a number ("-", ".", "-.") is left as typed and changes nothing.
 std::optional<std::string> RenormEditChanged(TParam& p, RenormField f, const std::string& text);
 
+// When the dialog closes, an edit left on the start of a number ("-") is
+// given back the parameter's value, so that edits and parameters stay in
+// step; nullopt when the text is a complete number.
+std::optional<std::string> RenormEditSettled(const TParam& p, RenormField f, const std::string& text);
+
 // ---- GSI header examples ----------------------------------------------
 
 inline constexpr const char* kGsiExampleTS = "410001+00001001 42....+00000120 43....+00007600 44....+00001458";

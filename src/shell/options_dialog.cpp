@@ -302,6 +302,14 @@ void TF_opt::OKBtnClick() {
     accept();
 }
 
+void TF_opt::done(int result) {
+    for (int i = 0; i < kRenormFieldCount; ++i) {
+        if (auto back = RenormEditSettled(Param(), static_cast<RenormField>(i), renormEdits_[i]->text().toStdString()))
+            renormEdits_[i]->setText(QStr(*back));
+    }
+    QDialog::done(result);
+}
+
 void TF_opt::RenormSwitchChanged(bool ticked) {
     Param().renormalisation = ticked;
     renormGroup_->setEnabled(ticked);

@@ -28,6 +28,8 @@ public:
     // the dialog on the page "Import gsi" for confirmation.
     int Check_gsi_format(const std::vector<std::string>& lines);
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

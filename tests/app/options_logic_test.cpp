@@ -154,8 +154,11 @@ TEST(OptionsRenorm, FirstKeystrokesOfANumberStayWithoutChangingTheParameter) {
         EXPECT_EQ(RenormEditChanged(p, RenormField::AV_add, partial), std::nullopt) << partial;
         EXPECT_DOUBLE_EQ(p.AV_add, 0.5) << partial;
     }
+    // Left like that when the dialog closes, the edit gets the value back.
+    EXPECT_EQ(RenormEditSettled(p, RenormField::AV_add, "-"), std::optional<std::string>("0.5000"));
     EXPECT_EQ(RenormEditChanged(p, RenormField::AV_add, "-.2"), std::nullopt);
     EXPECT_DOUBLE_EQ(p.AV_add, -0.2);
+    EXPECT_EQ(RenormEditSettled(p, RenormField::AV_add, "-.2"), std::nullopt);
 }
 
 TEST(PressureConverter, ConvertsBothWaysWithOneDecimal) {

@@ -181,7 +181,9 @@ private slots:
         TypeInto(Edit(&dialog, "Edit_DP_add"), "-0.002");
         QCOMPARE(Edit(&dialog, "Edit_DP_add")->text(), QString("-0.002"));
         QCOMPARE(Param().Dp_add, -0.002);
+        TypeInto(Edit(&dialog, "Edit_AV_add"), "-");
         dialog.reject();
+        QCOMPARE(Edit(&dialog, "Edit_AV_add")->text(), QString("0.0000"));
     }
 
     void renormalisationSwitchFollowsMouseAndKeyboard() {
