@@ -338,6 +338,22 @@ void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::x
     TraceCalibrations(book);
 }
 
+// A name as an attribute value: markup characters escaped, a tabulation as
+// a character reference (a raw one would read back as a blank), and the
+// other control characters, which XML cannot hold, as "?".
+std::string AttributeText(std::string_view text) {
+    std::string r;
+    for (char c : XmlEscape(text)) {
+        if (c == '\t')
+            r += "&#9;";
+        else if (static_cast<unsigned char>(c) < 0x20)
+            r += '?';
+        else
+            r += c;
+    }
+    return r;
+}
+
 }  // namespace
 
 bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines) {
@@ -389,11 +405,11 @@ std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines) {
     for (const TStation& s : book.stations) {
         out.push_back(Format("      <station num=\"%d\" pt_sta=\"%s\" temp=\"%.1f\" press=\"%.1f\" Ht=\"%.4f\" "
                              "etalonnage=\"0\" >",
-                             ++num, XmlEscape(s.pt_sta), s.temp, s.press, s.Ht));
+                             ++num, AttributeText(s.pt_sta), s.temp, s.press, s.Ht));
         out.emplace_back("         <rawdata>");
         for (const Tobs& o : s.obs) {
             std::string l = "            <obs pt_vis=\"";
-            l += XmlEscape(o.pt_vis);
+            l += AttributeText(o.pt_vis);
             l += "\" Hz=\"" + FormatFixed(o.Hz, angle);
             l += "\"  V=\"" + FormatFixed(o.V, angle);
             l += "\" Dp=\"" + FormatFixed(o.Dp, longueur);

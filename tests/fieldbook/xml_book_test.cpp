@@ -300,6 +300,7 @@ TEST_F(TextToXml, ExactLinesOfTheXmlForm) {
         "  numero 0012 AH_gr 123.45 AV_gr 99.8765 Dp_m 5 ppm_cste_mm -0005-034 hv_m 1.6 prisme P1 * note",
         "  numero A&<\"B AH_gr 0.00001 AV_gr 300 Dp_m 0 ppm+mm 10 3",
         " station 000",
+        "  numero T\ta\x01" "b AH_gr 1 AV_gr 100 Dp_m 2",
     });
     const std::vector<std::string> expected = {
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
@@ -316,6 +317,8 @@ TEST_F(TextToXml, ExactLinesOfTheXmlForm) {
         "      </station>",
         "      <station num=\"2\" pt_sta=\"\" temp=\"0.0\" press=\"0.0\" Ht=\"0.0000\" etalonnage=\"0\" >",
         "         <rawdata>",
+        "            <obs pt_vis=\"T&#9;a?b\" Hz=\"1.0000\"  V=\"100.0000\" Dp=\"2.000\" Hv=\"0.000\" ppm=\"0.0\" "
+        "cste=\"0.000\"/>",
         "         </rawdata>",
         "      </station>",
         "   </stations>",
