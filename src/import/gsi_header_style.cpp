@@ -7,10 +7,15 @@ namespace kestrova {
 
 std::optional<std::string> ProposeGsiHeaderStyle(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
-        if (!StartsWith(line, "41")) continue;
-        // Characters are counted from 1 in the description above.
-        if (Trim(Utf8Mid(line, 7, 8)) == "00000000") return std::string("tc800");
-        if (!Trim(Utf8Mid(line, 39, 8)).empty()) return std::string("TS");
+        // Character positions below are counted from 1. A GSI16 header
+        // ("*41", words of 24 characters) is read at the same places of
+        // its wider words.
+        const bool wide = StartsWith(line, "*41");
+        if (!wide && !StartsWith(line, "41")) continue;
+        const std::string firstData = wide ? Utf8Mid(line, 8, 16) : Utf8Mid(line, 7, 8);
+        const std::string thirdData = wide ? Utf8Mid(line, 56, 16) : Utf8Mid(line, 39, 8);
+        if (Trim(firstData) == (wide ? "0000000000000000" : "00000000")) return std::string("tc800");
+        if (!Trim(thirdData).empty()) return std::string("TS");
         return std::string("covadis");
     }
     return std::nullopt;

@@ -7,11 +7,14 @@
 
 namespace kestrova {
 
-// Looks at the first line beginning with "41" only:
+// Looks at the first station header line only (GSI8: beginning with "41"):
 //  - characters 8 to 15 (blanks trimmed) "00000000"  -> "tc800"
 //  - else characters 40 to 47 (blanks trimmed) not empty -> "TS"
 //  - else                                               -> "covadis"
-// No line beginning with "41": nullopt (the current style stays in force).
+// A GSI16 header line ("*41") is read at the matching places of its
+// 24-character words: first data "0000000000000000" -> "tc800", third word
+// with data -> "TS", else "covadis".
+// No header line: nullopt (the current style stays in force).
 std::optional<std::string> ProposeGsiHeaderStyle(const std::vector<std::string>& lines);
 
 }  // namespace kestrova

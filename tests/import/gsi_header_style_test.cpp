@@ -31,6 +31,14 @@ TEST(GsiHeaderStyle, OnlyTheFirstHeaderLineCounts) {
     EXPECT_EQ(ProposeGsiHeaderStyle(lines), "covadis");
 }
 
+TEST(GsiHeaderStyle, Gsi16HeaderLines) {
+    const std::string first = "*410001+0000000000001001 ";
+    const std::string third = "43....+0000000000007600 ";
+    EXPECT_EQ(ProposeGsiHeaderStyle({"*410001+0000000000000000 42....+0000000000001001 " + third}), "tc800");
+    EXPECT_EQ(ProposeGsiHeaderStyle({first + "42....+0000000000000120 " + third}), "TS");
+    EXPECT_EQ(ProposeGsiHeaderStyle({first + "42....+0000000000000004 "}), "covadis");
+}
+
 TEST(GsiHeaderStyle, NoHeaderLineGivesNoProposal) {
     EXPECT_FALSE(ProposeGsiHeaderStyle({}).has_value());
     EXPECT_FALSE(ProposeGsiHeaderStyle({"110001+0000A100 21.324+10000000", "", "4"}).has_value());
