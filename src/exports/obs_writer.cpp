@@ -145,7 +145,7 @@ std::vector<std::string> ObsStationFileLines(const Tday_obs& book, std::size_t s
 }
 
 std::string ObsStationIdentifier(const TStation& station) {
-    std::string id = Format("%03d-%05d-%05d", station.DOY_debut, station.dsec_debut, station.cycle);
+    std::string id = Format("%3d-%5d-%5d", station.DOY_debut, station.dsec_debut, station.cycle);
     std::replace(id.begin(), id.end(), ' ', '0');
     return id;
 }
