@@ -10,6 +10,15 @@ namespace kestrova {
 
 std::optional<double> TextToDouble(std::string_view text, bool exponentAllowed) {
     if (!IsNumericText(text, exponentAllowed)) return std::nullopt;
+    // A thousands separator must start a group of exactly three digits:
+    // "0,0009" or "1013,25" are decimal commas typed by a French user, and
+    // reading them as 9 or 101325 would be a silently wrong value.
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != ',') continue;
+        size_t digits = 0;
+        while (i + 1 + digits < text.size() && text[i + 1 + digits] >= '0' && text[i + 1 + digits] <= '9') ++digits;
+        if (digits != 3) return std::nullopt;
+    }
     std::string clean;
     clean.reserve(text.size());
     for (char c : text)

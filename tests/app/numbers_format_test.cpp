@@ -21,6 +21,15 @@ TEST(TextToDouble, ConvertsTheNumericForms) {
     EXPECT_DOUBLE_EQ(TextToDoubleOr("abc", 0.0008), 0.0008);
 }
 
+// A decimal comma passes the numeric test (the comma is the thousands
+// separator) but must never turn into a value a thousand times too large.
+TEST(TextToDouble, DecimalCommaIsNotAThousandsSeparator) {
+    EXPECT_FALSE(TextToDouble("0,0009").has_value());
+    EXPECT_FALSE(TextToDouble("1013,25").has_value());
+    EXPECT_FALSE(TextToDouble("1,2345").has_value());
+    EXPECT_DOUBLE_EQ(*TextToDouble("1,013,250.5"), 1013250.5);
+}
+
 TEST(TextToInt, RefusesDecimals) {
     EXPECT_EQ(*TextToInt("42"), 42);
     EXPECT_EQ(*TextToInt("-7"), -7);
