@@ -21,16 +21,19 @@
 namespace kestrova {
 
 // Append-only list of diagnostic lines written by the readers; nothing
-// shows it. `enabled` false makes Append a no-op (large books read by the
-// console, where nobody reads the trace); readers test it before building
-// costly lines.
+// shows it. `enabled` false makes Append a no-op; lines past `max_lines` are
+// not kept, so that a monitoring book of hundreds of thousands of pointings
+// does not hold millions of trace lines.
+// Readers test Accepting() before building costly lines.
 class TTraceLog {
 public:
     bool enabled = true;
+    std::size_t max_lines = 100000;
     std::vector<std::string> lines;
 
+    bool Accepting() const { return enabled && lines.size() < max_lines; }
     void Append(std::string line) {
-        if (enabled) lines.push_back(std::move(line));
+        if (Accepting()) lines.push_back(std::move(line));
     }
     std::size_t size() const { return lines.size(); }
 };

@@ -183,7 +183,7 @@ void ReadCalibration(Tday_obs& book, const pugi::xml_node& node) {
 void ReadPointing(Tday_obs& book, TStation& s, const pugi::xml_node& station, const pugi::xml_node& node,
                   int n) {
     TTraceLog& trace = book.trace;
-    if (trace.enabled) {
+    if (trace.Accepting()) {
         trace.Append(std::string("  ") + Raw(node, "pt_vis") + " Hz=" + Raw(node, "Hz") + " V=" +
                      Raw(node, "V") + " Dp=" + Raw(node, "Dp") + " Hv=" + Raw(node, "Hv") + " ppm=" +
                      Raw(node, "ppm") + " cste=" + Raw(node, "cste"));
@@ -221,7 +221,7 @@ void ReadPointing(Tday_obs& book, TStation& s, const pugi::xml_node& station, co
         if (const TEtalonnage* e = FindById(book, *id)) o.etalonnage = e->num;
     }
 
-    if (trace.enabled) {
+    if (trace.Accepting()) {
         const int code = n == 0 ? 7 : 5;
         trace.Append(Format("     code : %d", code));
         trace.Append(Format("  code=%d Hz=%10.5f V=%10.5f Dp=%10.4f Hv=%10.5f ppm=%10.5f cste=%10.5f etalonnage=%d",
@@ -277,7 +277,7 @@ void ReadStation(Tday_obs& book, const pugi::xml_node& node) {
 
 void TraceCalibrations(Tday_obs& book) {
     TTraceLog& t = book.trace;
-    if (!t.enabled) return;
+    if (!t.Accepting()) return;
     int p = 0;
     for (const TEtalonnage& e : book.etalonnages) {
         t.Append(Format("Etalonnage #%d", p++));

@@ -156,3 +156,25 @@ TEST(Loading, FromFileDecodesWindows1252AndReportsMissingFiles) {
     EXPECT_EQ(missing.nb_stat, 0);
     EXPECT_TRUE(missing.stations.empty());
 }
+
+TEST(Trace, KeepsAtMostItsLimitAndNothingWhenDisabled) {
+    std::vector<std::string> xml = {"<?xml version=\"1.0\"?>", "<carnet><stations>",
+                                    "<station pt_sta=\"S\" temp=\"10\" press=\"750\" Ht=\"0\"><rawdata>"};
+    for (int i = 0; i < 50; ++i)
+        xml.push_back("<obs pt_vis=\"P\" Hz=\"1\" V=\"99\" Dp=\"10\" Hv=\"0\" ppm=\"0\" cste=\"0\"/>");
+    xml.push_back("</rawdata></station></stations></carnet>");
+
+    Tday_obs capped;
+    capped.trace.max_lines = 20;
+    capped.LoadFromLines(xml);
+    EXPECT_EQ(capped.trace.size(), 20u);
+    EXPECT_EQ(capped.trace.lines[0], "Réduction d'un fichier carnet XML");
+    ASSERT_EQ(capped.stations.size(), 1u);
+    EXPECT_EQ(capped.stations[0].obs.size(), 50u);  // the reading itself is complete
+
+    Tday_obs silent;
+    silent.trace.enabled = false;
+    silent.LoadFromLines(xml);
+    EXPECT_EQ(silent.trace.size(), 0u);
+    EXPECT_EQ(silent.stations[0].obs.size(), 50u);
+}
