@@ -219,10 +219,19 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
     return m;
 }
 
-std::vector<std::string> BlocksOfLine(std::string_view line) {
-    std::vector<std::string> blocks;
+struct TGsiBlock {
+    std::string text;
+    int lineOffset = 0;  // physical line within the source line, from 0
+};
+
+// The blocks of one source line. A carriage return inside the line ends a
+// physical line of the recording (files with CR line ends); `physicalLines`
+// receives their number, a CR at the very end not starting a new one.
+std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = nullptr) {
+    std::vector<TGsiBlock> blocks;
     size_t start = 0;
-    while (start <= line.size()) {
+    int offset = 0;
+    while (true) {
         size_t end = line.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = line.size();
         std::string_view piece = line.substr(start, end - start);
@@ -231,29 +240,33 @@ std::vector<std::string> BlocksOfLine(std::string_view line) {
         while (!piece.empty() && static_cast<unsigned char>(piece.back()) < 0x20) piece.remove_suffix(1);
         const GsiLineKind kind = KindOfSingleByte(piece);
         if (kind == GsiLineKind::Other) {
-            blocks.emplace_back(piece);
+            blocks.push_back({std::string(piece), offset});
         } else {
             // Several blocks recorded on one line: a new block starts at a
             // word boundary with a word 11 or 41 (after its "*" in GSI16).
             const bool wide = piece[0] == '*';
             const size_t width = wide ? 24 : 16;
+            const size_t step = wide ? 25 : 16;  // to the first word index of the next block
             size_t blockStart = 0;
-            for (size_t p = blockStart + width + (wide ? 1 : 0); p + 2 <= piece.size();) {
+            for (size_t p = step; p + 2 <= piece.size();) {
                 const std::string_view next = piece.substr(p, wide ? 3 : 2);
                 const bool starts = wide ? (next == "*11" || next == "*41") : (next == "11" || next == "41");
                 if (starts) {
-                    blocks.emplace_back(piece.substr(blockStart, p - blockStart));
+                    blocks.push_back({std::string(piece.substr(blockStart, p - blockStart)), offset});
                     blockStart = p;
-                    p += width + (wide ? 1 : 0);
+                    p += step;
                 } else {
                     p += width;
                 }
             }
-            blocks.emplace_back(piece.substr(blockStart));
+            blocks.push_back({std::string(piece.substr(blockStart)), offset});
         }
         if (end == line.size()) break;
         start = end + 1;
+        if (start == line.size()) break;  // a final CR ends the last line only
+        ++offset;
     }
+    if (physicalLines) *physicalLines = offset + 1;
     return blocks;
 }
 
@@ -265,16 +278,17 @@ const char* const kCalibrationComment =
 // block of the recording, in order.
 template <typename Header, typename Measurement>
 void ForEachGsiBlock(const std::vector<std::string>& lines, Header onHeader, Measurement onMeasurement) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const int lineNumber = static_cast<int>(i + 1);
-        const std::string line = ToSingleByte(lines[i]);
-        for (const std::string& block : BlocksOfLine(line)) {
-            switch (KindOfSingleByte(block)) {
-                case GsiLineKind::StationHeader: onHeader(block); break;
-                case GsiLineKind::Measurement: onMeasurement(block, lineNumber); break;
+    int firstLine = 1;  // physical line number of the current source line
+    for (const std::string& source : lines) {
+        int physicalLines = 1;
+        for (const TGsiBlock& block : BlocksOfLine(ToSingleByte(source), &physicalLines)) {
+            switch (KindOfSingleByte(block.text)) {
+                case GsiLineKind::StationHeader: onHeader(block.text); break;
+                case GsiLineKind::Measurement: onMeasurement(block.text, firstLine + block.lineOffset); break;
                 case GsiLineKind::Other: break;
             }
         }
+        firstLine += physicalLines;
     }
 }
 
@@ -332,8 +346,8 @@ TGsiMeasurement ReadGsiMeasurement(std::string_view block, int lengthDecimals, i
 }
 
 std::vector<std::string> SplitGsiBlocks(std::string_view line) {
-    std::vector<std::string> blocks = BlocksOfLine(ToSingleByte(line));
-    for (std::string& b : blocks) b = ToUtf8(b);
+    std::vector<std::string> blocks;
+    for (const TGsiBlock& b : BlocksOfLine(ToSingleByte(line))) blocks.push_back(ToUtf8(b.text));
     return blocks;
 }
 

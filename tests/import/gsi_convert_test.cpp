@@ -183,13 +183,17 @@ TEST_F(GsiConvert, UnreadableValuesStopWithTheLineNumber) {
         {"410001+00000001 ", "", "110001+00000001 51....+00x2+034 "},  // ppm
         {"410001+00000001 ", "", "110001+00000001 51....+0012+0x4 "},  // constant
         {"410001+00000001 ", "", "110001+00000001 87..10+0000A600 "},  // height
+        // Lines ended by CR inside one source line count one by one; a CR
+        // at the end of a line does not start another.
+        {"410001+00000001 \r\r110001+00000001 31..00+0001A345 "},
+        {"410001+00000001 \r", "", "110001+00000001 31..00+0001A345 \r"},
     };
     for (const auto& lines : cases) {
         for (int xml = 0; xml < 2; ++xml) {
             try {
                 if (xml) GsiToXmlBook(lines, "TS");
                 else GsiToTextBook(lines, "TS");
-                ADD_FAILURE() << lines[2];
+                ADD_FAILURE() << lines.back();
             } catch (const GsiConversionError& e) {
                 EXPECT_EQ(e.lineNumber(), 3);
                 EXPECT_NE(std::string(e.what()).find("ligne 3"), std::string::npos) << e.what();
