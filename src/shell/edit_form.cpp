@@ -99,14 +99,21 @@ int TEditor::LineOfPosition(int position) const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
 }
 
-static QMouseEvent WithAlt(const QMouseEvent* e) {
+// The editor starts a rectangular mouse selection with Ctrl held (Alt on
+// macOS), as window managers keep Alt-drags for themselves.
+static QMouseEvent WithRectangleModifier(const QMouseEvent* e) {
+#if defined(Q_OS_MAC)
+    const Qt::KeyboardModifier modifier = Qt::AltModifier;
+#else
+    const Qt::KeyboardModifier modifier = Qt::ControlModifier;
+#endif
     return QMouseEvent(e->type(), e->position(), e->scenePosition(), e->globalPosition(), e->button(),
-                       e->buttons(), e->modifiers() | Qt::AltModifier, e->pointingDevice());
+                       e->buttons(), e->modifiers() | modifier, e->pointingDevice());
 }
 
 void TEditor::mousePressEvent(QMouseEvent* event) {
     if (column_mode_ && event->button() == Qt::LeftButton) {
-        QMouseEvent altered = WithAlt(event);
+        QMouseEvent altered = WithRectangleModifier(event);
         QsciScintilla::mousePressEvent(&altered);
         return;
     }
@@ -115,7 +122,7 @@ void TEditor::mousePressEvent(QMouseEvent* event) {
 
 void TEditor::mouseMoveEvent(QMouseEvent* event) {
     if (column_mode_ && (event->buttons() & Qt::LeftButton)) {
-        QMouseEvent altered = WithAlt(event);
+        QMouseEvent altered = WithRectangleModifier(event);
         QsciScintilla::mouseMoveEvent(&altered);
         return;
     }

@@ -1,0 +1,94 @@
+// Prompts answered from a script, recording what the program asked.
+#pragma once
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QPrinter>
+#include <QString>
+#include <QStringList>
+
+#include "app/param.hpp"
+#include "shell/prompts.hpp"
+
+namespace kestrova::testing {
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Dialog {
+        QString kind;  // "open" or "save"
+        QString title, filter, proposed;
+    };
+
+    // Answers, used in order. An empty queue answers "cancel" and records
+    // an unexpected question.
+    std::deque<std::optional<QString>> names;
+    std::deque<Answer> answers;
+    std::deque<ReductionChoice> reductionChoices;
+    std::optional<std::string> gsiStyle;  // what the user leaves in the options dialog
+    std::function<bool(QPrinter&)> print;
+
+    // What was asked.
+    std::vector<Dialog> dialogs;
+    QStringList messages;
+    QStringList errors;
+    QStringList questions;
+    int reductionDialogs = 0;
+    std::vector<std::vector<std::string>> gsiConfirmations;
+    QStringList unexpected;
+
+    std::optional<QString> AskOpenName(QWidget*, const QString& title, const QString& filter,
+                                       const QString& folder) override {
+        dialogs.push_back({"open", title, filter, folder});
+        return NextName("open " + title);
+    }
+    std::optional<QString> AskSaveName(QWidget*, const QString& title, const QString& filter,
+                                       const QString& proposed) override {
+        dialogs.push_back({"save", title, filter, proposed});
+        return NextName("save " + title);
+    }
+    void Message(QWidget*, const QString& text) override { messages << text; }
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    Answer AskYesNoCancel(QWidget*, const QString& text) override {
+        questions << text;
+        if (answers.empty()) {
+            unexpected << "question " + text;
+            return Answer::Cancel;
+        }
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    ReductionChoice ChooseReduction(QWidget*) override {
+        ++reductionDialogs;
+        if (reductionChoices.empty()) {
+            unexpected << "reduction dialog";
+            return ReductionChoice::Annuler;
+        }
+        const ReductionChoice c = reductionChoices.front();
+        reductionChoices.pop_front();
+        return c;
+    }
+    void ConfirmGsiFormat(QWidget*, const std::vector<std::string>& lines) override {
+        gsiConfirmations.push_back(lines);
+        if (gsiStyle) Param().entete_gsi = *gsiStyle;
+    }
+    bool AskPrint(QWidget*, QPrinter& printer) override { return print ? print(printer) : false; }
+    void PrinterSetup(QWidget*, QPrinter&) override {}
+
+private:
+    std::optional<QString> NextName(const QString& what) {
+        if (names.empty()) {
+            unexpected << what;
+            return std::nullopt;
+        }
+        auto n = names.front();
+        names.pop_front();
+        return n;
+    }
+};
+
+}  // namespace kestrova::testing
