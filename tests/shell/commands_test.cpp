@@ -1,0 +1,263 @@
+// The reduction and the two GSI conversions run from the main window, and
+// the activation rules of the "&Topo" menu and the two toolbar buttons.
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QtTest>
+
+#include "app/param.hpp"
+#include "shell/edit_form.hpp"
+#include "shell/xml_view.hpp"
+#include "test_support.hpp"
+
+using namespace kestrova;
+using namespace kestrova::testing;
+
+namespace {
+
+// One station measured in two faces, closed on its opening target.
+const std::vector<std::string> kBook = {
+    "* Carnet d'essai",
+    " station 1001     Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420",
+    "  numero 1002     AH_gr   12.3455 AV_gr  100.4137 Dp_m  187.4510 ppm_cste_mm 0012+000 hv_m    1.6000",
+    "  numero 1003     AH_gr   75.5974 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm 0012+000 hv_m    1.6500",
+    "  numero 2002     AH_gr  300.0097 AV_gr   98.7725 Dp_m   96.1151 ppm_cste_mm 0012+000 hv_m    1.5000",
+    "  numero 1002     AH_gr   12.3451 AV_gr  100.4138 Dp_m  187.4516 ppm_cste_mm 0012+000 hv_m    1.6000",
+    "  numero 1002     AH_gr  212.3457 AV_gr  299.5884 Dp_m  187.4498 ppm_cste_mm 0012+000 hv_m    1.6000",
+    "  numero 2002     AH_gr  100.0093 AV_gr  301.2299 Dp_m   96.1152 ppm_cste_mm 0012+000 hv_m    1.5000",
+    "  numero 1003     AH_gr  275.5976 AV_gr  300.8137 Dp_m  142.3372 ppm_cste_mm 0012+000 hv_m    1.6500",
+    "  numero 1002     AH_gr  212.3461 AV_gr  299.5891 Dp_m  187.4522 ppm_cste_mm 0012+000 hv_m    1.6000",
+};
+
+const std::vector<std::string> kGsi = {
+    "410001+00001001 42....+00000120 43....+00007600 44....+00001458",
+    "110012+00000A12 21.322+12345678 22.322+09876543 31..00+00012345 51....+0012+034 87..10+00001600",
+};
+
+bool TopoEnabled(TFMain_velka& main) {
+    return main.Topo1->menuAction()->isEnabled() && main.gsi2crt->isEnabled() && main.ToolButtonReduc->isEnabled();
+}
+bool TopoDisabled(TFMain_velka& main) {
+    return !main.Topo1->menuAction()->isEnabled() && !main.gsi2crt->isEnabled() &&
+           !main.ToolButtonReduc->isEnabled();
+}
+
+}  // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        LastFolder().clear();
+        Param() = TParam();
+    }
+
+    void commandsNeedADocument() {
+        Shell shell;
+        shell.main->Reduction1Click();
+        shell.main->GSIformatcarnet1Click();
+        shell.main->ConversionGSILeicaformatcarnetxml1Click();
+        QVERIFY(shell.prompts->dialogs.empty());
+        QCOMPARE(shell.prompts->reductionDialogs, 0);
+        QVERIFY(shell.prompts->messages.isEmpty());
+    }
+
+    void reductionRefusesAModifiedDocument() {
+        const QString dir = ScratchDir("modified");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/book.crt");
+        QTest::keyClicks(doc->Editor, " ");
+        shell.main->ToolButtonReduc->trigger();
+        QCOMPARE(shell.prompts->messages,
+                 QStringList{QString::fromUtf8("Veuillez sauvegarder avant de lancer la réduction")});
+        QCOMPARE(shell.prompts->reductionDialogs, 0);
+        QVERIFY(shell.prompts->dialogs.empty());
+        QVERIFY(!QFile::exists(dir + "/book.obs"));
+    }
+
+    void reductionDialogCancelFlag() {
+        const QString dir = ScratchDir("cancel");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/book.crt");
+        // "Annuler" stops; closing the dialog afterwards keeps that choice.
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Annuler, Prompts::ReductionChoice::Closed};
+        shell.main->Reduction1Click();
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->reductionDialogs, 2);
+        QVERIFY(shell.prompts->dialogs.empty());
+        // "Valider" goes on to the output name; a cancelled name writes nothing.
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider, Prompts::ReductionChoice::Closed};
+        shell.prompts->names = {std::nullopt, std::nullopt};
+        shell.main->Reduction1Click();
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->dialogs.size(), size_t(2));
+        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"book.crt"});
+    }
+
+    void unreadableBookIsReported() {
+        const QString dir = ScratchDir("unreadable");
+        WriteBytes(dir + "/notes.txt", CrLf({"rien a reduire", "ici"}));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/notes.txt");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->messages, QStringList{QString::fromUtf8("Problème de lecture du fichier Carnet")});
+        QVERIFY(shell.prompts->dialogs.empty());
+    }
+
+    void fullReductionWritesSevenFilesAndShowsTheReport() {
+        const QString dir = ScratchDir("reduce");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        // Windows left open on the previous outputs: an unmodified listing
+        // and an older report.
+        WriteBytes(dir + "/out.chk", "ancien\r\n");
+        WriteBytes(dir + "/out.xml", "<?xml version=\"1.0\"?>\r\n<ancien/>\r\n");
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/out.chk");
+        shell.main->OpenInReportViewer(dir + "/out.xml");
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/book.crt");
+        QVERIFY(TopoEnabled(*shell.main));
+
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/out.obs"};
+        shell.main->Reduction1Click();
+        QVERIFY2(shell.prompts->errors.isEmpty(), qPrintable(shell.prompts->errors.join('\n')));
+        QCOMPARE(shell.prompts->dialogs.size(), size_t(1));
+        QCOMPARE(shell.prompts->dialogs[0].title, QString("choix du nom du fichier Brelix"));
+        QCOMPARE(shell.prompts->dialogs[0].filter, QString("Fichier Brelix (*.obs)|*.obs"));
+        QCOMPARE(shell.prompts->dialogs[0].proposed, dir + "/book.obs");
+
+        for (const char* name : {"out.obs", "out.chk", "out.xml", "out.xsl", "out.gkf", "out.iob", "out_out.gsi"})
+            QVERIFY2(QFileInfo(dir + "/" + name).size() > 0, name);
+        QVERIFY(ReadBytes(dir + "/out.obs").contains("1003"));
+        QVERIFY(ReadBytes(dir + "/out.chk").contains("Station valide"));
+
+        // The old listing and report windows are gone; the new report is
+        // shown formatted and is the active child.
+        const auto children = shell.main->Children();
+        QCOMPARE(children.size(), 2);
+        QCOMPARE(qobject_cast<TEditForm*>(children[0]->widget()), doc);
+        TForm_XMLView* viewer = shell.main->ActiveReportViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->windowTitle(), dir + "/out.xml");
+        QVERIFY(viewer->Formatted());
+        QVERIFY(viewer->Html().contains(QString::fromUtf8("Station #1 (Point 1001) : station réduite")));
+
+        // With the report active, the field-book commands are off.
+        QVERIFY(TopoDisabled(*shell.main));
+        QVERIFY(shell.main->ActiveDocument() == nullptr);
+        shell.main->ToolButtonReduc->trigger();  // disabled: nothing happens
+        shell.main->Reduction1Click();           // no active document
+        QCOMPARE(shell.prompts->reductionDialogs, 1);
+        // Back on the document, they are on again.
+        shell.main->MdiArea()->setActiveSubWindow(children[0]);
+        QVERIFY(TopoEnabled(*shell.main));
+        QVERIFY(shell.prompts->unexpected.isEmpty());
+    }
+
+    void modifiedListingIsAskedAboutBeforeItCloses() {
+        const QString dir = ScratchDir("reduce_ask");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        WriteBytes(dir + "/book.chk", "ancien\r\n");
+        Shell shell;
+        TEditForm* listing = shell.main->OpenAsDocument(dir + "/book.chk");
+        QTest::keyClicks(listing->Editor, "note");
+        shell.main->OpenAsDocument(dir + "/book.crt");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/book.obs"};
+        shell.prompts->answers = {Prompts::Answer::No};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->questions, QStringList{"Save changes to " + dir + "/book.chk?"});
+        QCOMPARE(shell.main->Children().size(), 2);
+        QVERIFY(ReadBytes(dir + "/book.chk").contains("Station valide"));
+    }
+
+    void failedWriteIsReportedWithTheFileName() {
+        const QString dir = ScratchDir("reduce_fail");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/book.crt");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/missing/out.obs"};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY2(shell.prompts->errors[0].contains(dir + "/missing/out."), qPrintable(shell.prompts->errors[0]));
+        QVERIFY(shell.main->ActiveReportViewer() == nullptr);
+    }
+
+    void gsiToTextBook() {
+        const QString dir = ScratchDir("gsi_text");
+        WriteBytes(dir + "/releve.gsi", CrLf(kGsi));
+        Param().longueur = 4;
+        Param().entete_gsi = "covadis";
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/releve.gsi");
+        shell.prompts->names = {dir + "/releve.carnet"};
+        shell.prompts->gsiStyle = "TS";  // the user confirms the proposal
+        shell.main->gsi2crt->trigger();
+        QVERIFY2(shell.prompts->errors.isEmpty(), qPrintable(shell.prompts->errors.join('\n')));
+        QCOMPARE(shell.prompts->dialogs[0].title, QString("Choix du nom du fichier carnet"));
+        QCOMPARE(shell.prompts->dialogs[0].filter, QString("Fichier Carnet (*.carnet)|*.carnet"));
+        QCOMPARE(shell.prompts->dialogs[0].proposed, dir + "/releve.carnet");
+        QCOMPARE(shell.prompts->gsiConfirmations, std::vector<std::vector<std::string>>{kGsi});
+        QCOMPARE(ReadBytes(dir + "/releve.carnet"),
+                 CrLf({" station 1001     Temp_deg 12.0 Press_mmHg 760.0 ht_m 1.458",
+                       "  numero A12      AH_gr 123.45678 AV_gr  98.76543 Dp_m   12.3450 ppm_cste_mm 0012+034 "
+                       "hv_m     1.600"}));
+        // The result is opened as the active document.
+        TEditForm* result = shell.main->ActiveDocument();
+        QVERIFY(result);
+        QCOMPARE(result->Caption(), dir + "/releve.carnet");
+        QCOMPARE(result->Lines().size(), size_t(2));
+    }
+
+    void gsiWithoutStationGetsTheDefaultStation() {
+        const QString dir = ScratchDir("gsi_default");
+        WriteBytes(dir + "/r.gsi", CrLf({kGsi[1]}));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/r.gsi");
+        shell.prompts->names = {dir + "/r.carnet"};
+        shell.main->GSIformatcarnet1Click();
+        const QList<QByteArray> lines = ReadBytes(dir + "/r.carnet").split('\n');
+        QCOMPARE(lines[0], QByteArray(" station 0        Temp_deg 12.0     Press_mmHg 760.1    ht_m 0.000 \r"));
+    }
+
+    void gsiToXmlBook() {
+        const QString dir = ScratchDir("gsi_xml");
+        WriteBytes(dir + "/releve.gsi", CrLf(kGsi));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/releve.gsi");
+        shell.prompts->names = {dir + "/releve.xcrt"};
+        shell.prompts->gsiStyle = "TS";
+        shell.main->ConversionGSILeicaformatcarnetxml1Click();
+        QVERIFY(shell.prompts->errors.isEmpty());
+        QCOMPARE(shell.prompts->dialogs[0].filter, QString("Fichier Carnet (*.xcrt)|*.xcrt"));
+        QCOMPARE(shell.prompts->dialogs[0].proposed, dir + "/releve.xcrt");
+        QCOMPARE(shell.prompts->gsiConfirmations.size(), size_t(1));
+        const QByteArray xml = ReadBytes(dir + "/releve.xcrt");
+        QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
+        QVERIFY(xml.contains("pt_sta=\"1001\""));
+        QVERIFY(xml.contains("pt_vis=\"A12\""));
+        QCOMPARE(shell.main->ActiveDocument()->Caption(), dir + "/releve.xcrt");
+    }
+
+    void gsiConversionErrorNamesTheFileAndKeepsTheOldOutput() {
+        const QString dir = ScratchDir("gsi_error");
+        WriteBytes(dir + "/bad.gsi", CrLf({"110012+00000A12 21.322+1234X678"}));
+        WriteBytes(dir + "/bad.carnet", "ancien\r\n");
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/bad.gsi");
+        shell.prompts->names = {dir + "/bad.carnet"};
+        shell.main->GSIformatcarnet1Click();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY(shell.prompts->errors[0].contains(dir + "/bad.gsi"));
+        QCOMPARE(ReadBytes(dir + "/bad.carnet"), QByteArray("ancien\r\n"));
+        QCOMPARE(shell.main->Children().size(), 1);
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"
