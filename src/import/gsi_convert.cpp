@@ -44,38 +44,42 @@ GsiLineKind KindOfSingleByte(std::string_view block) {
     return GsiLineKind::Other;
 }
 
-TGsiWords SplitSingleByte(std::string_view block, GsiLineKind kind) {
-    std::string s(block);
-    s.append(kind == GsiLineKind::StationHeader ? 169 : 72, ' ');
-    TGsiWords words;
-    if (s[0] == '*') {
-        s.erase(0, 1);
-        words.mode = 16;
+// Words of one block, as views into the padded block text it owns.
+struct WordView {
+    int mode = 8;
+    std::string text;  // the block, "*" dropped, blanks appended
+    std::vector<std::string_view> slices;
+
+    WordView() = default;
+    WordView(const WordView&) = delete;
+    WordView& operator=(const WordView&) = delete;
+
+    // The last slice holding a word index (the later word wins), or empty.
+    std::string_view Find(std::string_view wi) const {
+        std::string_view found;
+        for (std::string_view slice : slices)
+            if (slice.substr(0, 2) == wi) found = slice;
+        return found;
     }
-    const size_t width = words.mode == 16 ? 24 : 16;
+    std::string_view Data(std::string_view slice) const { return slice.substr(7, mode == 16 ? 16 : 8); }
+};
+
+void SplitSingleByte(std::string_view block, GsiLineKind kind, WordView& words) {
+    const bool wide = !block.empty() && block[0] == '*';
+    if (wide) block.remove_prefix(1);
+    words.mode = wide ? 16 : 8;
+    words.text.assign(block);
+    words.text.append(kind == GsiLineKind::StationHeader ? 169 : 72, ' ');
+    if (wide) words.text.pop_back();  // the "*" counted among the characters padded
+    const size_t width = wide ? 24 : 16;
     // The first slice, then at most 400 characters after it.
-    const size_t usable = width + std::min(kRestLimit, s.size() - width);
+    const size_t usable = width + std::min(kRestLimit, words.text.size() - width);
     const size_t n = usable / width;
-    if (n > static_cast<size_t>(kMaxSlices)) return words;  // no words at all
-    words.count = static_cast<int>(n);
-    words.slices.reserve(n);
-    for (size_t i = 0; i < n; ++i) words.slices.push_back(s.substr(i * width, width));
-    return words;
+    words.slices.clear();
+    if (n > static_cast<size_t>(kMaxSlices)) return;  // no words at all
+    const std::string_view all(words.text);
+    for (size_t i = 0; i < n; ++i) words.slices.push_back(all.substr(i * width, width));
 }
-
-// The last slice holding a word index (the later word wins), or nullptr.
-const std::string* FindWord(const TGsiWords& words, std::string_view wi) {
-    const std::string* found = nullptr;
-    for (const std::string& slice : words.slices)
-        if (std::string_view(slice).substr(0, 2) == wi) found = &slice;
-    return found;
-}
-
-std::string DataOf(const TGsiWords& words, const std::string& slice) {
-    return slice.substr(7, words.mode == 16 ? 16 : 8);
-}
-
-std::string Trimmed(std::string_view text) { return Trim(text); }
 
 std::string NameFromData(std::string_view data) {
     std::string name = Trim(StripLeadingZeros(data));
@@ -91,17 +95,17 @@ std::string NameFromData(std::string_view data) {
 }
 
 // Unit code of a word: its sixth character read as a number.
-int ReadUnitCode(const std::string& slice, int lineNumber, std::string_view wi) {
-    const std::string_view unit = std::string_view(slice).substr(5, 1);
+int ReadUnitCode(std::string_view slice, int lineNumber, std::string_view wi) {
+    const std::string_view unit = slice.substr(5, 1);
     const std::optional<long long> code = TextToInt(unit);
     if (!code) Fail(lineNumber, "code d'unité", unit, wi);
     return static_cast<int>(*code);
 }
 
-double ReadDataNumber(const TGsiWords& words, const std::string& slice, int lineNumber,
+double ReadDataNumber(const WordView& words, std::string_view slice, int lineNumber,
                       std::string_view wi) {
-    const std::string data = DataOf(words, slice);
-    const std::optional<double> value = TextToDouble(Trimmed(data));
+    const std::string_view data = words.Data(slice);
+    const std::optional<double> value = TextToDouble(Trim(data));
     if (!value) Fail(lineNumber, "valeur", data, wi);
     return *value;
 }
@@ -125,13 +129,14 @@ std::string ZeroPadded(long long value, size_t digits) {
 }
 
 TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string& headerStyle) {
-    const TGsiWords words = SplitSingleByte(block, GsiLineKind::StationHeader);
+    WordView words;
+    SplitSingleByte(block, GsiLineKind::StationHeader, words);
     // Data of words 41 to 45, trimmed; an absent word counts as "0".
+    static const char* const kHeaderWords[5] = {"41", "42", "43", "44", "45"};
     std::string data[5];
     for (int k = 0; k < 5; ++k) {
-        const std::string wi = Format("%d", 41 + k);
-        const std::string* slice = FindWord(words, wi);
-        data[k] = slice ? Trimmed(DataOf(words, *slice)) : "0";
+        const std::string_view slice = words.Find(kHeaderWords[k]);
+        data[k] = slice.empty() ? "0" : Trim(words.Data(slice));
     }
     auto number = [](const std::string& text) { return TextToDouble(text, false); };
 
@@ -177,29 +182,30 @@ TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string
 TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDecimals, int lineNumber,
                                           std::vector<std::string>* warnings) {
     lengthDecimals = std::clamp(lengthDecimals, 0, 10);
-    const TGsiWords words = SplitSingleByte(block, GsiLineKind::Measurement);
+    WordView words;
+    SplitSingleByte(block, GsiLineKind::Measurement, words);
     TGsiMeasurement m;
 
-    if (const std::string* w = FindWord(words, "11")) m.name = NameFromData(DataOf(words, *w));
+    if (const std::string_view w = words.Find("11"); !w.empty()) m.name = NameFromData(words.Data(w));
 
     auto angleOrLength = [&](std::string_view wi) -> std::optional<double> {
-        const std::string* w = FindWord(words, wi);
-        if (!w) return std::nullopt;
-        const int unit = ReadUnitCode(*w, lineNumber, wi);
-        const double number = ReadDataNumber(words, *w, lineNumber, wi);
+        const std::string_view w = words.Find(wi);
+        if (w.empty()) return std::nullopt;
+        const int unit = ReadUnitCode(w, lineNumber, wi);
+        const double number = ReadDataNumber(words, w, lineNumber, wi);
         return ConvertedValue(unit, number, lineNumber, wi, warnings);
     };
     if (const auto hz = angleOrLength("21")) m.hz = Trim(Format("%9.5f", *hz));
     if (const auto v = angleOrLength("22")) m.v = Trim(Format("%9.5f", *v));
     if (const auto dp = angleOrLength("31")) m.dp = Trim(FormatFixed(*dp, lengthDecimals));
 
-    if (const std::string* w = FindWord(words, "51")) {
+    if (const std::string_view w = words.Find("51"); !w.empty()) {
         const bool wide = words.mode == 16;
-        const std::string ppmText = w->substr(6, wide ? 13 : 5);
-        const std::string csteText = w->substr(wide ? 19 : 11, 4);
-        const std::optional<long long> ppm = TextToInt(Trimmed(ppmText));
+        const std::string_view ppmText = w.substr(6, wide ? 13 : 5);
+        const std::string_view csteText = w.substr(wide ? 19 : 11, 4);
+        const std::optional<long long> ppm = TextToInt(Trim(ppmText));
         if (!ppm) Fail(lineNumber, "correction ppm", ppmText, "51");
-        const std::optional<double> cste = TextToDouble(Trimmed(csteText));
+        const std::optional<double> cste = TextToDouble(Trim(csteText));
         if (!cste) Fail(lineNumber, "constante", csteText, "51");
         m.ppmValue = *ppm;
         m.ppm = Format("%d", *ppm);
@@ -207,13 +213,13 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
         m.cste = Trim(Format("%10.3f", m.csteValue));
     }
 
-    if (const std::string* w = FindWord(words, "87")) {
+    if (const std::string_view w = words.Find("87"); !w.empty()) {
         // Reflector height: lengths follow the unit code; any other unit
         // character is read as millimetres. The sign is kept.
-        const double number = ReadDataNumber(words, *w, lineNumber, "87");
-        const char unit = (*w)[5];
+        const double number = ReadDataNumber(words, w, lineNumber, "87");
+        const char unit = w[5];
         double height = IsLengthUnit(unit) ? *GsiUnitValue(unit - '0', number) : number / 1000.0;
-        if ((*w)[6] == '-') height = -height;
+        if (w[6] == '-') height = -height;
         m.hv = Format("%9.3f", height);
     }
     return m;
@@ -232,8 +238,8 @@ std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = 
     size_t start = 0;
     int offset = 0;
     while (true) {
-        size_t end = line.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = line.size();
+        size_t end = start;
+        while (end < line.size() && line[end] != '\r' && line[end] != '\n') ++end;
         std::string_view piece = line.substr(start, end - start);
         // Control characters at either end (transfer leftovers) are dropped.
         while (!piece.empty() && static_cast<unsigned char>(piece.front()) < 0x20) piece.remove_prefix(1);
@@ -311,7 +317,13 @@ GsiConversionError::GsiConversionError(int lineNumber, const std::string& messag
 GsiLineKind GsiKindOf(std::string_view block) { return KindOfSingleByte(block); }
 
 TGsiWords SplitGsiWords(std::string_view block, GsiLineKind kind) {
-    return SplitSingleByte(ToSingleByte(block), kind);
+    WordView view;
+    SplitSingleByte(ToSingleByte(block), kind, view);
+    TGsiWords words;
+    words.mode = view.mode;
+    words.count = static_cast<int>(view.slices.size());
+    for (std::string_view slice : view.slices) words.slices.push_back(ToUtf8(slice));
+    return words;
 }
 
 std::optional<double> GsiUnitValue(int unitCode, double number) {
