@@ -298,10 +298,19 @@ void ForEachGsiBlock(const std::vector<std::string>& lines, Header onHeader, Mea
     }
 }
 
-struct StringWriter : pugi::xml_writer {
-    std::string text;
+// Collects the saved document line by line.
+struct LineWriter : pugi::xml_writer {
+    std::vector<std::string> lines;
+    std::string partial;
     void write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
+        std::string_view chunk(static_cast<const char*>(data), size);
+        for (size_t nl; (nl = chunk.find('\n')) != std::string_view::npos;) {
+            partial.append(chunk.substr(0, nl));
+            lines.push_back(std::move(partial));
+            partial.clear();
+            chunk.remove_prefix(nl + 1);
+        }
+        partial.append(chunk);
     }
 };
 
@@ -406,77 +415,65 @@ std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
     GsiReport& r = report ? *report : local;
     r = GsiReport{};
 
-    std::string text;
-    {
-        pugi::xml_document doc;
-        pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-        decl.append_attribute("version").set_value("1.0");
-        decl.append_attribute("encoding").set_value("ISO-8859-1");
-        pugi::xml_node root = doc.append_child("carnet");
+    pugi::xml_document doc;
+    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
+    decl.append_attribute("version").set_value("1.0");
+    decl.append_attribute("encoding").set_value("ISO-8859-1");
+    pugi::xml_node root = doc.append_child("carnet");
 
-        pugi::xml_node calibrations = root.append_child("etalonnages");
-        calibrations.append_child(pugi::node_comment).set_value(kCalibrationComment);
-        pugi::xml_node neutral = calibrations.append_child("etalonnage");
-        static const char* const kNeutral[][2] = {
-            {"id", "defaut"},      {"num", "0"},           {"serial", "0"},        {"methode", ""},
-            {"P", "3"},            {"Ddep", "0"},          {"Dmax", "3000"},       {"M", "+0.0000"},
-            {"deg_Fourier", "0"},  {"deg_polynome", "0"},  {"n_corr_interp", "0"}, {"lambda_um", "0.85"},
-            {"T0_K", "285.15"},    {"P0_mmHg", "760.0"},
-        };
-        for (const auto& a : kNeutral) neutral.append_attribute(a[0]).set_value(a[1]);
+    pugi::xml_node calibrations = root.append_child("etalonnages");
+    calibrations.append_child(pugi::node_comment).set_value(kCalibrationComment);
+    pugi::xml_node neutral = calibrations.append_child("etalonnage");
+    static const char* const kNeutral[][2] = {
+        {"id", "defaut"},      {"num", "0"},           {"serial", "0"},        {"methode", ""},
+        {"P", "3"},            {"Ddep", "0"},          {"Dmax", "3000"},       {"M", "+0.0000"},
+        {"deg_Fourier", "0"},  {"deg_polynome", "0"},  {"n_corr_interp", "0"}, {"lambda_um", "0.85"},
+        {"T0_K", "285.15"},    {"P0_mmHg", "760.0"},
+    };
+    for (const auto& a : kNeutral) neutral.append_attribute(a[0]).set_value(a[1]);
 
-        pugi::xml_node stations = root.append_child("stations");
-        pugi::xml_node rawdata;  // of the current station
-        auto addStation = [&](const std::string& num, const TGsiStationHeader& h) {
-            pugi::xml_node st = stations.append_child("station");
-            SetAttribute(st, "num", num);
-            SetAttribute(st, "pt_sta", h.name);
-            SetAttribute(st, "temp", h.temp);
-            SetAttribute(st, "press", h.press);
-            SetAttribute(st, "Ht", h.height);
-            SetAttribute(st, "etalonnage", "0");
-            rawdata = st.append_child("rawdata");
-        };
+    pugi::xml_node stations = root.append_child("stations");
+    pugi::xml_node rawdata;  // of the current station
+    auto addStation = [&](const std::string& num, const TGsiStationHeader& h) {
+        pugi::xml_node st = stations.append_child("station");
+        SetAttribute(st, "num", num);
+        SetAttribute(st, "pt_sta", h.name);
+        SetAttribute(st, "temp", h.temp);
+        SetAttribute(st, "press", h.press);
+        SetAttribute(st, "Ht", h.height);
+        SetAttribute(st, "etalonnage", "0");
+        rawdata = st.append_child("rawdata");
+    };
 
-        ForEachGsiBlock(
-            lines,
-            [&](const std::string& block) {
-                ++r.stationCount;
-                addStation(Format("%d", r.stationCount), ReadHeaderSingleByte(block, headerStyle));
-            },
-            [&](const std::string& block, int lineNumber) {
-                const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &r.warnings);
-                if (!rawdata) {
-                    // A measurement before any station header: a default
-                    // station that does not count.
-                    TGsiStationHeader d;
-                    d.height = "0.000";
-                    addStation("1", d);
-                }
-                pugi::xml_node obs = rawdata.append_child("obs");
-                SetAttribute(obs, "pt_vis", m.name);
-                SetAttribute(obs, "Hz", m.hz);
-                SetAttribute(obs, "V", m.v);
-                SetAttribute(obs, "Dp", m.dp);
-                SetAttribute(obs, "Hv", Trim(m.hv));
-                SetAttribute(obs, "ppm", m.ppm);
-                SetAttribute(obs, "cste", m.cste);
-            });
+    ForEachGsiBlock(
+        lines,
+        [&](const std::string& block) {
+            ++r.stationCount;
+            addStation(Format("%d", r.stationCount), ReadHeaderSingleByte(block, headerStyle));
+        },
+        [&](const std::string& block, int lineNumber) {
+            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &r.warnings);
+            if (!rawdata) {
+                // A measurement before any station header: a default
+                // station that does not count.
+                TGsiStationHeader d;
+                d.height = "0.000";
+                addStation("1", d);
+            }
+            pugi::xml_node obs = rawdata.append_child("obs");
+            SetAttribute(obs, "pt_vis", m.name);
+            SetAttribute(obs, "Hz", m.hz);
+            SetAttribute(obs, "V", m.v);
+            SetAttribute(obs, "Dp", m.dp);
+            SetAttribute(obs, "Hv", Trim(m.hv));
+            SetAttribute(obs, "ppm", m.ppm);
+            SetAttribute(obs, "cste", m.cste);
+        });
 
-        StringWriter writer;
-        doc.save(writer, "   ", pugi::format_default, pugi::encoding_utf8);
-        text = std::move(writer.text);
-    }
-
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        out.emplace_back(text, start, end - start);
-        start = end + 1;
-    }
-    return out;
+    LineWriter writer;
+    doc.save(writer, "   ", pugi::format_default, pugi::encoding_utf8);
+    if (!writer.partial.empty()) writer.lines.push_back(std::move(writer.partial));
+    return std::move(writer.lines);
 }
 
 }  // namespace kestrova
