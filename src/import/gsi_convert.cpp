@@ -276,6 +276,25 @@ std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = 
     return blocks;
 }
 
+// Keeps the first warnings of a conversion and counts the others, so that
+// a recording made in an unknown unit gives a readable report.
+struct WarningList {
+    static constexpr size_t kKept = 20;
+    std::vector<std::string> fresh;  // of the block just read
+    int dropped = 0;
+
+    void Keep(GsiReport& report) {
+        for (std::string& w : fresh) {
+            if (report.warnings.size() < kKept) report.warnings.push_back(std::move(w));
+            else ++dropped;
+        }
+        fresh.clear();
+    }
+    void Finish(GsiReport& report) const {
+        if (dropped > 0) report.warnings.push_back(Format("... et %d autres avertissements.", dropped));
+    }
+};
+
 const char* const kDefaultStationLine = " station 0        Temp_deg 12.0     Press_mmHg 760.1    ht_m 0.000 ";
 const char* const kCalibrationComment =
     "Attention : le terme M est soustractif ; il s'agit de l'erreur et non de la constante de prisme";
@@ -387,6 +406,7 @@ std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
     GsiReport local;
     GsiReport& r = report ? *report : local;
     r = GsiReport{};
+    WarningList warnings;
     std::vector<std::string> out;
     out.reserve(lines.size() + 1);
     ForEachGsiBlock(
@@ -398,12 +418,14 @@ std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
                           h.press + " ht_m " + h.height);
         },
         [&](const std::string& block, int lineNumber) {
-            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &r.warnings);
+            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &warnings.fresh);
+            warnings.Keep(r);
             out.push_back("  numero " + Format("%-8s", m.name) + " AH_gr " + Format("%9s", m.hz) +
                           " AV_gr " + Format("%9s", m.v) + " Dp_m " + Format("%9s", m.dp) +
                           " ppm_cste_mm " + GsiPpmConstantToken(m.ppmValue, m.csteValue) + " hv_m " +
                           Format("%9s", m.hv));
         });
+    warnings.Finish(r);
     if (r.stationCount == 0) out.insert(out.begin(), kDefaultStationLine);
     return out;
 }
@@ -414,6 +436,7 @@ std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
     GsiReport local;
     GsiReport& r = report ? *report : local;
     r = GsiReport{};
+    WarningList warnings;
 
     pugi::xml_document doc;
     pugi::xml_node decl = doc.append_child(pugi::node_declaration);
@@ -452,7 +475,8 @@ std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
             addStation(Format("%d", r.stationCount), ReadHeaderSingleByte(block, headerStyle));
         },
         [&](const std::string& block, int lineNumber) {
-            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &r.warnings);
+            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &warnings.fresh);
+            warnings.Keep(r);
             if (!rawdata) {
                 // A measurement before any station header: a default
                 // station that does not count.
@@ -470,6 +494,7 @@ std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
             SetAttribute(obs, "cste", m.cste);
         });
 
+    warnings.Finish(r);
     LineWriter writer;
     doc.save(writer, "   ", pugi::format_default, pugi::encoding_utf8);
     if (!writer.partial.empty()) writer.lines.push_back(std::move(writer.partial));

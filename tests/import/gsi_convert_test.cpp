@@ -165,6 +165,13 @@ TEST_F(GsiConvert, UnitCodes) {
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("Ligne 7"), std::string::npos);
     EXPECT_NE(warnings[0].find("mot 21"), std::string::npos);
+
+    // A whole recording in an unknown unit: the first warnings and a count.
+    GsiReport report;
+    GsiToXmlBook(std::vector<std::string>(30, "110001+00000001 21.329+12345678 22.329+10000000 "), "TS", &report);
+    ASSERT_EQ(report.warnings.size(), 21u);
+    EXPECT_NE(report.warnings[19].find("Ligne 10 "), std::string::npos);
+    EXPECT_EQ(report.warnings[20], "... et 40 autres avertissements.");
 }
 
 TEST_F(GsiConvert, ReflectorHeightFollowsItsUnit) {
