@@ -28,7 +28,9 @@ private:
 // What a conversion met besides its result.
 struct GsiReport {
     int stationCount = 0;               // station header lines converted
-    std::vector<std::string> warnings;  // French, one line each
+    // French, one line each: the first 20, then "... et N autres
+    // avertissements." when there were more.
+    std::vector<std::string> warnings;
 };
 
 enum class GsiLineKind { Other, StationHeader, Measurement };
