@@ -120,7 +120,7 @@ double ConvertedValue(int unitCode, double number, int lineNumber, std::string_v
     return 0.0;
 }
 
-bool IsLengthUnit(char c) { return c == '0' || c == '1' || c == '6' || c == '7' || c == '8'; }
+bool IsTableUnit(char c) { return c >= '0' && c <= '8'; }
 
 std::string ZeroPadded(long long value, size_t digits) {
     std::string text = Format("%d", value);
@@ -214,11 +214,11 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
     }
 
     if (const std::string_view w = words.Find("87"); !w.empty()) {
-        // Reflector height: lengths follow the unit code; any other unit
-        // character is read as millimetres. The sign is kept.
+        // Reflector height: read through its unit code; a unit character
+        // outside the table is read as millimetres. The sign is kept.
         const double number = ReadDataNumber(words, w, lineNumber, "87");
         const char unit = w[5];
-        double height = IsLengthUnit(unit) ? *GsiUnitValue(unit - '0', number) : number / 1000.0;
+        double height = IsTableUnit(unit) ? *GsiUnitValue(unit - '0', number) : number / 1000.0;
         if (w[6] == '-') height = -height;
         m.hv = Format("%9.3f", height);
     }

@@ -178,8 +178,10 @@ TEST_F(GsiConvert, ReflectorHeightFollowsItsUnit) {
     EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..10+00001600 ", 4).hv, "    1.600");
     EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..16+00016000 ", 4).hv, "    1.600");
     EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..18+00160000 ", 4).hv, "    1.600");
-    // A unit character that is not a length: millimetres.
+    EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..11+00005249 ", 4).hv, "    1.600");  // feet
+    // A unit character outside the table: millimetres.
     EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87....+00001600 ", 4).hv, "    1.600");
+    EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..19+00001600 ", 4).hv, "    1.600");
     EXPECT_EQ(ReadGsiMeasurement("110001+00000001 87..10-00001600 ", 4).hv, "   -1.600");
 }
 
