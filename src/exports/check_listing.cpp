@@ -2,7 +2,6 @@
 
 #include "app/format.hpp"
 #include "app/param.hpp"
-#include "app/text_file.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
 
@@ -10,103 +9,147 @@ namespace kestrova {
 
 namespace {
 
-const std::string kNoDistance(11, ' ');
+// Name, Hz and V of one line: "%-16s" and the angles as A ("%10.<angle>f").
+void AppendNameAngles(std::string& line, const std::string& name, double hz, double v, int a) {
+    AppendPadRight(line, name, 16);
+    line += ' ';
+    AppendFixed(line, hz, a, 10);
+    line += ' ';
+    AppendFixed(line, v, a, 10);
+}
 
-void AppendStation(std::vector<std::string>& out, const TStation& st, int k, const std::string& A,
-                   const std::string& L) {
-    out.push_back(Format("Station n°%d", k));
-    out.emplace_back();
+// " " + Dp as L, or eleven blanks without distance.
+void AppendDistanceOrBlanks(std::string& line, double dp, int l) {
+    if (HasDistance(dp)) {
+        line += ' ';
+        AppendFixed(line, dp, l, 10);
+    } else {
+        line.append(11, ' ');
+    }
+}
+
+void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
+    std::string line;
+    out.Add(Format("Station n°%d", k));
+    out.Add("");
 
     // Raw data.
-    out.push_back("Données brutes");
-    out.push_back("Station " + st.pt_sta);
-    out.push_back(Format("Temperature : %.1f °C", st.temp));
-    out.push_back(Format("Pression : %.1f mmHg", st.press));
-    out.push_back("Formule météo : " + Param().formule_meteo);
-    out.push_back("Correction meteo : " + FormatFixed(st.ppm, 1) + " ppm");
-    out.emplace_back();
-    out.push_back("Point visé            Hz         V          Dp         ppm");
+    out.Add("Données brutes");
+    out.Add("Station " + st.pt_sta);
+    out.Add(Format("Temperature : %.1f °C", st.temp));
+    out.Add(Format("Pression : %.1f mmHg", st.press));
+    out.Add("Formule météo : " + Param().formule_meteo);
+    out.Add("Correction meteo : " + FormatFixed(st.ppm, 1) + " ppm");
+    out.Add("");
+    out.Add("Point visé            Hz         V          Dp         ppm");
     for (const Tobs& o : st.obs) {
-        std::string line = Format("%-16s ", o.pt_vis) + Format(A, o.Hz) + " " + Format(A, o.V);
-        if (HasDistance(o.Dp)) line += " " + Format(L, o.Dp) + " " + Format("%8.1f", o.ppm);
-        out.push_back(std::move(line));
+        line.clear();
+        AppendNameAngles(line, o.pt_vis, o.Hz, o.V, a);
+        if (HasDistance(o.Dp)) {
+            line += ' ';
+            AppendFixed(line, o.Dp, l, 10);
+            line += ' ';
+            AppendFixed(line, o.ppm, 1, 8);
+        }
+        out.Add(line);
     }
-    out.emplace_back();
+    out.Add("");
 
     // Sorted by circle and target, with residuals for a valid station.
-    out.push_back("Données triées");
-    out.push_back("Station " + st.pt_sta);
-    out.push_back("Nom                   Hz         V          Dp      Delta Hz Delta V  Delta Dp");
-    const std::vector<TPointingResidual> res = ComputeResiduals(st, false);
+    out.Add("Données triées");
+    out.Add("Station " + st.pt_sta);
+    out.Add("Nom                   Hz         V          Dp      Delta Hz Delta V  Delta Dp");
+    const std::vector<TPointingResidual> res =
+        st.valid ? ComputeResiduals(st, false) : std::vector<TPointingResidual>();
     const Tobs* first = st.obs.empty() ? nullptr : st.obs.data();
     for (int c = 1; c <= 2; ++c) {
         for (const TPt_vise& t : st.pts_vise) {
             for (const Tobs* o : c == 1 ? t.obsC1 : t.obsC2) {
-                std::string line = Format("%-16s ", o->pt_vis) + Format(A, o->Hz) + " " + Format(A, o->V);
-                line += HasDistance(o->Dp) ? " " + Format(L, o->Dp) : kNoDistance;
+                line.clear();
+                AppendNameAngles(line, o->pt_vis, o->Hz, o->V, a);
+                AppendDistanceOrBlanks(line, o->Dp, l);
                 if (st.valid && first) {
                     const TPointingResidual& r = res[static_cast<std::size_t>(o - first)];
-                    line += Format("%8.0f %8.0f", r.dHz, r.dV);
-                    if (HasDistance(o->Dp)) line += Format(" %8.1f", r.dDp);
+                    AppendFixed(line, r.dHz, 0, 8);
+                    line += ' ';
+                    AppendFixed(line, r.dV, 0, 8);
+                    if (HasDistance(o->Dp)) {
+                        line += ' ';
+                        AppendFixed(line, r.dDp, 1, 8);
+                    }
                 }
-                out.push_back(std::move(line));
+                out.Add(line);
             }
         }
-        out.emplace_back();
+        out.Add("");
     }
 
     // Counts per target.
-    out.push_back("Station " + st.pt_sta);
-    for (const TPt_vise& t : st.pts_vise)
-        out.push_back(Format("%8s C1 = %2d C2 = %2d", t.pt_vis, t.NObsC1, t.NObsC2));
-    out.emplace_back();
+    out.Add("Station " + st.pt_sta);
+    for (const TPt_vise& t : st.pts_vise) {
+        line.clear();
+        AppendPadLeft(line, t.pt_vis, 8);
+        line += " C1 = ";
+        AppendInt(line, t.NObsC1, 2);
+        line += " C2 = ";
+        AppendInt(line, t.NObsC2, 2);
+        out.Add(line);
+    }
+    out.Add("");
 
     // Verdict.
     if (st.valid) {
-        out.push_back("Station valide");
-        out.push_back(std::string(st.cercles ? "2 Cercles" : "1 cercle") +
-                      (st.fermeture ? " avec fermeture" : " sans fermeture"));
-        out.push_back(Format("nombre de pointés = %d", st.NbPointes));
+        out.Add("Station valide");
+        out.Add(std::string(st.cercles ? "2 Cercles" : "1 cercle") +
+                (st.fermeture ? " avec fermeture" : " sans fermeture"));
+        out.Add(Format("nombre de pointés = %d", st.NbPointes));
     } else {
-        out.push_back("Station non valide");
+        out.Add("Station non valide");
     }
-    out.emplace_back();
+    out.Add("");
 
-    for (const std::string& m : st.logs) out.push_back(m);
-    out.emplace_back();
+    for (const std::string& m : st.logs) out.Add(m);
+    out.Add("");
 
     // Reduced values.
     if (st.valid) {
-        out.push_back("Données réduites");
-        out.emplace_back(" ");
+        out.Add("Données réduites");
+        out.Add(" ");
         for (const TPt_vise& t : st.pts_vise) {
-            std::string line = Format("%-16s ", t.pt_vis) + Format(A, t.Hz) + " " + Format(A, t.V);
-            line += HasDistance(t.Dp) ? " " + Format(L, t.Dp) : kNoDistance;
-            out.push_back(std::move(line));
+            line.clear();
+            AppendNameAngles(line, t.pt_vis, t.Hz, t.V, a);
+            AppendDistanceOrBlanks(line, t.Dp, l);
+            out.Add(line);
         }
-        out.emplace_back(" ");
+        out.Add(" ");
     }
 }
 
 }  // namespace
 
-std::vector<std::string> CheckListingLines(const Tday_obs& book) {
-    const std::string A = FixedFormat(10, Param().angle);
-    const std::string L = FixedFormat(10, Param().longueur);
-    std::vector<std::string> out;
+void ProduceCheckListing(const Tday_obs& book, TLineSink& out) {
+    const int a = Param().angle;
+    const int l = Param().longueur;
+    const std::string stars(74, '*');
     for (std::size_t i = 0; i < book.stations.size(); ++i) {
         if (i > 0) {
-            out.emplace_back();
-            out.emplace_back();
-            out.push_back(std::string(74, '*'));
+            out.Add("");
+            out.Add("");
+            out.Add(stars);
         }
-        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, A, L);
+        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l);
     }
-    return out;
+}
+
+std::vector<std::string> CheckListingLines(const Tday_obs& book) {
+    TLineCollector c;
+    ProduceCheckListing(book, c);
+    return std::move(c.lines);
 }
 
 bool WriteCheckListing(const Tday_obs& book, const std::string& path, std::string* error) {
-    return TryWriteTextLines(path, CheckListingLines(book), FileEncoding::Cp1252, error);
+    return WriteLinesAtomically(path, FileEncoding::Cp1252, error,
+                                [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
 }
 
 }  // namespace kestrova

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
 
+void ProduceCheckListing(const Tday_obs& book, TLineSink& sink);
 std::vector<std::string> CheckListingLines(const Tday_obs& book);
 
 // Atomic write; false with the reason in *error on failure.

@@ -29,7 +29,7 @@ std::string GamaObservationLine(const std::string& element, const std::string& t
     return line;
 }
 
-std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time) {
+void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink) {
     const TParam& p = Param();
     const bool heights = ExportHeights();
     const bool sortByCode = p.tri_fichier_brelix != "obs";
@@ -39,7 +39,7 @@ std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& 
     const double sigmaVCc = static_cast<double>(p.sigma_V) * 10000.0;
     const double sigmaDpMm = static_cast<double>(p.sigma_Dp) * 1000.0;
 
-    std::vector<std::string> out = {
+    const std::vector<std::string> header = {
         R"(<?xml version="1.0" ?>)",
         R"(<!DOCTYPE gama-local SYSTEM "gama-local.dtd">)",
         "",
@@ -56,6 +56,8 @@ std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& 
         "    <points-observations>",
         "",
     };
+    for (const std::string& h : header) sink.Add(h);
+    std::vector<std::string> out;
 
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
@@ -86,17 +88,26 @@ std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& 
         }
         out.push_back("      </obs>");
         out.emplace_back();
+        for (const std::string& l : out) sink.Add(l);
+        out.clear();
     }
 
-    out.push_back("    </points-observations>");
-    out.push_back("  </network>");
-    out.push_back("</gama-local>");
-    out.push_back(" ");
-    return out;
+    sink.Add("    </points-observations>");
+    sink.Add("  </network>");
+    sink.Add("</gama-local>");
+    sink.Add(" ");
+}
+
+std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time) {
+    TLineCollector c;
+    ProduceGamaFile(book, path, time, c);
+    return std::move(c.lines);
 }
 
 bool WriteGamaFile(const Tday_obs& book, const std::string& path, std::string* error) {
-    return TryWriteTextLines(path, GamaFileLines(book, path, CurrentExportTime()), FileEncoding::Cp1252, error);
+    const TExportTime time = CurrentExportTime();
+    return WriteLinesAtomically(path, FileEncoding::Cp1252, error,
+                                [&](TLineSink& sink) { ProduceGamaFile(book, path, time, sink); });
 }
 
 }  // namespace kestrova

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "exports/export_common.hpp"
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -16,6 +17,7 @@ std::string GamaObservationLine(const std::string& element, const std::string& t
                                 const std::string& valueText, double stdev, bool heights, double fromDh,
                                 double toDh);
 
+void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink);
 std::vector<std::string> GamaFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time);
 
 // Atomic write; false with the reason in *error on failure.

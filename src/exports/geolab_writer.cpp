@@ -34,6 +34,17 @@ std::string StartLine(const std::string& keyword, std::size_t length, const std:
 
 void InsertAtColumn(std::string& line, std::size_t column, const std::string& text) {
     const std::size_t pos = column > 0 ? column - 1 : 0;
+    bool ascii = true;
+    for (char c : line)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        if (line.size() < pos) line.append(pos - line.size(), ' ');
+        line.insert(pos, text);
+        return;
+    }
     const std::size_t len = Utf8Length(line);
     if (len < pos) line.append(pos - len, ' ');
     line.insert(ByteOffset(line, pos), text);
@@ -45,7 +56,7 @@ void InsertAtColumn(std::string& line, std::size_t column, const std::string& te
 std::string GeolabAngleLine(const std::string& keyword, const std::string& station, const std::string& target,
                             double angle) {
     std::string line = StartLine(keyword, keyword == " DIR" ? 64 : 82, station, target);
-    const std::string text = FormatFixed(angle, 5);
+    const std::string text = FixedText(angle, 5);
     const std::size_t dot = text.find('.');
     const std::string whole = text.substr(0, dot);
     const std::string dec = text.substr(dot + 1);
@@ -67,49 +78,54 @@ std::string GeolabAngleLine(const std::string& keyword, const std::string& stati
 // The distance with five decimals, its point at column 60 below 10000 m.
 std::string GeolabDistanceLine(const std::string& station, const std::string& target, double distance) {
     std::string line = StartLine(" DIST DP", 82, station, target);
-    const std::string text = FormatFixed(distance, 5);
+    const std::string text = FixedText(distance, 5);
     const std::size_t digits = text.find('.');
     const std::size_t column = digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56;
     InsertAtColumn(line, column, text);
     return line;
 }
 
-std::vector<std::string> GeolabFileLines(const Tday_obs& book) {
+void ProduceGeolabFile(const Tday_obs& book, TLineSink& out) {
     const TParam& p = Param();
-    std::vector<std::string> out;
-    for (const std::string& h : p.geolab) out.push_back(" " + h);
-    out.emplace_back(" ");
-    out.push_back(" SIGM AH       " + FormatFixed(static_cast<double>(p.sigma_Hz) * 10000.0, 1));
-    out.push_back(" SIGM ZA       " + FormatFixed(static_cast<double>(p.sigma_V) * 10000.0, 1));
-    out.push_back(" SIGM DP   " + FormatFixed(static_cast<double>(p.sigma_Dp), 4));
-    out.emplace_back();
-    out.push_back(" HIST NEW");
-    out.emplace_back();
+    for (const std::string& h : p.geolab) out.Add(" " + h);
+    out.Add(" ");
+    out.Add(" SIGM AH       " + FormatFixed(static_cast<double>(p.sigma_Hz) * 10000.0, 1));
+    out.Add(" SIGM ZA       " + FormatFixed(static_cast<double>(p.sigma_V) * 10000.0, 1));
+    out.Add(" SIGM DP   " + FormatFixed(static_cast<double>(p.sigma_Dp), 4));
+    out.Add("");
+    out.Add(" HIST NEW");
+    out.Add("");
 
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
-        out.push_back(" DSET AH");
-        for (const TPt_vise& t : st.pts_vise) out.push_back(GeolabAngleLine(" DIR", st.pt_sta, t.pt_vis, t.Hz));
+        out.Add(" DSET AH");
+        for (const TPt_vise& t : st.pts_vise) out.Add(GeolabAngleLine(" DIR", st.pt_sta, t.pt_vis, t.Hz));
     }
-    out.emplace_back();
+    out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
-        for (const TPt_vise& t : st.pts_vise) out.push_back(GeolabAngleLine(" ZANG ZA", st.pt_sta, t.pt_vis, t.V));
+        for (const TPt_vise& t : st.pts_vise) out.Add(GeolabAngleLine(" ZANG ZA", st.pt_sta, t.pt_vis, t.V));
     }
-    out.emplace_back();
+    out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise)
-            if (HasDistance(t.Dp)) out.push_back(GeolabDistanceLine(st.pt_sta, t.pt_vis, t.Dp));
+            if (HasDistance(t.Dp)) out.Add(GeolabDistanceLine(st.pt_sta, t.pt_vis, t.Dp));
     }
-    out.emplace_back(" ");
-    out.push_back(" HIST ALL Toutes les observations");
-    out.push_back(" END");
-    return out;
+    out.Add(" ");
+    out.Add(" HIST ALL Toutes les observations");
+    out.Add(" END");
+}
+
+std::vector<std::string> GeolabFileLines(const Tday_obs& book) {
+    TLineCollector c;
+    ProduceGeolabFile(book, c);
+    return std::move(c.lines);
 }
 
 bool WriteGeolabFile(const Tday_obs& book, const std::string& path, std::string* error) {
-    return TryWriteTextLines(path, GeolabFileLines(book), FileEncoding::Cp1252, error);
+    return WriteLinesAtomically(path, FileEncoding::Cp1252, error,
+                                [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
 }
 
 }  // namespace kestrova

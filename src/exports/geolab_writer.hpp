@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -19,6 +20,7 @@ std::string GeolabAngleLine(const std::string& keyword, const std::string& stati
                             double angle);
 std::string GeolabDistanceLine(const std::string& station, const std::string& target, double distance);
 
+void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink);
 std::vector<std::string> GeolabFileLines(const Tday_obs& book);
 
 // Atomic write; false with the reason in *error on failure.

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/format.hpp"
-#include "app/text_file.hpp"
 #include "exports/export_common.hpp"
 
 namespace kestrova {
@@ -20,13 +18,16 @@ std::string ZeroFilled(std::string text) {
 
 }  // namespace
 
-std::string GsiField(const std::string& text) { return ZeroFilled(Format("%8s", text)); }
+std::string GsiField(const std::string& text) {
+    std::string s;
+    AppendPadLeft(s, text, 8);
+    return ZeroFilled(std::move(s));
+}
 
-std::string GsiNumber(double value) { return ZeroFilled(Format("%8.0f", value)); }
+std::string GsiNumber(double value) { return ZeroFilled(FixedText(value, 0, 8)); }
 
-std::vector<std::string> GsiFileLines(const Tday_obs& book) {
+void ProduceGsiFile(const Tday_obs& book, TLineSink& out) {
     const bool heights = ExportHeights();
-    std::vector<std::string> out;
     long long k = 0;
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
@@ -34,7 +35,7 @@ std::vector<std::string> GsiFileLines(const Tday_obs& book) {
         std::string line = std::to_string(410000 + k) + "+00000001 42....+" + GsiField(st.pt_sta) + " 43....+";
         line += heights ? GsiNumber(st.Ht * 1000.0) : "00000000";
         line += kStationTail;
-        out.push_back(std::move(line));
+        out.Add(line);
         for (const TPt_vise& t : st.pts_vise) {
             ++k;
             std::string m = std::to_string(110000 + k) + "+" + GsiField(t.pt_vis);
@@ -44,14 +45,19 @@ std::vector<std::string> GsiFileLines(const Tday_obs& book) {
             m += " 51..1.+0000+000";
             if (heights) m += " 87...0+" + GsiNumber(t.Hv * 1000.0);
             m += kMeasureTail;
-            out.push_back(std::move(m));
+            out.Add(m);
         }
     }
-    return out;
+}
+
+std::vector<std::string> GsiFileLines(const Tday_obs& book) {
+    TLineCollector c;
+    ProduceGsiFile(book, c);
+    return std::move(c.lines);
 }
 
 bool WriteGsiFile(const Tday_obs& book, const std::string& path, std::string* error) {
-    return TryWriteTextLines(path, GsiFileLines(book), FileEncoding::Cp1252, error);
+    return WriteLinesAtomically(path, FileEncoding::Cp1252, error, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
 }
 
 }  // namespace kestrova

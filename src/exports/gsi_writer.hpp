@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -14,6 +15,7 @@ namespace kestrova {
 std::string GsiField(const std::string& text);
 std::string GsiNumber(double value);  // "%8.0f", blanks turned into "0"
 
+void ProduceGsiFile(const Tday_obs& book, TLineSink& sink);
 std::vector<std::string> GsiFileLines(const Tday_obs& book);
 
 // Atomic write; false with the reason in *error on failure.

@@ -33,28 +33,28 @@ ObsSettings CurrentSettings() {
                        p.tri_fichier_brelix != "obs"};
 }
 
-void AppendHeader(std::vector<std::string>& out, const std::string& path, const TExportTime& time) {
-    out.push_back("*Données reduites");
-    out.push_back("* " + path);
-    out.push_back("* fichier créé le " + ExportDate(time, '/') + " à " + ExportClock(time));
-    out.emplace_back();
+void AppendHeader(TLineSink& out, const std::string& path, const TExportTime& time) {
+    out.Add("*Données reduites");
+    out.Add("* " + path);
+    out.Add("* fichier créé le " + ExportDate(time, '/') + " à " + ExportClock(time));
+    out.Add("");
 }
 
 // The block of one valid station. `perStation`: every distance gets
 // sigma_Dp (the mode standard deviation belongs to the single file sorted
 // by code).
-void AppendStationBlock(std::vector<std::string>& out, const TStation& st, int k, const ObsSettings& s,
+void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSettings& s,
                         bool perStation) {
-    out.push_back(Format("* Station n°%d ", k) + st.pt_sta);
-    out.push_back(Format("* Temperature : %.1f °C - Pression : %.1f mmHg - Correction meteo : ", st.temp,
+    out.Add(Format("* Station n°%d ", k) + st.pt_sta);
+    out.Add(Format("* Temperature : %.1f °C - Pression : %.1f mmHg - Correction meteo : ", st.temp,
                          st.press) +
                   FormatFixed(st.ppm, 1) + " ppm");
     if (st.cycle >= 0) {
-        out.push_back("* Date/heure debut : " + st.date_debut + " " + st.heure_debut);
-        out.push_back("* Date/heure fin   : " + st.date_fin + " " + st.heure_fin);
-        out.push_back(Format("* Numero de cycle : %d", st.cycle));
+        out.Add("* Date/heure debut : " + st.date_debut + " " + st.heure_debut);
+        out.Add("* Date/heure fin   : " + st.date_fin + " " + st.heure_fin);
+        out.Add(Format("* Numero de cycle : %d", st.cycle));
     }
-    out.emplace_back();
+    out.Add("");
 
     const double ht = s.heights ? st.Ht : 0.0;
     auto direction = [&](std::size_t i) {
@@ -72,23 +72,23 @@ void AppendStationBlock(std::vector<std::string>& out, const TStation& st, int k
     };
 
     if (s.sortByCode) {
-        for (std::size_t i = 0; i < st.pts_vise.size(); ++i) out.push_back(direction(i));
-        out.emplace_back(" ");
-        for (const TPt_vise& t : st.pts_vise) out.push_back(zenith(t));
-        out.emplace_back();
+        for (std::size_t i = 0; i < st.pts_vise.size(); ++i) out.Add(direction(i));
+        out.Add(" ");
+        for (const TPt_vise& t : st.pts_vise) out.Add(zenith(t));
+        out.Add("");
         for (const TPt_vise& t : st.pts_vise) {
             if (!HasDistance(t.Dp)) continue;
             const double sigma = (t.mode && !perStation) ? s.sigmaDpRL : s.sigmaDp;
-            out.push_back(distance(t, sigma));
+            out.Add(distance(t, sigma));
         }
     } else {
         for (std::size_t i = 0; i < st.pts_vise.size(); ++i) {
             const TPt_vise& t = st.pts_vise[i];
-            out.push_back(direction(i));
-            out.push_back(zenith(t));
-            if (HasDistance(t.Dp)) out.push_back(distance(t, s.sigmaDp));
+            out.Add(direction(i));
+            out.Add(zenith(t));
+            if (HasDistance(t.Dp)) out.Add(distance(t, s.sigmaDp));
         }
-        out.emplace_back(" ");
+        out.Add(" ");
     }
 }
 
@@ -109,39 +109,57 @@ bool EnsureDirectory(const std::string& dir, std::string* error) {
 
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments) {
-    const std::string f = FixedFormat(10, decimals);
-    std::string line = Format("%d %-16s %-16s ", code, station, target);
-    line += Format(f, value);
+    std::string line;
+    line.reserve(96 + comments.size());
+    AppendInt(line, code);
     line += ' ';
-    line += Format(f, sigma);
+    AppendPadRight(line, station, 16);
+    line += ' ';
+    AppendPadRight(line, target, 16);
+    line += ' ';
+    AppendFixed(line, value, decimals, 10);
+    line += ' ';
+    AppendFixed(line, sigma, decimals, 10);
     line += " 0.0000 ";
-    line += Format("%8.4f %8.4f ", ht, hv);
+    AppendFixed(line, ht, 4, 8);
+    line += ' ';
+    AppendFixed(line, hv, 4, 8);
+    line += ' ';
     line += comments;
     return line;
 }
 
-std::vector<std::string> ObsFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time) {
+void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& out) {
     const ObsSettings s = CurrentSettings();
-    std::vector<std::string> out;
     AppendHeader(out, path, time);
-    out.push_back("*Tours d'horizon");
+    out.Add("*Tours d'horizon");
     int k = 0;
     for (const TStation& st : book.stations) {
         ++k;
         if (st.valid) AppendStationBlock(out, st, k, s, false);
-        out.emplace_back();
+        out.Add("");
     }
-    out.emplace_back(" ");
-    return out;
+    out.Add(" ");
+}
+
+std::vector<std::string> ObsFileLines(const Tday_obs& book, const std::string& path, const TExportTime& time) {
+    TLineCollector c;
+    ProduceObsFile(book, path, time, c);
+    return std::move(c.lines);
+}
+
+void ProduceObsStationFile(const Tday_obs& book, std::size_t stationIndex, const std::string& path,
+                           const TExportTime& time, TLineSink& out) {
+    const ObsSettings s = CurrentSettings();
+    AppendHeader(out, path, time);
+    AppendStationBlock(out, book.stations.at(stationIndex), static_cast<int>(stationIndex) + 1, s, true);
 }
 
 std::vector<std::string> ObsStationFileLines(const Tday_obs& book, std::size_t stationIndex,
                                              const std::string& path, const TExportTime& time) {
-    const ObsSettings s = CurrentSettings();
-    std::vector<std::string> out;
-    AppendHeader(out, path, time);
-    AppendStationBlock(out, book.stations.at(stationIndex), static_cast<int>(stationIndex) + 1, s, true);
-    return out;
+    TLineCollector c;
+    ProduceObsStationFile(book, stationIndex, path, time, c);
+    return std::move(c.lines);
 }
 
 std::string ObsStationIdentifier(const TStation& station) {
@@ -158,7 +176,9 @@ std::string ObsStationFileName(const std::string& path, const TStation& station)
 }
 
 bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* error) {
-    return TryWriteTextLines(path, ObsFileLines(book, path, CurrentExportTime()), FileEncoding::Cp1252, error);
+    const TExportTime time = CurrentExportTime();
+    return WriteLinesAtomically(path, FileEncoding::Cp1252, error,
+                                [&](TLineSink& sink) { ProduceObsFile(book, path, time, sink); });
 }
 
 bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std::string* error,
@@ -169,7 +189,8 @@ bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std:
         const TStation& st = book.stations[i];
         if (!st.valid) continue;
         const std::string name = ObsStationFileName(path, st);
-        if (!TryWriteTextLines(name, ObsStationFileLines(book, i, path, time), FileEncoding::Cp1252, error))
+        if (!WriteLinesAtomically(name, FileEncoding::Cp1252, error,
+                                  [&](TLineSink& sink) { ProduceObsStationFile(book, i, path, time, sink); }))
             return false;
         if (written) written->push_back(name);
     }

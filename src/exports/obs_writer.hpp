@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exports/export_common.hpp"
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -17,12 +18,15 @@ namespace kestrova {
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments);
 
-// Lines of the single file; `path` is written in the header as given.
+// The single file; `path` is written in the header as given.
+void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink);
 std::vector<std::string> ObsFileLines(const Tday_obs& book, const std::string& path,
                                       const TExportTime& time);
 
 // Lines of the file of one station (index in book.stations) in the
 // per-station variant; `path` is the output path chosen by the user.
+void ProduceObsStationFile(const Tday_obs& book, std::size_t stationIndex, const std::string& path,
+                           const TExportTime& time, TLineSink& sink);
 std::vector<std::string> ObsStationFileLines(const Tday_obs& book, std::size_t stationIndex,
                                              const std::string& path, const TExportTime& time);
 

@@ -1,8 +1,6 @@
 #include "exports/xml_report.hpp"
 
-#include "app/format.hpp"
 #include "app/param.hpp"
-#include "app/text_file.hpp"
 #include "app/version.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
@@ -14,139 +12,192 @@ namespace {
 
 constexpr double kHPaPerMmHgReport = 1.3329167214840152611;
 
-// name="value" with the value escaped, preceded by a blank.
-std::string Attr(const char* name, const std::string& value) {
-    std::string a = " ";
-    a += name;
-    a += "=\"";
-    a += XmlText(value);
-    a += '"';
-    return a;
-}
+// One element line built attribute by attribute: ` name="value"`, the
+// value escaped.
+class Element {
+public:
+    Element(const char* indentAndName) { text_ = indentAndName; }
+    Element& Text(const char* name, std::string_view value) {
+        Open(name);
+        AppendXmlText(text_, value);
+        text_ += '"';
+        return *this;
+    }
+    Element& Fixed(const char* name, double value, int decimals) {
+        Open(name);
+        AppendFixed(text_, value, decimals);
+        text_ += '"';
+        return *this;
+    }
+    Element& Int(const char* name, long long value) {
+        Open(name);
+        AppendInt(text_, value);
+        text_ += '"';
+        return *this;
+    }
+    Element& Empty(const char* name) {
+        Open(name);
+        text_ += '"';
+        return *this;
+    }
+    const std::string& Close(const char* end) {
+        text_ += end;
+        return text_;
+    }
 
-std::string YesNo(bool b) { return b ? "Y" : "N"; }
+private:
+    void Open(const char* name) {
+        text_ += ' ';
+        text_ += name;
+        text_ += "=\"";
+    }
+    std::string text_;
+};
 
-void AppendStation(std::vector<std::string>& out, const TStation& st, int k, const std::string& a,
-                   const std::string& l) {
+const char* YesNo(bool b) { return b ? "Y" : "N"; }
+
+void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
     int nbC1 = 0, nbC2 = 0;
     for (const Tobs& o : st.obs) (o.V < 200.0 ? nbC1 : nbC2)++;
+    const std::string& formula = Param().formule_meteo;
 
-    std::string head = "   <station";
-    head += Attr("num", Format("%d", k));
-    head += Attr("pt_sta", st.pt_sta);
-    head += Attr("temp", Format("%.1f", st.temp));
-    head += Attr("press_mmHg", Format("%.1f", st.press));
-    head += Attr("press_hPa", Format("%.1f", st.press * kHPaPerMmHgReport));
-    head += Attr("formule_meteo", Param().formule_meteo);
-    head += Attr("ppm", Format("%.1f", st.ppm));
-    head += Attr("Z0", Format(a, st.Z0));
-    head += Attr("SigmaZ0", Format(a, st.SigmaZ0));
-    head += Attr("Ht", Format(l, st.Ht));
-    head += Attr("num_ligne", Format("%d", st.ligne));
-    head += Attr("valid", YesNo(st.valid));
-    head += Attr("cercles", st.valid ? (st.cercles ? "2" : "1") : "");
-    head += Attr("fermeture", st.valid ? YesNo(st.fermeture) : "");
-    head += Attr("NbPointes", st.valid ? Format("%d", st.NbPointes) : "");
-    head += Attr("NbPointesC1", Format("%d", nbC1));
-    head += Attr("NbPointesC2", Format("%d", nbC2));
-    head += ">";
-    out.push_back(std::move(head));
+    Element head("   <station");
+    head.Int("num", k)
+        .Text("pt_sta", st.pt_sta)
+        .Fixed("temp", st.temp, 1)
+        .Fixed("press_mmHg", st.press, 1)
+        .Fixed("press_hPa", st.press * kHPaPerMmHgReport, 1)
+        .Text("formule_meteo", formula)
+        .Fixed("ppm", st.ppm, 1)
+        .Fixed("Z0", st.Z0, a)
+        .Fixed("SigmaZ0", st.SigmaZ0, a)
+        .Fixed("Ht", st.Ht, l)
+        .Int("num_ligne", st.ligne)
+        .Text("valid", YesNo(st.valid));
+    if (st.valid)
+        head.Text("cercles", st.cercles ? "2" : "1").Text("fermeture", YesNo(st.fermeture)).Int("NbPointes", st.NbPointes);
+    else
+        head.Empty("cercles").Empty("fermeture").Empty("NbPointes");
+    head.Int("NbPointesC1", nbC1).Int("NbPointesC2", nbC2);
+    out.Add(head.Close(">"));
 
     // Raw pointings in field-book order.
-    out.push_back("      <rawdata>");
-    const std::vector<TPointingResidual> res = ComputeResiduals(st, true);
+    out.Add("      <rawdata>");
+    const std::vector<TPointingResidual> res =
+        st.valid ? ComputeResiduals(st, true) : std::vector<TPointingResidual>();
     for (std::size_t i = 0; i < st.obs.size(); ++i) {
         const Tobs& o = st.obs[i];
         const bool dist = HasDistance(o.Dp);
-        std::string e = "         <obs";
-        e += Attr("pt_vis", o.pt_vis);
-        e += Attr("Hz", Format(a, o.Hz));
-        e += Attr("V", Format(a, o.V));
-        e += Attr("Dp", dist ? Format(l, o.Dp) : "");
-        const bool withResiduals = st.valid && res[i].target >= 0;
-        e += Attr("dHz", withResiduals ? Format("%.0f", res[i].dHz) : "");
-        e += Attr("dV", withResiduals ? Format("%.0f", res[i].dV) : "");
-        const bool withDistance = st.valid && dist;
-        e += Attr("dDp", withDistance && withResiduals ? Format("%.1f", res[i].dDp) : "");
-        e += Attr("ppm", withDistance ? Format("%.1f", o.ppm) : "");
-        e += Attr("c_etal", withDistance ? Format(l, o.c_etal) : "");
-        e += Attr("etalonnage", withDistance && o.calibration ? Format("%d", o.calibration->num) : "");
-        e += Attr("id_etalonnage", withDistance && o.calibration ? o.calibration->id : "");
-        e += Attr("Hv", Format(l, o.Hv));
-        e += "/>";
-        out.push_back(std::move(e));
+        Element e("         <obs");
+        e.Text("pt_vis", o.pt_vis).Fixed("Hz", o.Hz, a).Fixed("V", o.V, a);
+        if (dist)
+            e.Fixed("Dp", o.Dp, l);
+        else
+            e.Empty("Dp");
+        if (st.valid && res[i].target >= 0)
+            e.Fixed("dHz", res[i].dHz, 0).Fixed("dV", res[i].dV, 0);
+        else
+            e.Empty("dHz").Empty("dV");
+        if (st.valid && dist) {
+            if (res[i].target >= 0)
+                e.Fixed("dDp", res[i].dDp, 1);
+            else
+                e.Empty("dDp");
+            e.Fixed("ppm", o.ppm, 1).Fixed("c_etal", o.c_etal, l);
+            if (o.calibration)
+                e.Int("etalonnage", o.calibration->num).Text("id_etalonnage", o.calibration->id);
+            else
+                e.Empty("etalonnage").Empty("id_etalonnage");
+        } else {
+            e.Empty("dDp").Empty("ppm").Empty("c_etal").Empty("etalonnage").Empty("id_etalonnage");
+        }
+        e.Fixed("Hv", o.Hv, l);
+        out.Add(e.Close("/>"));
     }
-    out.push_back("      </rawdata>");
+    out.Add("      </rawdata>");
 
-    out.push_back("      <CheckNobs>");
-    for (const TPt_vise& t : st.pts_vise)
-        out.push_back("         <Nobs" + Attr("pt_vis", t.pt_vis) + Attr("NObsC1", Format("%d", t.NObsC1)) +
-                      Attr("NObsC2", Format("%d", t.NObsC2)) + "/>");
-    out.push_back("      </CheckNobs>");
+    out.Add("      <CheckNobs>");
+    for (const TPt_vise& t : st.pts_vise) {
+        Element e("         <Nobs");
+        out.Add(e.Text("pt_vis", t.pt_vis).Int("NObsC1", t.NObsC1).Int("NObsC2", t.NObsC2).Close("/>"));
+    }
+    out.Add("      </CheckNobs>");
 
-    out.push_back("      <Logs>");
-    for (const std::string& m : st.logs) out.push_back("         <log" + Attr("mess", m) + "/>");
-    out.push_back("      </Logs>");
+    out.Add("      <Logs>");
+    for (const std::string& m : st.logs) {
+        Element e("         <log");
+        out.Add(e.Text("mess", m).Close("/>"));
+    }
+    out.Add("      </Logs>");
 
-    out.push_back("      <Data_Ok>");
+    out.Add("      <Data_Ok>");
     if (st.valid) {
-        for (const TPt_vise& t : st.pts_vise)
-            out.push_back("         <obs" + Attr("pt_vis", t.pt_vis) + Attr("Hz", Format(a, t.Hz)) +
-                          Attr("V", Format(a, t.V)) + Attr("Dp", HasDistance(t.Dp) ? Format(l, t.Dp) : "") +
-                          "/>");
+        for (const TPt_vise& t : st.pts_vise) {
+            Element e("         <obs");
+            e.Text("pt_vis", t.pt_vis).Fixed("Hz", t.Hz, a).Fixed("V", t.V, a);
+            if (HasDistance(t.Dp))
+                e.Fixed("Dp", t.Dp, l);
+            else
+                e.Empty("Dp");
+            out.Add(e.Close("/>"));
+        }
     }
-    out.push_back("      </Data_Ok>");
-    out.push_back("   </station>");
+    out.Add("      </Data_Ok>");
+    out.Add("   </station>");
 }
 
 }  // namespace
 
-std::vector<std::string> XmlReportLines(const Tday_obs& book, const std::string& stylesheetName) {
+void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, TLineSink& out) {
     const TParam& p = Param();
-    const std::string a = FixedFormat(0, p.angle);
-    const std::string l = FixedFormat(0, p.longueur);
-    std::vector<std::string> out;
-    out.push_back(R"(<?xml version="1.0" encoding="ISO-8859-1"?>)");
-    out.push_back("<?xml-stylesheet href=\"" + XmlText(stylesheetName) + "\" type=\"text/xsl\"?>");
-    out.push_back(std::string("<carnet version=\"") + kVersion + "\">");
+    const int a = p.angle;
+    const int l = p.longueur;
+    out.Add(R"(<?xml version="1.0" encoding="ISO-8859-1"?>)");
+    out.Add("<?xml-stylesheet href=\"" + XmlText(stylesheetName) + "\" type=\"text/xsl\"?>");
+    out.Add(std::string("<carnet version=\"") + kVersion + "\">");
 
-    out.push_back("<etalonnages>");
-    for (const TEtalonnage& e : book.etalonnages) {
-        std::string line = "    <etalonnage";
-        line += Attr("id", e.id);
-        line += Attr("num", Format("%d", e.num));
-        line += R"( serial="" methode="" P="3.000" Ddep="0.0" Dmax="9999.99")";
-        line += Attr("M", Format(l, e.M));
-        line += R"( deg_Fourier="0" deg_polynome="0" n_corr_interp="0" lambda_um="0.85" T0_K="285.15" P0_mmHg="760.0">)";
-        out.push_back(std::move(line));
-        out.push_back("        <Coeff_Fourier/>");
-        out.push_back("        <Coeff_Polynome/>");
-        out.push_back("        <Coeff_corr_interp/>");
-        out.push_back("    </etalonnage>");
+    out.Add("<etalonnages>");
+    for (const TEtalonnage& c : book.etalonnages) {
+        Element e("    <etalonnage");
+        e.Text("id", c.id).Int("num", c.num);
+        e.Empty("serial").Empty("methode").Text("P", "3.000").Text("Ddep", "0.0").Text("Dmax", "9999.99");
+        e.Fixed("M", c.M, l);
+        e.Text("deg_Fourier", "0").Text("deg_polynome", "0").Text("n_corr_interp", "0");
+        e.Text("lambda_um", "0.85").Text("T0_K", "285.15").Text("P0_mmHg", "760.0");
+        out.Add(e.Close(">"));
+        out.Add("        <Coeff_Fourier/>");
+        out.Add("        <Coeff_Polynome/>");
+        out.Add("        <Coeff_corr_interp/>");
+        out.Add("    </etalonnage>");
     }
-    out.push_back("</etalonnages>");
+    out.Add("</etalonnages>");
 
-    std::string stations = "<stations";
-    stations += Attr("Z0", Format(a, book.Z0));
-    stations += Attr("SigmaZ0", Format(a, book.SigmaZ0));
-    stations += Attr("SigmaHz", Format(a, static_cast<double>(p.sigma_Hz)));
-    stations += Attr("SigmaV", Format(a, static_cast<double>(p.sigma_V)));
-    stations += Attr("SigmaDp", Format(l, static_cast<double>(p.sigma_Dp)));
-    stations += Attr("export_hauteurs_brelix", p.export_hauteurs_brelix);
-    stations += Attr("use_meteo_entete_station", p.use_meteo_entete_station);
-    stations += Attr("use_first_target_for_Z0_estimation", p.use_first_target_for_Z0_estimation);
-    stations += ">";
-    out.push_back(std::move(stations));
+    Element stations("<stations");
+    stations.Fixed("Z0", book.Z0, a)
+        .Fixed("SigmaZ0", book.SigmaZ0, a)
+        .Fixed("SigmaHz", static_cast<double>(p.sigma_Hz), a)
+        .Fixed("SigmaV", static_cast<double>(p.sigma_V), a)
+        .Fixed("SigmaDp", static_cast<double>(p.sigma_Dp), l)
+        .Text("export_hauteurs_brelix", p.export_hauteurs_brelix)
+        .Text("use_meteo_entete_station", p.use_meteo_entete_station)
+        .Text("use_first_target_for_Z0_estimation", p.use_first_target_for_Z0_estimation);
+    out.Add(stations.Close(">"));
     for (std::size_t i = 0; i < book.stations.size(); ++i)
         AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l);
-    out.push_back("</stations>");
-    out.push_back("</carnet>");
-    return out;
+    out.Add("</stations>");
+    out.Add("</carnet>");
+}
+
+std::vector<std::string> XmlReportLines(const Tday_obs& book, const std::string& stylesheetName) {
+    TLineCollector c;
+    ProduceXmlReport(book, stylesheetName, c);
+    return std::move(c.lines);
 }
 
 bool WriteXmlReport(const Tday_obs& book, const std::string& path, std::string* error) {
     const std::string xsl = ExtractFileName(ChangeFileExt(path, ".xsl"));
-    return TryWriteTextLines(path, XmlReportLines(book, xsl), FileEncoding::Latin1Xml, error);
+    return WriteLinesAtomically(path, FileEncoding::Latin1Xml, error,
+                                [&](TLineSink& sink) { ProduceXmlReport(book, xsl, sink); });
 }
 
 }  // namespace kestrova

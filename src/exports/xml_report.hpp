@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "exports/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
 
 // `stylesheetName` goes into the xml-stylesheet instruction as it is.
+void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, TLineSink& sink);
 std::vector<std::string> XmlReportLines(const Tday_obs& book, const std::string& stylesheetName);
 
 // Writes the report; its stylesheet is named after `path` with the

@@ -61,6 +61,17 @@ std::string Escape(std::string_view text, bool asciiOnly) {
 
 std::string XmlText(std::string_view text) { return Escape(text, false); }
 
+void AppendXmlText(std::string& out, std::string_view text) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') {
+            out += Escape(text, false);
+            return;
+        }
+    }
+    out.append(text);
+}
+
 std::string XmlTextAscii(std::string_view text) { return Escape(text, true); }
 
 }  // namespace kestrova

@@ -12,6 +12,9 @@ namespace kestrova {
 // becomes "?".
 std::string XmlText(std::string_view text);
 
+// Appends XmlText(text) to out.
+void AppendXmlText(std::string& out, std::string_view text);
+
 // Same as XmlText, and every non-ASCII character becomes a numeric
 // character reference, for files whose declaration names no encoding
 // but which are written in the 8-bit code page.
