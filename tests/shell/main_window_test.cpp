@@ -1,0 +1,140 @@
+// The main window: caption and size, menus with their captions and keys,
+// toolbar hints, window arrangement, shortcuts of the merged menus, the
+// small dialogs.
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include "shell/about_dialog.hpp"
+#include "shell/edit_form.hpp"
+#include "shell/options_dialog.hpp"
+#include "shell/pressure_dialog.hpp"
+#include "test_support.hpp"
+
+using namespace kestrova;
+using namespace kestrova::testing;
+
+namespace {
+
+// "caption=keys" of the entries of a menu, separators left out.
+QStringList Entries(QMenu* menu) {
+    QStringList entries;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator()) continue;
+        entries << a->text() + "=" + a->shortcut().toString();
+    }
+    return entries;
+}
+
+// Runs `action` and reports the class of the modal dialog it showed
+// (closed right away).
+QString ModalShownBy(const std::function<void()>& action) {
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = modal->metaObject()->className();
+            modal->close();
+        }
+    });
+    action();
+    return shown;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void captionAndClientArea() {
+        Shell shell;
+        QCOMPARE(shell.main->windowTitle(), QString("Kestrova - v1.1.2 - 2018-01-12"));
+        QCOMPARE(shell.main->MdiArea()->size(), QSize(900, 600));
+    }
+
+    void menusHoldTheirCaptionsAndKeys() {
+        Shell shell;
+        TFMain_velka& m = *shell.main;
+        QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Quitter=Ctrl+Q"}));
+        QCOMPARE(Entries(m.Topo1),
+                 (QStringList{"&Conversion=", QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)="),
+                              "Options=F11"}));
+        QCOMPARE(Entries(m.Conversion1), (QStringList{"Convert GSI (Leica) --> Notebook format (*.carnet)=",
+                                                      "Conversion GSI (Leica) --> format carnet xml (*.xcrt)="}));
+        QCOMPARE(Entries(m.Outils1), QStringList{"Hpa <-> mmHg="});
+        QCOMPARE(Entries(m.Fenetre1), (QStringList{"&Cascade=", QString::fromUtf8("&Mosaïque=")}));
+        QCOMPARE(Entries(m.Aide1), QStringList{"A Propos="});
+
+        TEditForm* doc = m.NewDocument();
+        QCOMPARE(Entries(doc->Edit1),
+                 (QStringList{"Cou&per=Ctrl+X", "&Copier=Ctrl+C", "Co&ller=Ctrl+V", "&Supprimer=Ctrl+D",
+                              QString::fromUtf8("T&out sélectionner=Ctrl+A"), QString::fromUtf8("Sélection par bloc=F9"),
+                              QString::fromUtf8("Active/Désactive la ligne=F4")}));
+    }
+
+    void toolbarButtonsShowTheirHints() {
+        Shell shell;
+        QStringList hints;
+        for (QAction* a : shell.main->ToolBar1->actions())
+            hints << (a->isSeparator() ? QString("|") : a->statusTip());
+        QCOMPARE(hints, (QStringList{"Nouveau", "Ouvrir", "Sauvegarder", "Quitter", "|",
+                                     "Convertir un fichier Leica GSI ou Trimble GDM vers le format carnet (crt)",
+                                     "Reduction du fichier carnet (crt)"}));
+        // Hovering a button puts its hint in the status bar.
+        QWidget* button = shell.main->ToolBar1->widgetForAction(shell.main->ToolButtonReduc);
+        QTest::mouseMove(button, button->rect().center());
+        QTRY_COMPARE(shell.main->statusBar()->currentMessage(), QString("Reduction du fichier carnet (crt)"));
+    }
+
+    void windowsCascadeAndTile() {
+        Shell shell;
+        shell.main->NewDocument();
+        shell.main->NewDocument();
+        shell.main->Cascade1Click();
+        auto children = shell.main->Children();
+        QVERIFY(!children[0]->isMaximized());
+        QVERIFY(children[0]->pos() != children[1]->pos());
+        shell.main->Mosaique1Click();
+        QVERIFY(!children[0]->geometry().intersects(children[1]->geometry()));
+    }
+
+    void shortcutsFollowTheActiveDocument() {
+        Shell shell;
+        shell.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.main.get()));
+        // Without a document the main "&Nouveau" answers Ctrl+N.
+        QTest::keyClick(shell.main.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(shell.main->Children().size(), 1);
+        // With a document active its own menu answers (no ambiguity).
+        TEditForm* doc = shell.main->ActiveDocument();
+        QVERIFY(doc);
+        doc->Editor->setFocus();
+        QTest::keyClick(doc->Editor, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(shell.main->Children().size(), 2);
+        doc = shell.main->ActiveDocument();
+        doc->Editor->setFocus();
+        QTest::keyClicks(doc->Editor, "  ligne");
+        QTest::keyClick(doc->Editor, Qt::Key_F4);
+        QCOMPARE(doc->Lines(), std::vector<std::string>{"*ligne"});
+        QTest::keyClick(doc->Editor, Qt::Key_F9);
+        QVERIFY(doc->Selectionparbloc->isChecked());
+    }
+
+    void smallDialogsOpenFromTheMenus() {
+        Shell shell;
+        QCOMPARE(ModalShownBy([&] { shell.main->Options1->trigger(); }), QString("kestrova::TF_opt"));
+        QCOMPARE(ModalShownBy([&] { shell.main->HPammHg1Click(); }), QString("kestrova::TF_HPa2mmHg"));
+        QCOMPARE(ModalShownBy([&] { shell.main->APropos1Click(); }), QString("kestrova::TAboutBox"));
+        // The pressure converter is the same window each time.
+        QCOMPARE(shell.main->findChildren<TF_HPa2mmHg*>().size(), 1);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

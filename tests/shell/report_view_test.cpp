@@ -1,0 +1,145 @@
+// The report viewer: a reduction report rendered through its stylesheet,
+// links inside the report, the copy for the web browser, other XML files.
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QtTest>
+
+#include "exports/reduction_outputs.hpp"
+#include "fieldbook/model.hpp"
+#include "fieldbook/reduction.hpp"
+#include "shell/xml_view.hpp"
+#include "test_support.hpp"
+
+using namespace kestrova;
+using namespace kestrova::testing;
+
+namespace {
+
+std::vector<std::string> TwoStations() {
+    std::vector<std::string> book;
+    for (const char* station : {"1001", "1002"}) {
+        book.push_back(std::string(" station ") + station + "     Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420");
+        book.push_back("  numero 2001     AH_gr   12.3455 AV_gr  100.4137 Dp_m  187.4510 ppm_cste_mm 0000+000 hv_m    1.6000");
+        book.push_back("  numero 2002     AH_gr   75.5974 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm 0000+000 hv_m    1.6500");
+        book.push_back("  numero 2002     AH_gr  275.5976 AV_gr  300.8137 Dp_m  142.3372 ppm_cste_mm 0000+000 hv_m    1.6500");
+        book.push_back("  numero 2001     AH_gr  212.3461 AV_gr  299.5891 Dp_m  187.4522 ppm_cste_mm 0000+000 hv_m    1.6000");
+    }
+    return book;
+}
+
+// Writes the outputs of a reduction of `book` into `dir`; returns the
+// report's path.
+QString ReduceInto(const QString& dir, const std::vector<std::string>& book) {
+    Tday_obs day;
+    day.LoadFromLines(book);
+    BuildTargetsAndCheck(day);
+    CorrectAndReduce(day);
+    const ReductionFiles files = ReductionFileNames((dir + "/rapport.obs").toStdString());
+    WriteInteractiveReductionOutputs(day, files);
+    return QString::fromStdString(files.xml);
+}
+
+// Clicks the first visible link whose target is `href`; false when none
+// is on screen.
+bool ClickLink(QTextBrowser* view, const QString& href) {
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().anchorHref() != href) continue;
+            QTextCursor cursor(view->document());
+            cursor.setPosition(fragment.position() + 1);
+            const QRect rect = view->cursorRect(cursor);
+            if (!view->viewport()->rect().contains(rect.center())) continue;
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+class ReportViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reportIsRenderedThroughItsStylesheet() {
+        const QString dir = ScratchDir("render");
+        const QString xml = ReduceInto(dir, TwoStations());
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(xml));
+        QCOMPARE(viewer.windowTitle(), xml);
+        QVERIFY(viewer.Formatted());
+        const QString text = viewer.XMLview->toPlainText();
+        QVERIFY(text.contains(QString::fromUtf8("Compte rendu de verification des données terrain")));
+        QVERIFY(text.contains(QString::fromUtf8("Station #2 (Point 1002) : station réduite")));
+        // Sigma comes through the UTF-8 output.
+        QVERIFY(text.contains(QString::fromUtf8("σHz (gons)")));
+        QVERIFY(!text.contains("<carnet"));
+    }
+
+    void linksInsideTheReportScrollTheView() {
+        const QString dir = ScratchDir("links");
+        const QString xml = ReduceInto(dir, TwoStations());
+        TForm_XMLView viewer;
+        viewer.resize(700, 300);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(viewer.LoadFile(xml));
+        QStringList opened;
+        viewer.openUrl = [&](const QUrl& url) {
+            opened << url.toString();
+            return true;
+        };
+        QScrollBar* bar = viewer.XMLview->verticalScrollBar();
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(ClickLink(viewer.XMLview, "#station_2"));
+        QTRY_VERIFY(bar->value() > 100);
+        QVERIFY(ClickLink(viewer.XMLview, "#Top"));
+        QTRY_VERIFY(bar->value() < 20);  // the top anchor sits below the page margin
+        QVERIFY(opened.isEmpty());
+    }
+
+    void reportGoesToTheWebBrowser() {
+        const QString dir = ScratchDir("browser");
+        const QString xml = ReduceInto(dir, TwoStations());
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(xml));
+        QList<QUrl> opened;
+        viewer.openUrl = [&](const QUrl& url) {
+            opened << url;
+            return true;
+        };
+        viewer.OpenInBrowserAction->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened[0].isLocalFile());
+        const QByteArray html = ReadBytes(opened[0].toLocalFile());
+        QVERIFY(html.contains("href=\"#station_1\""));
+        QVERIFY(QString::fromUtf8(html).contains(QString::fromUtf8("station réduite")));
+        QVERIFY(opened[0].toLocalFile().endsWith("kestrova-rapport.html"));
+    }
+
+    void otherXmlFilesAreShownAsText() {
+        const QString dir = ScratchDir("plain");
+        WriteBytes(dir + "/liste.xml", "<?xml version=\"1.0\"?>\r\n<liste><point nom=\"A\"/></liste>\r\n");
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(dir + "/liste.xml"));
+        QVERIFY(!viewer.Formatted());
+        QVERIFY(viewer.XMLview->toPlainText().contains("<point nom=\"A\"/>"));
+
+        // A report whose stylesheet is missing is shown as text too.
+        WriteBytes(dir + "/r.xml",
+                   "<?xml version=\"1.0\"?>\r\n<?xml-stylesheet href=\"absent.xsl\" type=\"text/xsl\"?>\r\n<carnet/>\r\n");
+        QVERIFY(viewer.LoadFile(dir + "/r.xml"));
+        QVERIFY(!viewer.Formatted());
+        QVERIFY(!viewer.LastError().isEmpty());
+        QVERIFY(viewer.XMLview->toPlainText().contains("<carnet/>"));
+
+        QVERIFY(!viewer.LoadFile(dir + "/absent.xml"));
+        QVERIFY(!viewer.LastError().isEmpty());
+    }
+};
+
+QTEST_MAIN(ReportViewTest)
+#include "report_view_test.moc"
