@@ -1,6 +1,7 @@
 #include "exports/export_common.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <ctime>
 
 #include "app/format.hpp"
@@ -50,7 +51,50 @@ std::size_t CharCount(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// The common case without to_chars: |value| x 10^decimals below 1e9 and
+// not within 1e-6 of a rounding tie, where the product's own rounding
+// error (below 1e-7) cannot change the correctly rounded digits.
+bool AppendFixedFast(std::string& out, double value, int decimals, std::size_t width) {
+    if (decimals < 0 || decimals > 9) return false;
+    const double scaled = std::fabs(value) * kPow10[decimals];
+    if (!(scaled < 1e9)) return false;
+    const double whole = std::floor(scaled);
+    const double frac = scaled - whole;
+    if (std::fabs(frac - 0.5) < 1e-6) return false;
+    unsigned long long n = static_cast<unsigned long long>(whole) + (frac > 0.5 ? 1 : 0);
+    char buf[32];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    for (int d = 0; d < decimals; ++d) {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    }
+    if (decimals > 0) *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    bool nonZero = false;
+    for (const char* q = p; q < end; ++q)
+        if (*q >= '1' && *q <= '9') {
+            nonZero = true;
+            break;
+        }
+    if (value < 0 && nonZero) *--p = '-';  // never "-0.000"
+    const std::size_t len = static_cast<std::size_t>(end - p);
+    if (len < width) out.append(width - len, ' ');
+    out.append(p, len);
+    return true;
+}
+
+}  // namespace
+
 void AppendFixed(std::string& out, double value, int decimals, std::size_t width) {
+    if (AppendFixedFast(out, value, decimals, width)) return;
     char buf[512];
     const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
     if (r.ec != std::errc()) {

@@ -16,9 +16,9 @@ namespace {
 constexpr std::size_t kFlushSize = 1 << 20;
 
 bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
+    unsigned char any = 0;
+    for (char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
 }
 
 }  // namespace

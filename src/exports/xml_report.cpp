@@ -16,7 +16,10 @@ constexpr double kHPaPerMmHgReport = 1.3329167214840152611;
 // value escaped.
 class Element {
 public:
-    Element(const char* indentAndName) { text_ = indentAndName; }
+    Element(const char* indentAndName) {
+        text_.reserve(320);
+        text_ = indentAndName;
+    }
     Element& Text(const char* name, std::string_view value) {
         Open(name);
         AppendXmlText(text_, value);
