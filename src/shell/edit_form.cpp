@@ -69,7 +69,7 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginsFont(font);
     setMarginType(0, QsciScintilla::NumberMargin);
     setMarginLineNumbers(0, true);
-    setMarginWidth(0, QFontMetrics(font).horizontalAdvance("000000"));
+    setMarginWidth(0, QFontMetrics(font).horizontalAdvance("00000"));
     setTabWidth(8);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     // Ctrl+D deletes the selection (menu "&Supprimer"), it must not
