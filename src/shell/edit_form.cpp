@@ -332,9 +332,11 @@ void TEditForm::SetLines(const std::vector<std::string>& lines) {
     const bool was = Modified();
     int line = 0, index = 0;
     Editor->getCursorPosition(&line, &index);
-    // setText would empty the undo history; a replacement keeps it.
-    Editor->selectAll();
-    Editor->replaceSelectedText(JoinLines(lines));
+    // setText would empty the undo history; a replacement keeps it (and
+    // does not depend on the selection mode).
+    const std::string text = S(JoinLines(lines));
+    Editor->SendScintilla(QsciScintillaBase::SCI_TARGETWHOLEDOCUMENT);
+    Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.c_str());
     Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
     if (!was) Editor->setModified(false);
 }
