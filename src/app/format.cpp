@@ -29,33 +29,33 @@ private:
     locale_t previous_;
 };
 
-struct Spec {
+struct ConvSpec {
     std::string flags;
     int width = -1;
     int precision = -1;
     char conv = 0;
 };
 
-std::string CFormat(const std::string& spec, double v) {
+std::string CFormat(const std::string& pattern, double v) {
     CNumericScope cLocale;
     char buf[512];
-    int n = std::snprintf(buf, sizeof buf, spec.c_str(), v);
+    int n = std::snprintf(buf, sizeof buf, pattern.c_str(), v);
     if (n < 0) return {};
     if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, static_cast<size_t>(n));
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), v);
+    std::snprintf(big.data(), big.size(), pattern.c_str(), v);
     big.resize(static_cast<size_t>(n));
     return big;
 }
 
 template <typename T>
-std::string CFormatInt(const std::string& spec, T v) {
+std::string CFormatInt(const std::string& pattern, T v) {
     char buf[128];
-    int n = std::snprintf(buf, sizeof buf, spec.c_str(), v);
+    int n = std::snprintf(buf, sizeof buf, pattern.c_str(), v);
     return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(std::min<int>(n, sizeof buf - 1)));
 }
 
-std::string SpecText(const Spec& s, const char* lengthModifier, char conv) {
+std::string PatternText(const ConvSpec& s, const char* lengthModifier, char conv) {
     std::string t = "%" + s.flags;
     if (s.width >= 0) t += std::to_string(s.width);
     if (s.precision >= 0) t += "." + std::to_string(s.precision);
@@ -98,7 +98,7 @@ std::string AsText(const FormatArg& a) {
     return std::to_string(AsInt(a));
 }
 
-std::string FormatText(const Spec& s, std::string text) {
+std::string FormatText(const ConvSpec& s, std::string text) {
     if (s.precision >= 0) text = Utf8Left(text, static_cast<size_t>(s.precision));
     if (s.width >= 0) {
         const bool left = s.flags.find('-') != std::string::npos;
@@ -107,17 +107,17 @@ std::string FormatText(const Spec& s, std::string text) {
     return text;
 }
 
-std::string FormatOne(const Spec& s, const FormatArg& arg) {
+std::string FormatOne(const ConvSpec& s, const FormatArg& arg) {
     switch (s.conv) {
         case 'd': case 'i':
-            return CFormatInt(SpecText(s, "ll", 'd'), AsInt(arg));
+            return CFormatInt(PatternText(s, "ll", 'd'), AsInt(arg));
         case 'u': case 'x': case 'X':
-            return CFormatInt(SpecText(s, "ll", s.conv), static_cast<unsigned long long>(AsInt(arg)));
+            return CFormatInt(PatternText(s, "ll", s.conv), static_cast<unsigned long long>(AsInt(arg)));
         case 'c': {
             std::string t = std::holds_alternative<std::string>(arg)
                                 ? Utf8Left(std::get<std::string>(arg), 1)
                                 : std::string(1, static_cast<char>(AsInt(arg)));
-            Spec c = s;
+            ConvSpec c = s;
             c.precision = -1;
             return FormatText(c, t);
         }
@@ -125,9 +125,9 @@ std::string FormatOne(const Spec& s, const FormatArg& arg) {
             return FormatText(s, AsText(arg));
         default: {  // f F e E g G
             const double v = AsDouble(arg);
-            const std::string spec = SpecText(s, "", s.conv);
-            std::string out = CFormat(spec, v);
-            if (std::isfinite(v) && std::signbit(v) && IsNegativeZeroText(out)) out = CFormat(spec, 0.0);
+            const std::string pattern = PatternText(s, "", s.conv);
+            std::string out = CFormat(pattern, v);
+            if (std::isfinite(v) && std::signbit(v) && IsNegativeZeroText(out)) out = CFormat(pattern, 0.0);
             return out;
         }
     }
@@ -144,7 +144,7 @@ std::string FormatList(std::string_view fmt, const std::vector<FormatArg>& args)
         const char c = fmt[i];
         if (c != '%') { out.push_back(c); ++i; continue; }
         if (i + 1 < fmt.size() && fmt[i + 1] == '%') { out.push_back('%'); i += 2; continue; }
-        Spec s;
+        ConvSpec s;
         size_t p = i + 1;
         while (p < fmt.size() && std::string_view("-+ 0#").find(fmt[p]) != std::string_view::npos) s.flags.push_back(fmt[p++]);
         if (p < fmt.size() && fmt[p] >= '0' && fmt[p] <= '9') {
