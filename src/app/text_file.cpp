@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/atomic_file.hpp"
 #include "app/encoding.hpp"
 
 namespace kestrova {
@@ -77,50 +78,9 @@ std::string EncodeTextLines(const std::vector<std::string>& lines, FileEncoding 
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    if (path.empty()) throw TextFileError(path, std::strerror(ENOENT));
-    std::string dir = ExtractFileDir(path);
-    if (dir.empty()) dir = ".";
-    std::string tmpl = dir + "/." + ExtractFileName(path) + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw TextFileError(path, std::strerror(errno));
-    const std::string tmp(name.data());
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        throw TextFileError(path, std::strerror(err));
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-    // Keep the permissions of the file replaced, else the usual 0666 & ~umask.
-    struct stat st{};
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw TextFileError(path, std::strerror(err));
-    }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(tmp.c_str());
-        throw TextFileError(path, std::strerror(err));
-    }
+    TAtomicFile file(path);
+    file.Write(bytes);
+    file.Commit();
 }
 
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines, FileEncoding encoding) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/atomic_file.hpp"
 #include "app/text_file.hpp"
 
 namespace kestrova {
@@ -28,7 +29,6 @@ class TAtomicTextFile : public TLineSink {
 public:
     // Creates the temporary file; throws TextFileError.
     TAtomicTextFile(const std::string& path, FileEncoding encoding);
-    ~TAtomicTextFile() override;
     TAtomicTextFile(const TAtomicTextFile&) = delete;
     TAtomicTextFile& operator=(const TAtomicTextFile&) = delete;
 
@@ -39,13 +39,8 @@ public:
     void Commit();
 
 private:
-    void Flush();
-    [[noreturn]] void Fail(int err);
-
-    std::string path_;
-    std::string tmp_;
+    TAtomicFile file_;
     FileEncoding encoding_;
-    int fd_ = -1;
     std::string buffer_;
 };
 

@@ -51,7 +51,7 @@ struct Shell {
         prompts = p.get();
         main = std::make_unique<TFMain_velka>(std::move(p));
         main->show();
-        QTest::qWaitForWindowExposed(main.get());
+        if (!QTest::qWaitForWindowExposed(main.get())) qWarning("main window not exposed");
     }
 };
 

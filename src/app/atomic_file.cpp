@@ -1,0 +1,77 @@
+#include "app/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/text_file.hpp"
+
+namespace kestrova {
+
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
+    if (path.empty()) throw TextFileError(path, std::strerror(ENOENT));
+    std::string dir = ExtractFileDir(path);
+    if (dir.empty()) dir = ".";
+    std::string name = dir + "/." + ExtractFileName(path) + ".XXXXXX";
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
+    tmp_ = name;
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tmp_.c_str());
+    }
+}
+
+void TAtomicFile::Fail(int err) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    ::unlink(tmp_.c_str());
+    throw TextFileError(path_, std::strerror(err));
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+    if (fd_ < 0) throw TextFileError(path_, std::strerror(EBADF));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void TAtomicFile::Commit() {
+    if (fd_ < 0) throw TextFileError(path_, std::strerror(EBADF));
+    struct stat st{};
+    mode_t mode;
+    if (::stat(path_.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd_, mode);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tmp_.c_str());
+        throw TextFileError(path_, std::strerror(err));
+    }
+    if (::rename(tmp_.c_str(), path_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp_.c_str());
+        throw TextFileError(path_, std::strerror(err));
+    }
+}
+
+}  // namespace kestrova

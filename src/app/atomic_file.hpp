@@ -1,0 +1,34 @@
+// A file replaced atomically: bytes go to a temporary file in the target
+// folder, renamed over the target only by Commit(). Destroyed without a
+// Commit(), it removes the temporary and leaves the target untouched.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+class TAtomicFile {
+public:
+    // Creates the temporary file; throws TextFileError.
+    explicit TAtomicFile(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    // Throws TextFileError (with the target's path) on a write error.
+    void Write(std::string_view bytes);
+    // Gives the temporary the permissions of the file it replaces (else
+    // 0666 & ~umask) and renames it over the target; throws TextFileError.
+    void Commit();
+
+    const std::string& path() const { return path_; }
+
+private:
+    [[noreturn]] void Fail(int err);
+
+    std::string path_;
+    std::string tmp_;
+    int fd_ = -1;
+};
+
+}  // namespace kestrova
