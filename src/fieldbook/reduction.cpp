@@ -174,10 +174,7 @@ void CheckStation(TStation& s, const TReductionOptions& options) {
             if (s.cercles && t.NObsC2 != t.NObsC1)
                 s.logs.push_back("Cible d'ouverture " + t.pt_vis +
                                  " : nombre pointés C1 différent du nombre pointés C2");
-            continue;
-        }
-
-        if (t.NObsC1 == 0) {
+        } else if (t.NObsC1 == 0) {
             s.logs.push_back("Cible " + t.pt_vis + " : non visé en cercle 1");
         } else if (c == t.NObsC1) {
             s.fermeture = false;
@@ -187,6 +184,7 @@ void CheckStation(TStation& s, const TReductionOptions& options) {
             s.logs.push_back("Cible " + t.pt_vis + " : Nombre de pointés non cohérent avec l'ouverture");
         }
 
+        // The face-2 count of every target, the opening one included.
         if (s.cercles) {
             if (t.NObsC2 == 0)
                 s.logs.push_back("Cible " + t.pt_vis + " : non visé en cercle 2");

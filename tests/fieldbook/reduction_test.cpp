@@ -125,6 +125,15 @@ TEST(StationChecks, RoundClosedOnTheOpeningTarget) {
     EXPECT_TRUE(open.stations[0].valid);
     EXPECT_FALSE(open.stations[0].fermeture);
     EXPECT_EQ(open.stations[0].NbPointes, 3);
+
+    // Closed in both faces: the opening target twice per face, no message.
+    Tday_obs faces;
+    Reduce(faces, {Station("S1"), Obs("A", 0.0, 100.0), Obs("B", 100.0, 99.0), Obs("A", 0.0, 100.0),
+                   Obs("A", 200.0, 300.0), Obs("B", 300.0, 301.0), Obs("A", 200.0, 300.0)});
+    EXPECT_TRUE(faces.stations[0].logs.empty());
+    EXPECT_TRUE(faces.stations[0].cercles);
+    EXPECT_TRUE(faces.stations[0].fermeture);
+    EXPECT_EQ(faces.stations[0].NbPointes, 1);
 }
 
 TEST(StationChecks, OpeningCountNotMatchingTheOtherTargets) {
@@ -172,6 +181,7 @@ TEST(StationChecks, TwoCircleRoundMessages) {
                   Obs("B", 300.0, 300.0)});
     const std::vector<std::string> expected{
         "Cible d'ouverture A : nombre pointés C1 différent du nombre pointés C2",
+        "Cible A : non visé en cercle 2",
         "Cible C : nombre pointés C1 différent du nombre pointés C2",
         "Cible D : non visé en cercle 1",
         "Cible D : nombre pointés C1 différent du nombre pointés C2",
@@ -186,6 +196,7 @@ TEST(StationChecks, TwoCircleRoundMessages) {
     EXPECT_EQ(book2.stations[0].logs,
               (std::vector<std::string>{"Cible d'ouverture non observée en cercle 1",
                                         "Cible d'ouverture A : nombre pointés C1 différent du nombre pointés C2",
+                                        "Cible A : nombre pointés C1 différent du nombre pointés C2",
                                         "Cible B : Nombre de pointés non cohérent avec l'ouverture"}));
 
     Tday_obs book3;
