@@ -250,6 +250,30 @@ TEST(BookCorrections, PointingMeteoAndItsOwnCalibration) {
     EXPECT_DOUBLE_EQ(s.obs[0].c_etal, 0.0);  // Dmax 0: only -M, which is 0
 }
 
+TEST(BookCorrections, StationCalibrationAndInvalidStations) {
+    // The station's own calibration (reference 20 degrees C) gives the
+    // station ppm; an invalid station gets no atmospheric recomputation but
+    // its calibration all the same.
+    const std::string etal =
+        "<etalonnage num=\"1\" id=\"DI\" serial=\"1\" Ddep=\"0\" Dmax=\"9999.99\" P=\"0\" M=\"0.002\" T0_C=\"20\" "
+        "deg_Fourier=\"0\" deg_polynome=\"0\" n_corr_interp=\"0\"/>";
+    const std::string obs = "<obs pt_vis=\"A\" Hz=\"0\" V=\"100\" Dp=\"100.0000\" Hv=\"0\" ppm=\"10\" cste=\"0\"/>";
+    Tday_obs own;
+    Reduce(own, XmlBook(etal, "temp=\"20\" press=\"760\" etalonnage=\"1\"", {obs}), MeteoOptions(true));
+    ASSERT_TRUE(own.stations[0].valid);
+    EXPECT_NEAR(own.stations[0].ppm, 0.0, 1e-9);
+    EXPECT_NEAR(own.stations[0].obs[0].Dp, 100.0 / (1 + 10e-6) - 0.002, 1e-9);
+
+    Tday_obs hot;
+    Reduce(hot, XmlBook(etal, "temp=\"45\" press=\"760\" etalonnage=\"1\"", {obs}), MeteoOptions(true));
+    const TStation& s = hot.stations[0];
+    ASSERT_FALSE(s.valid);
+    EXPECT_DOUBLE_EQ(s.ppm, 0.0);
+    EXPECT_DOUBLE_EQ(s.obs[0].ppm, 10.0);
+    EXPECT_NEAR(s.obs[0].c_etal, -0.002, 1e-12);
+    EXPECT_NEAR(s.obs[0].Dp, 99.998, 1e-9);
+}
+
 TEST(BookCorrections, FourierTermsWithoutPeriodAreLeftOut) {
     Tday_obs book;
     Reduce(book,
