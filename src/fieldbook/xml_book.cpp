@@ -1,5 +1,6 @@
 #include "fieldbook/xml_book.hpp"
 
+#include <climits>
 #include <optional>
 #include <pugixml.hpp>
 #include <stdexcept>
@@ -64,9 +65,11 @@ std::string Required(const pugi::xml_node& n, const char* name) {
 
 std::optional<long long> IntegerText(std::string_view text) { return TextToInt(Trim(text)); }
 
+// Integer attributes hold 32-bit integers: a text beyond that range is not
+// an integer text (it would otherwise wrap to an unrelated number).
 long long ToInteger(const pugi::xml_node& n, const char* name, const std::string& text) {
     const auto v = IntegerText(text);
-    if (!v) Fail(n, name, "entier attendu");
+    if (!v || *v < INT_MIN || *v > INT_MAX) Fail(n, name, "entier attendu");
     return *v;
 }
 
@@ -105,6 +108,18 @@ double PointingValue(const pugi::xml_node& n, const char* name) {
     return TextToDoubleOr(Required(n, name), 0.0, true);
 }
 
+// Largest coefficient table a calibration may declare. Real calibrations
+// hold a few Fourier or polynomial terms and at most some hundreds of
+// interpolation nodes; a larger count comes from a damaged file, and sizing
+// the tables by it could exhaust the memory.
+constexpr int kMaxCoefficients = 10000;
+
+int DeclaredCount(const pugi::xml_node& n, const char* name) {
+    const int v = RequiredInt(n, name);
+    if (v > kMaxCoefficients) Fail(n, name, "nombre de coefficients trop grand");
+    return v;
+}
+
 int Count(int declared) { return declared < 0 ? 0 : declared; }
 
 const TEtalonnage* FindByNum(const Tday_obs& book, long long num) {
@@ -137,9 +152,9 @@ void ReadCalibration(Tday_obs& book, const pugi::xml_node& node) {
     e.T0 = OptionalReal(node, "T0_K", ParamToDouble(Param().Temp_std));
     if (auto c = Optional(node, "T0_C")) e.T0 = ToReal(node, "T0_C", *c) + 273.15;
     e.P0 = OptionalReal(node, "P0_mmHg", ParamToDouble(Param().pression_std));
-    e.deg_Fourier = RequiredInt(node, "deg_Fourier");
-    e.deg_polynome = RequiredInt(node, "deg_polynome");
-    e.n_corr_interp = RequiredInt(node, "n_corr_interp");
+    e.deg_Fourier = DeclaredCount(node, "deg_Fourier");
+    e.deg_polynome = DeclaredCount(node, "deg_polynome");
+    e.n_corr_interp = DeclaredCount(node, "n_corr_interp");
     e.A.assign(static_cast<size_t>(Count(e.deg_Fourier)), 0.0);
     e.B.assign(static_cast<size_t>(Count(e.deg_Fourier)), 0.0);
     e.Q.assign(static_cast<size_t>(Count(e.deg_polynome)), 0.0);
@@ -286,12 +301,12 @@ void TraceCalibrations(Tday_obs& book) {
         t.Append(Format("Ddep = %.3f", e.Ddep));
         t.Append(Format("Dmax = %.3f", e.Dmax));
         t.Append(Format("Etalonnage par serie de Fourier (%d noeuds)", e.deg_Fourier));
-        for (size_t k = 0; k < e.A.size(); ++k)
+        for (size_t k = 0; k < e.A.size() && t.Accepting(); ++k)
             t.Append(Format("A(%d)=%30.16f B(%d)=%30.16f", k + 1, e.A[k], k + 1, e.B[k]));
         t.Append(Format("Etalonnage polynomial (%d noeuds)", e.deg_polynome));
-        for (size_t k = 0; k < e.Q.size(); ++k) t.Append(Format("Q(%d)=%30.16f ", k + 1, e.Q[k]));
+        for (size_t k = 0; k < e.Q.size() && t.Accepting(); ++k) t.Append(Format("Q(%d)=%30.16f ", k + 1, e.Q[k]));
         t.Append(Format("Etalonnage interpole (%d noeuds)", e.n_corr_interp));
-        for (size_t i = 0; i < e.dist.size(); ++i)
+        for (size_t i = 0; i < e.dist.size() && t.Accepting(); ++i)
             t.Append(Format("Dist_ref(%d)=%30.16f Corr_interp(%d)=%30.16f", i, e.dist[i], i, e.corr[i]));
         t.Append(Format("lambda=%.4f", e.lambda));
         t.Append(Format("T0=%.2f", e.T0));
@@ -398,8 +413,10 @@ std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines) {
         }
     }
 
-    const int angle = Param().angle;
-    const int longueur = Param().longueur;
+    // The decimals of "%.*f": a negative count means none given (6).
+    auto decimals = [](int d) { return d < 0 ? 6 : d; };
+    const int angle = decimals(Param().angle);
+    const int longueur = decimals(Param().longueur);
     out.reserve(out.size() + book.stations.size() * 6);
     int num = 0;
     for (const TStation& s : book.stations) {

@@ -262,6 +262,12 @@ TEST(XmlBook, ErrorsEndTheReadingAndTheStationsReadAreResolved) {
         R"(<carnet><etalonnages><etalonnage num="1" serial="1" Ddep="0" Dmax="x" P="0" deg_Fourier="0" deg_polynome="0" n_corr_interp="0"/></etalonnages></carnet>)",
         R"(<carnet><etalonnages><etalonnage num="1" serial="1" Ddep="0" Dmax="9" P="0" deg_Fourier="2.5" deg_polynome="0" n_corr_interp="0"/></etalonnages></carnet>)",
         R"(<carnet><stations><station pt_sta="S" temp="10" press="750" Ht="0"><rawdata></station></stations></carnet>)",
+        // Integers beyond 32 bits do not wrap to another number.
+        R"(<carnet><stations><station pt_sta="S" temp="10" press="750" Ht="0" DOY_debut="4294967297"><rawdata/></station></stations></carnet>)",
+        R"(<carnet><etalonnages><etalonnage num="4294967297" serial="1" Ddep="0" Dmax="9" P="0" deg_Fourier="0" deg_polynome="0" n_corr_interp="0"/></etalonnages></carnet>)",
+        // A damaged count would size tables of billions of entries.
+        R"(<carnet><etalonnages><etalonnage num="1" serial="1" Ddep="0" Dmax="9" P="0" deg_Fourier="2000000000" deg_polynome="0" n_corr_interp="0"/></etalonnages></carnet>)",
+        R"(<carnet><etalonnages><etalonnage num="1" serial="1" Ddep="0" Dmax="9" P="0" deg_Fourier="0" deg_polynome="0" n_corr_interp="1000000000"/></etalonnages></carnet>)",
     };
     for (const std::string& doc : faulty) {
         Tday_obs f = ReadXml(std::string(kHeader) + doc, &ok);
@@ -325,6 +331,20 @@ TEST_F(TextToXml, ExactLinesOfTheXmlForm) {
         "</carnet>",
     };
     EXPECT_EQ(xml, expected);
+}
+
+TEST_F(TextToXml, DecimalsFollowTheIniAndANegativeCountMeansNoneGiven) {
+    const std::vector<std::string> book = {" station S1 Temp_deg 15.0 Press_mmHg 752.3 ht_m 1.532",
+                                           "  numero 12 AH_gr 123.45 AV_gr 99.8765 Dp_m 5 ppm_cste_mm 0012+034 hv_m 1.6"};
+    Param().angle = 0;
+    Param().longueur = 1;
+    EXPECT_EQ(TextToXmlBook(book)[7],
+              "            <obs pt_vis=\"12\" Hz=\"123\"  V=\"100\" Dp=\"5.0\" Hv=\"1.6\" ppm=\"12.0\" cste=\"0.034\"/>");
+    // A hand-edited ini with a negative count: "%.*f" then shows 6 decimals.
+    Param().angle = -1;
+    Param().longueur = -2;
+    EXPECT_EQ(TextToXmlBook(book)[7], "            <obs pt_vis=\"12\" Hz=\"123.450000\"  V=\"99.876500\" "
+                                      "Dp=\"5.000000\" Hv=\"1.600000\" ppm=\"12.0\" cste=\"0.034\"/>");
 }
 
 TEST_F(TextToXml, RoundTripKeepsTheValuesOfTheTextBook) {
