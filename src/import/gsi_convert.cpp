@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include <pugixml.hpp>
-
 #include "app/encoding.hpp"
 #include "app/format.hpp"
 #include "app/numbers.hpp"
 #include "app/param.hpp"
 #include "app/text_helpers.hpp"
+#include "exports/export_common.hpp"
+#include "exports/line_sink.hpp"
 
 namespace kestrova {
 
@@ -18,18 +18,28 @@ namespace {
 constexpr int kMaxSlices = 20;
 constexpr size_t kRestLimit = 400;
 
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
 // Inside the converter a GSI text holds one byte per character
-// (Windows-1252), so that word positions count characters.
+// (Windows-1252), so that word positions count characters. `storage`
+// keeps the converted text when the line is not plain ASCII.
+std::string_view SingleByte(std::string_view text, std::string& storage) {
+    if (IsAscii(text)) return text;
+    storage = Utf8ToCp1252(text);
+    return storage;
+}
+
 std::string ToSingleByte(std::string_view text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return Utf8ToCp1252(text);
-    return std::string(text);
+    std::string storage;
+    return std::string(SingleByte(text, storage));
 }
 
 std::string ToUtf8(std::string_view singleByte) {
-    for (unsigned char c : singleByte)
-        if (c >= 0x80) return Cp1252ToUtf8(singleByte);
-    return std::string(singleByte);
+    return IsAscii(singleByte) ? std::string(singleByte) : Cp1252ToUtf8(singleByte);
 }
 
 std::string_view WordIndexOf(std::string_view block) {
@@ -53,6 +63,7 @@ struct WordView {
     WordView() = default;
     WordView(const WordView&) = delete;
     WordView& operator=(const WordView&) = delete;
+    // Reused from block to block: its buffers keep their capacity.
 
     // The last slice holding a word index (the later word wins), or empty.
     std::string_view Find(std::string_view wi) const {
@@ -123,13 +134,12 @@ double ConvertedValue(int unitCode, double number, int lineNumber, std::string_v
 bool IsTableUnit(char c) { return c >= '0' && c <= '8'; }
 
 std::string ZeroPadded(long long value, size_t digits) {
-    std::string text = Format("%d", value);
+    std::string text = std::to_string(value);
     if (text.size() < digits) text.insert(0, digits - text.size(), '0');
     return text;
 }
 
-TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string& headerStyle) {
-    WordView words;
+TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string& headerStyle, WordView& words) {
     SplitSingleByte(block, GsiLineKind::StationHeader, words);
     // Data of words 41 to 45, trimmed; an absent word counts as "0".
     static const char* const kHeaderWords[5] = {"41", "42", "43", "44", "45"};
@@ -166,23 +176,23 @@ TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string
 
     const std::string name = Trim(StripLeadingZeros(nameData));
     h.name = name.empty() ? "0" : ToUtf8(name);
+    // Temperature and pressure "%8.1f", height "%-8.3f", all trimmed.
     if (constantMeteo) {
-        h.temp = Trim(Format("%8.1f", 12.0));
-        h.press = Trim(Format("%8.1f", 760.1));
+        h.temp = FixedText(12.0, 1);
+        h.press = FixedText(760.1, 1);
     } else {
         const auto t = number(tempData);
-        h.temp = t ? Trim(Format("%8.1f", *t * 0.1)) : "-99.9";
+        h.temp = t ? FixedText(*t * 0.1, 1) : "-99.9";
         const auto p = number(pressData);
-        h.press = p ? Trim(Format("%8.1f", *p * 0.1)) : "0";
+        h.press = p ? FixedText(*p * 0.1, 1) : "0";
     }
-    if (const auto ht = number(heightData)) h.height = Trim(Format("%-8.3f", *ht / heightDivisor));
+    if (const auto ht = number(heightData)) h.height = FixedText(*ht / heightDivisor, 3);
     return h;
 }
 
 TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDecimals, int lineNumber,
-                                          std::vector<std::string>* warnings) {
+                                          std::vector<std::string>* warnings, WordView& words) {
     lengthDecimals = std::clamp(lengthDecimals, 0, 10);
-    WordView words;
     SplitSingleByte(block, GsiLineKind::Measurement, words);
     TGsiMeasurement m;
 
@@ -195,9 +205,10 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
         const double number = ReadDataNumber(words, w, lineNumber, wi);
         return ConvertedValue(unit, number, lineNumber, wi, warnings);
     };
-    if (const auto hz = angleOrLength("21")) m.hz = Trim(Format("%9.5f", *hz));
-    if (const auto v = angleOrLength("22")) m.v = Trim(Format("%9.5f", *v));
-    if (const auto dp = angleOrLength("31")) m.dp = Trim(FormatFixed(*dp, lengthDecimals));
+    // Angles "%9.5f", the distance with the length decimals, trimmed.
+    if (const auto hz = angleOrLength("21")) m.hz = FixedText(*hz, 5);
+    if (const auto v = angleOrLength("22")) m.v = FixedText(*v, 5);
+    if (const auto dp = angleOrLength("31")) m.dp = FixedText(*dp, lengthDecimals);
 
     if (const std::string_view w = words.Find("51"); !w.empty()) {
         const bool wide = words.mode == 16;
@@ -208,9 +219,9 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
         const std::optional<double> cste = TextToDouble(Trim(csteText));
         if (!cste) Fail(lineNumber, "constante", csteText, "51");
         m.ppmValue = *ppm;
-        m.ppm = Format("%d", *ppm);
+        m.ppm = std::to_string(*ppm);
         m.csteValue = *cste / 1000.0;
-        m.cste = Trim(Format("%10.3f", m.csteValue));
+        m.cste = FixedText(m.csteValue, 3);  // "%10.3f", trimmed
     }
 
     if (const std::string_view w = words.Find("87"); !w.empty()) {
@@ -220,21 +231,22 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
         const char unit = w[5];
         double height = IsTableUnit(unit) ? *GsiUnitValue(unit - '0', number) : number / 1000.0;
         if (w[6] == '-') height = -height;
-        m.hv = Format("%9.3f", height);
+        m.hv = FixedText(height, 3, 9);  // "%9.3f"
     }
     return m;
 }
 
 struct TGsiBlock {
-    std::string text;
-    int lineOffset = 0;  // physical line within the source line, from 0
+    std::string_view text;  // within the source line
+    int lineOffset = 0;     // physical line within the source line, from 0
 };
 
-// The blocks of one source line. A carriage return inside the line ends a
-// physical line of the recording (files with CR line ends); `physicalLines`
-// receives their number, a CR at the very end not starting a new one.
-std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = nullptr) {
-    std::vector<TGsiBlock> blocks;
+// The blocks of one source line, into `blocks`. A carriage return inside
+// the line ends a physical line of the recording (files with CR line
+// ends); the number of physical lines is returned, a CR at the very end
+// not starting a new one.
+int BlocksOfLine(std::string_view line, std::vector<TGsiBlock>& blocks) {
+    blocks.clear();
     size_t start = 0;
     int offset = 0;
     while (true) {
@@ -246,7 +258,7 @@ std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = 
         while (!piece.empty() && static_cast<unsigned char>(piece.back()) < 0x20) piece.remove_suffix(1);
         const GsiLineKind kind = KindOfSingleByte(piece);
         if (kind == GsiLineKind::Other) {
-            blocks.push_back({std::string(piece), offset});
+            blocks.push_back({piece, offset});
         } else {
             // Several blocks recorded on one line: a new block starts at a
             // word boundary with a word 11 or 41 (after its "*" in GSI16).
@@ -258,22 +270,21 @@ std::vector<TGsiBlock> BlocksOfLine(std::string_view line, int* physicalLines = 
                 const std::string_view next = piece.substr(p, wide ? 3 : 2);
                 const bool starts = wide ? (next == "*11" || next == "*41") : (next == "11" || next == "41");
                 if (starts) {
-                    blocks.push_back({std::string(piece.substr(blockStart, p - blockStart)), offset});
+                    blocks.push_back({piece.substr(blockStart, p - blockStart), offset});
                     blockStart = p;
                     p += step;
                 } else {
                     p += width;
                 }
             }
-            blocks.push_back({std::string(piece.substr(blockStart)), offset});
+            blocks.push_back({piece.substr(blockStart), offset});
         }
         if (end == line.size()) break;
         start = end + 1;
         if (start == line.size()) break;  // a final CR ends the last line only
         ++offset;
     }
-    if (physicalLines) *physicalLines = offset + 1;
-    return blocks;
+    return offset + 1;
 }
 
 // Keeps the first warnings of a conversion and counts the others, so that
@@ -299,43 +310,198 @@ const char* const kDefaultStationLine = " station 0        Temp_deg 12.0     Pre
 const char* const kCalibrationComment =
     "Attention : le terme M est soustractif ; il s'agit de l'erreur et non de la constante de prisme";
 
-// Calls `onHeader(block)` and `onMeasurement(block, lineNumber)` for every
-// block of the recording, in order.
-template <typename Header, typename Measurement>
-void ForEachGsiBlock(const std::vector<std::string>& lines, Header onHeader, Measurement onMeasurement) {
-    int firstLine = 1;  // physical line number of the current source line
-    for (const std::string& source : lines) {
-        int physicalLines = 1;
-        for (const TGsiBlock& block : BlocksOfLine(ToSingleByte(source), &physicalLines)) {
+// What a book does with the station headers and measurements of a
+// recording, in source order.
+class TGsiBook {
+public:
+    virtual ~TGsiBook() = default;
+    virtual void Header(int stationCount, const TGsiStationHeader& header) = 0;
+    virtual void Measurement(const TGsiMeasurement& measurement) = 0;
+};
+
+// Reads a recording source line by source line and hands its blocks to a
+// book. Counts the station headers, numbers the physical lines for the
+// messages and keeps the warnings.
+class TGsiReader {
+public:
+    TGsiReader(const std::string& headerStyle, GsiReport* report, TGsiBook& book)
+        : style_(headerStyle), report_(report ? *report : local_), book_(book), decimals_(Param().longueur) {
+        report_ = GsiReport{};
+    }
+
+    void Add(std::string_view source) {
+        const int physicalLines = BlocksOfLine(SingleByte(source, storage_), blocks_);
+        for (const TGsiBlock& block : blocks_) {
             switch (KindOfSingleByte(block.text)) {
-                case GsiLineKind::StationHeader: onHeader(block.text); break;
-                case GsiLineKind::Measurement: onMeasurement(block.text, firstLine + block.lineOffset); break;
+                case GsiLineKind::StationHeader:
+                    ++report_.stationCount;
+                    book_.Header(report_.stationCount, ReadHeaderSingleByte(block.text, style_, words_));
+                    break;
+                case GsiLineKind::Measurement: {
+                    const TGsiMeasurement m = ReadMeasurementSingleByte(
+                        block.text, decimals_, firstLine_ + block.lineOffset, &warnings_.fresh, words_);
+                    warnings_.Keep(report_);
+                    book_.Measurement(m);
+                    break;
+                }
                 case GsiLineKind::Other: break;
             }
         }
-        firstLine += physicalLines;
+        firstLine_ += physicalLines;
     }
-}
 
-// Collects the saved document line by line.
-struct LineWriter : pugi::xml_writer {
-    std::vector<std::string> lines;
-    std::string partial;
-    void write(const void* data, size_t size) override {
-        std::string_view chunk(static_cast<const char*>(data), size);
-        for (size_t nl; (nl = chunk.find('\n')) != std::string_view::npos;) {
-            partial.append(chunk.substr(0, nl));
-            lines.push_back(std::move(partial));
-            partial.clear();
-            chunk.remove_prefix(nl + 1);
-        }
-        partial.append(chunk);
-    }
+    void Finish() { warnings_.Finish(report_); }
+    const GsiReport& report() const { return report_; }
+
+private:
+    std::string style_;
+    GsiReport local_;
+    GsiReport& report_;
+    TGsiBook& book_;
+    int decimals_;
+    int firstLine_ = 1;  // physical line number of the next source line
+    WarningList warnings_;
+    std::string storage_;
+    std::vector<TGsiBlock> blocks_;
+    WordView words_;
 };
 
-void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
-    node.append_attribute(name).set_value(value.c_str());
+// The text field book, line by line.
+class TTextBook : public TGsiBook {
+public:
+    void Header(int, const TGsiStationHeader& h) override {
+        std::string line = " station ";
+        AppendPadRight(line, h.name, 8);
+        line += " Temp_deg ";
+        line += h.temp;
+        line += " Press_mmHg ";
+        line += h.press;
+        line += " ht_m ";
+        line += h.height;
+        lines.push_back(std::move(line));
+    }
+    void Measurement(const TGsiMeasurement& m) override {
+        std::string line = "  numero ";
+        line.reserve(112);
+        AppendPadRight(line, m.name, 8);
+        line += " AH_gr ";
+        AppendPadLeft(line, m.hz, 9);
+        line += " AV_gr ";
+        AppendPadLeft(line, m.v, 9);
+        line += " Dp_m ";
+        AppendPadLeft(line, m.dp, 9);
+        line += " ppm_cste_mm ";
+        line += GsiPpmConstantToken(m.ppmValue, m.csteValue);
+        line += " hv_m ";
+        AppendPadLeft(line, m.hv, 9);
+        lines.push_back(std::move(line));
+    }
+    std::vector<std::string> lines;
+};
+
+// An attribute value as the XML book holds it: &, < and " escaped, a tab
+// as a character reference; other control characters, which no XML 1.0
+// document may hold, become "?".
+void AppendAttribute(std::string& out, const char* name, std::string_view value) {
+    out += ' ';
+    out += name;
+    out += "=\"";
+    for (char c : value) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\t': out += "&#09;"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) out += '?';
+                else out += c;
+        }
+    }
+    out += '"';
 }
+
+// The XML field book, written line by line: three blanks of indentation
+// per level, an element without children closed by " />".
+class TXmlBook : public TGsiBook {
+public:
+    explicit TXmlBook(TLineSink& sink) : sink_(sink) {
+        sink_.Add("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+        sink_.Add("<carnet>");
+        sink_.Add("   <etalonnages>");
+        sink_.Add(std::string("      <!--") + kCalibrationComment + "-->");
+        // The neutral calibration.
+        sink_.Add(
+            "      <etalonnage id=\"defaut\" num=\"0\" serial=\"0\" methode=\"\" P=\"3\" Ddep=\"0\" Dmax=\"3000\" "
+            "M=\"+0.0000\" deg_Fourier=\"0\" deg_polynome=\"0\" n_corr_interp=\"0\" lambda_um=\"0.85\" "
+            "T0_K=\"285.15\" P0_mmHg=\"760.0\" />");
+        sink_.Add("   </etalonnages>");
+    }
+
+    void Header(int stationCount, const TGsiStationHeader& h) override { OpenStation(stationCount, h); }
+
+    void Measurement(const TGsiMeasurement& m) override {
+        if (!stationOpen_) {
+            // A measurement before any station header: a default station
+            // that does not count.
+            TGsiStationHeader d;
+            d.height = "0.000";
+            OpenStation(1, d);
+        }
+        if (!hasObs_) {
+            sink_.Add("         <rawdata>");
+            hasObs_ = true;
+        }
+        line_.assign("            <obs");
+        AppendAttribute(line_, "pt_vis", m.name);
+        AppendAttribute(line_, "Hz", m.hz);
+        AppendAttribute(line_, "V", m.v);
+        AppendAttribute(line_, "Dp", m.dp);
+        AppendAttribute(line_, "Hv", Trim(m.hv));
+        AppendAttribute(line_, "ppm", m.ppm);
+        AppendAttribute(line_, "cste", m.cste);
+        line_ += " />";
+        sink_.Add(line_);
+    }
+
+    void Finish() {
+        CloseStation();
+        sink_.Add(stationsOpen_ ? "   </stations>" : "   <stations />");
+        sink_.Add("</carnet>");
+    }
+
+private:
+    void OpenStation(int num, const TGsiStationHeader& h) {
+        CloseStation();
+        if (!stationsOpen_) {
+            sink_.Add("   <stations>");
+            stationsOpen_ = true;
+        }
+        line_.assign("      <station");
+        AppendAttribute(line_, "num", std::to_string(num));
+        AppendAttribute(line_, "pt_sta", h.name);
+        AppendAttribute(line_, "temp", h.temp);
+        AppendAttribute(line_, "press", h.press);
+        AppendAttribute(line_, "Ht", h.height);
+        AppendAttribute(line_, "etalonnage", "0");
+        line_ += '>';
+        sink_.Add(line_);
+        stationOpen_ = true;
+        hasObs_ = false;
+    }
+
+    void CloseStation() {
+        if (!stationOpen_) return;
+        sink_.Add(hasObs_ ? "         </rawdata>" : "         <rawdata />");
+        sink_.Add("      </station>");
+        stationOpen_ = false;
+    }
+
+    TLineSink& sink_;
+    std::string line_;
+    bool stationsOpen_ = false;
+    bool stationOpen_ = false;  // a station element waits for its end
+    bool hasObs_ = false;       // its rawdata element holds pointings
+};
 
 }  // namespace
 
@@ -377,17 +543,22 @@ std::optional<double> GsiUnitValue(int unitCode, double number) {
 }
 
 TGsiStationHeader ReadGsiStationHeader(std::string_view block, const std::string& headerStyle) {
-    return ReadHeaderSingleByte(ToSingleByte(block), headerStyle);
+    WordView words;
+    return ReadHeaderSingleByte(ToSingleByte(block), headerStyle, words);
 }
 
 TGsiMeasurement ReadGsiMeasurement(std::string_view block, int lengthDecimals, int lineNumber,
                                    std::vector<std::string>* warnings) {
-    return ReadMeasurementSingleByte(ToSingleByte(block), lengthDecimals, lineNumber, warnings);
+    WordView words;
+    return ReadMeasurementSingleByte(ToSingleByte(block), lengthDecimals, lineNumber, warnings, words);
 }
 
 std::vector<std::string> SplitGsiBlocks(std::string_view line) {
+    const std::string singleByte = ToSingleByte(line);
+    std::vector<TGsiBlock> found;
+    BlocksOfLine(singleByte, found);
     std::vector<std::string> blocks;
-    for (const TGsiBlock& b : BlocksOfLine(ToSingleByte(line))) blocks.push_back(ToUtf8(b.text));
+    for (const TGsiBlock& b : found) blocks.push_back(ToUtf8(b.text));
     return blocks;
 }
 
@@ -402,103 +573,42 @@ std::string GsiPpmConstantToken(long long ppm, double constant) {
 
 std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
                                        const std::string& headerStyle, GsiReport* report) {
-    const int decimals = Param().longueur;
-    GsiReport local;
-    GsiReport& r = report ? *report : local;
-    r = GsiReport{};
-    WarningList warnings;
-    std::vector<std::string> out;
-    out.reserve(lines.size() + 1);
-    ForEachGsiBlock(
-        lines,
-        [&](const std::string& block) {
-            ++r.stationCount;
-            const TGsiStationHeader h = ReadHeaderSingleByte(block, headerStyle);
-            out.push_back(" station " + Format("%-8s", h.name) + " Temp_deg " + h.temp + " Press_mmHg " +
-                          h.press + " ht_m " + h.height);
-        },
-        [&](const std::string& block, int lineNumber) {
-            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &warnings.fresh);
-            warnings.Keep(r);
-            out.push_back("  numero " + Format("%-8s", m.name) + " AH_gr " + Format("%9s", m.hz) +
-                          " AV_gr " + Format("%9s", m.v) + " Dp_m " + Format("%9s", m.dp) +
-                          " ppm_cste_mm " + GsiPpmConstantToken(m.ppmValue, m.csteValue) + " hv_m " +
-                          Format("%9s", m.hv));
-        });
-    warnings.Finish(r);
-    if (r.stationCount == 0) out.insert(out.begin(), kDefaultStationLine);
-    return out;
+    TTextBook book;
+    book.lines.reserve(lines.size() + 1);
+    TGsiReader reader(headerStyle, report, book);
+    for (const std::string& line : lines) reader.Add(line);
+    reader.Finish();
+    if (reader.report().stationCount == 0) book.lines.insert(book.lines.begin(), kDefaultStationLine);
+    return std::move(book.lines);
+}
+
+struct TGsiXmlBookWriter::Impl {
+    Impl(const std::string& headerStyle, TLineSink& sink, GsiReport* report)
+        : book(sink), reader(headerStyle, report, book) {}
+    TXmlBook book;
+    TGsiReader reader;
+};
+
+TGsiXmlBookWriter::TGsiXmlBookWriter(const std::string& headerStyle, TLineSink& sink, GsiReport* report)
+    : impl_(std::make_unique<Impl>(headerStyle, sink, report)) {}
+
+TGsiXmlBookWriter::~TGsiXmlBookWriter() = default;
+
+void TGsiXmlBookWriter::AddLine(std::string_view line) { impl_->reader.Add(line); }
+
+void TGsiXmlBookWriter::Finish() {
+    impl_->reader.Finish();
+    impl_->book.Finish();
 }
 
 std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
                                       const std::string& headerStyle, GsiReport* report) {
-    const int decimals = Param().longueur;
-    GsiReport local;
-    GsiReport& r = report ? *report : local;
-    r = GsiReport{};
-    WarningList warnings;
-
-    pugi::xml_document doc;
-    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-    decl.append_attribute("version").set_value("1.0");
-    decl.append_attribute("encoding").set_value("ISO-8859-1");
-    pugi::xml_node root = doc.append_child("carnet");
-
-    pugi::xml_node calibrations = root.append_child("etalonnages");
-    calibrations.append_child(pugi::node_comment).set_value(kCalibrationComment);
-    pugi::xml_node neutral = calibrations.append_child("etalonnage");
-    static const char* const kNeutral[][2] = {
-        {"id", "defaut"},      {"num", "0"},           {"serial", "0"},        {"methode", ""},
-        {"P", "3"},            {"Ddep", "0"},          {"Dmax", "3000"},       {"M", "+0.0000"},
-        {"deg_Fourier", "0"},  {"deg_polynome", "0"},  {"n_corr_interp", "0"}, {"lambda_um", "0.85"},
-        {"T0_K", "285.15"},    {"P0_mmHg", "760.0"},
-    };
-    for (const auto& a : kNeutral) neutral.append_attribute(a[0]).set_value(a[1]);
-
-    pugi::xml_node stations = root.append_child("stations");
-    pugi::xml_node rawdata;  // of the current station
-    auto addStation = [&](const std::string& num, const TGsiStationHeader& h) {
-        pugi::xml_node st = stations.append_child("station");
-        SetAttribute(st, "num", num);
-        SetAttribute(st, "pt_sta", h.name);
-        SetAttribute(st, "temp", h.temp);
-        SetAttribute(st, "press", h.press);
-        SetAttribute(st, "Ht", h.height);
-        SetAttribute(st, "etalonnage", "0");
-        rawdata = st.append_child("rawdata");
-    };
-
-    ForEachGsiBlock(
-        lines,
-        [&](const std::string& block) {
-            ++r.stationCount;
-            addStation(Format("%d", r.stationCount), ReadHeaderSingleByte(block, headerStyle));
-        },
-        [&](const std::string& block, int lineNumber) {
-            const TGsiMeasurement m = ReadMeasurementSingleByte(block, decimals, lineNumber, &warnings.fresh);
-            warnings.Keep(r);
-            if (!rawdata) {
-                // A measurement before any station header: a default
-                // station that does not count.
-                TGsiStationHeader d;
-                d.height = "0.000";
-                addStation("1", d);
-            }
-            pugi::xml_node obs = rawdata.append_child("obs");
-            SetAttribute(obs, "pt_vis", m.name);
-            SetAttribute(obs, "Hz", m.hz);
-            SetAttribute(obs, "V", m.v);
-            SetAttribute(obs, "Dp", m.dp);
-            SetAttribute(obs, "Hv", Trim(m.hv));
-            SetAttribute(obs, "ppm", m.ppm);
-            SetAttribute(obs, "cste", m.cste);
-        });
-
-    warnings.Finish(r);
-    LineWriter writer;
-    doc.save(writer, "   ", pugi::format_default, pugi::encoding_utf8);
-    if (!writer.partial.empty()) writer.lines.push_back(std::move(writer.partial));
-    return std::move(writer.lines);
+    TLineCollector collector;
+    collector.lines.reserve(lines.size() + 12);
+    TGsiXmlBookWriter writer(headerStyle, collector, report);
+    for (const std::string& line : lines) writer.AddLine(line);
+    writer.Finish();
+    return std::move(collector.lines);
 }
 
 }  // namespace kestrova

@@ -6,6 +6,7 @@
 // characters). The word index of the first word decides the line kind:
 // "41" a station header, "11" a measurement; every other line is ignored.
 #pragma once
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace kestrova {
+
+class TLineSink;
 
 // A value of the recording that cannot be read stops the conversion. The
 // message is French and names the line of the GSI file (counted from 1).
@@ -111,5 +114,27 @@ std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
 // included). Write the lines with FileEncoding::Latin1Xml.
 std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
                                       const std::string& headerStyle, GsiReport* report = nullptr);
+
+// The same XML field book, given line by line to a sink as the recording
+// is read, for recordings too large to hold twice in memory:
+//   TGsiXmlBookWriter writer(style, sink, &report);
+//   for (each source line) writer.AddLine(line);
+//   writer.Finish();
+// AddLine throws GsiConversionError; the sink then holds a partial book,
+// which the caller discards.
+class TGsiXmlBookWriter {
+public:
+    TGsiXmlBookWriter(const std::string& headerStyle, TLineSink& sink, GsiReport* report = nullptr);
+    ~TGsiXmlBookWriter();
+    TGsiXmlBookWriter(const TGsiXmlBookWriter&) = delete;
+    TGsiXmlBookWriter& operator=(const TGsiXmlBookWriter&) = delete;
+
+    void AddLine(std::string_view line);  // one source line, UTF-8
+    void Finish();                        // the closing lines
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace kestrova

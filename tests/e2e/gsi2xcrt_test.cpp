@@ -78,6 +78,20 @@ TEST_F(Gsi2XcrtTest, ConvertsThenReduces) {
     EXPECT_TRUE(HasRow(obs, {"6", "1002", "1003", "99.0000"}));
 }
 
+TEST_F(Gsi2XcrtTest, LineEndsAndByteOrderMarkDoNotChangeTheBook) {
+    // The same recording with LF line ends, a UTF-8 byte order mark and
+    // no line end after its last line.
+    std::string gsi = Slurp(kData / "station_set.gsi");
+    std::string lf = "\xEF\xBB\xBF";
+    for (char c : gsi)
+        if (c != '\r') lf += c;
+    while (!lf.empty() && lf.back() == '\n') lf.pop_back();
+    std::ofstream(dir_ / "lf.gsi", std::ios::binary) << lf;
+    const auto r = Convert(dir_ / "lf.gsi", "lf.xcrt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "lf.xcrt"), Slurp(kData / "station_set.xcrt"));
+}
+
 TEST_F(Gsi2XcrtTest, HeaderStyleComesFromTheIniAndTextStaysLatin1) {
     std::ofstream(dir_ / "ini" / "Kestrova.ini") << "[import]\r\nentete_gsi=covadis\r\n";
     const auto r = Convert(kData / "covadis.gsi", "cov.xcrt");

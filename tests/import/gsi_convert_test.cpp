@@ -280,7 +280,21 @@ TEST_F(GsiConvert, XmlBookText) {
     };
     EXPECT_EQ(xml, expected);
 
-    // A station without measurements keeps an empty rawdata element.
+    // A station without measurements keeps an empty rawdata element; a
+    // recording without any block has an empty stations element.
     const auto lone = GsiToXmlBook({"410001+00000009 "}, "TS");
     EXPECT_NE(std::find(lone.begin(), lone.end(), "         <rawdata />"), lone.end());
+    const auto none = GsiToXmlBook({"", "710001+00000001 "}, "TS");
+    ASSERT_EQ(none.size(), 8u);
+    EXPECT_EQ(none[6], "   <stations />");
+    EXPECT_EQ(none[7], "</carnet>");
+}
+
+TEST_F(GsiConvert, XmlBookNamesStayWellFormed) {
+    // Markup characters are escaped; a tab is kept as a reference; other
+    // control characters cannot appear in an XML document and become "?".
+    const auto xml = GsiToXmlBook({"110001+00A\x01<\"&1 ", "110002+0B\t'>\x1f" "2 "}, "TS");
+    ASSERT_EQ(xml.size(), 15u);
+    EXPECT_EQ(xml[9].substr(0, 49), "            <obs pt_vis=\"A?&lt;&quot;&amp;1\" Hz=\"");
+    EXPECT_EQ(xml[10].substr(0, 41), "            <obs pt_vis=\"B&#09;'>?2\" Hz=\"");
 }
