@@ -19,22 +19,45 @@ kestrova="$build/kestrova"
 # A first run creates the ini, so that the timed runs do only the work.
 Kestrova="$work/ini" "$kestrova" -x none -i x -o y >/dev/null 2>&1 || true
 
-# measure OUTPUT_FILE CMD...: runs the command once, writes
-# "<elapsed seconds> <peak resident KB>" to OUTPUT_FILE.
-measure() {
-    out=$1
-    shift
-    python3 - "$out" "$@" <<'PY'
-import resource, subprocess, sys, time
-out, cmd = sys.argv[1], sys.argv[2:]
-t0 = time.perf_counter()
-rc = subprocess.call(cmd, stdout=subprocess.DEVNULL)
-elapsed = time.perf_counter() - t0
-peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss  # KB on Linux
-if rc != 0:
-    sys.exit("command failed (%d): %s" % (rc, " ".join(cmd)))
-open(out, "w").write("%.4f %d\n" % (elapsed, peak))
-PY
+# elapsed CMD...: runs the command once and prints the seconds it took
+# (process start included, as for any command a user runs).
+elapsed() {
+    start=$(date +%s.%N)
+    "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
+    end=$(date +%s.%N)
+    awk -v s="$start" -v e="$end" 'BEGIN { t = e - s; if (t < 0.0001) t = 0.0001; printf "%.4f\n", t }'
+}
+
+# fastest CMD...: the shortest of three runs (for the short wc -l runs,
+# where a single timing is mostly noise).
+fastest() {
+    best=""
+    for _ in 1 2 3; do
+        t=$(elapsed "$@")
+        best=$(awk -v a="$t" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
+    done
+    echo "$best"
+}
+
+# peak_kb CMD...: runs the command once more and prints its peak resident
+# memory in KB: exact with GNU time, else the process's own high-water mark
+# (VmHWM) read from /proc until it exits. Needs nothing but sh, sed and awk.
+peak_kb() {
+    if [ -x /usr/bin/time ]; then
+        /usr/bin/time -f "%M" -o "$work/mem" "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
+        tail -n 1 "$work/mem"
+        return
+    fi
+    "$@" >/dev/null &
+    pid=$!
+    peak=0
+    while kill -0 "$pid" 2>/dev/null; do
+        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
+        [ -n "$hwm" ] && peak=$hwm
+        sleep 0.01
+    done
+    wait "$pid" || { echo "command failed: $*" >&2; exit 1; }
+    echo "$peak"
 }
 
 printf '%-10s %10s %10s %10s %8s %8s %12s %8s\n' pointings "file MB" "wc -l s" "crt2obs s" ratio growth "peak MB" "mem/file"
@@ -44,18 +67,15 @@ for n in $sizes; do
     "$gen" "$n" crt "$book" >/dev/null
     bytes=$(wc -c < "$book")
     cat "$book" > /dev/null  # warm the page cache for both timings
-    measure "$work/wc" wc -l "$book"
-    measure "$work/k" env Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$book" -o "$work/out_$n"
-    read -r wc_s wc_kb < "$work/wc"
-    read -r k_s k_kb < "$work/k"
-    python3 - "$n" "$bytes" "$wc_s" "$k_s" "$k_kb" "$previous" <<'PY'
-import sys
-n, size, wc_s, k_s, kb, prev = sys.argv[1:]
-size, wc_s, k_s, kb = int(size), float(wc_s), float(k_s), int(kb)
-growth = "%.1fx" % (k_s / float(prev)) if prev else "-"
-print("%-10s %10.1f %10.3f %10.3f %7.1fx %8s %12.1f %7.2fx" % (
-    n, size / 1e6, wc_s, k_s, k_s / max(wc_s, 1e-4), growth, kb / 1024.0, kb * 1024.0 / size))
-PY
+    wc_s=$(fastest wc -l "$book")
+    set -- env Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$book" -o "$work/out_$n"
+    k_s=$(elapsed "$@")
+    k_kb=$(peak_kb "$@")
+    awk -v n="$n" -v size="$bytes" -v wc_s="$wc_s" -v k_s="$k_s" -v kb="$k_kb" -v prev="$previous" 'BEGIN {
+        growth = (prev == "") ? "-" : sprintf("%.1fx", k_s / prev)
+        printf "%-10s %10.1f %10.3f %10.3f %7.1fx %8s %12.1f %7.2fx\n", n, size / 1e6, wc_s, k_s,
+               k_s / (wc_s > 1e-4 ? wc_s : 1e-4), growth, kb / 1024.0, kb * 1024.0 / size
+    }'
     previous=$k_s
     rm -f "$book" "$work"/out_"$n"*
 done

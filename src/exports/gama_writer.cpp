@@ -33,8 +33,11 @@ void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExpor
     const TParam& p = Param();
     const bool heights = ExportHeights();
     const bool sortByCode = p.tri_fichier_brelix != "obs";
-    const std::string angleFormat = FixedFormat(0, p.angle);
-    const int angleWidth = p.angle + 6;
+    // A negative count of decimals in the ini reads as none (never a
+    // negative width).
+    const int angleDecimals = p.angle < 0 ? 0 : p.angle;
+    const std::string angleFormat = FixedFormat(0, angleDecimals);
+    const std::size_t angleWidth = static_cast<std::size_t>(angleDecimals) + 6;
     const double sigmaHzCc = static_cast<double>(p.sigma_Hz) * 10000.0;
     const double sigmaVCc = static_cast<double>(p.sigma_V) * 10000.0;
     const double sigmaDpMm = static_cast<double>(p.sigma_Dp) * 1000.0;

@@ -82,7 +82,7 @@ protected:
             }
             ASSERT_EQ(got.size(), want.size());
             for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
-            EXPECT_EQ(actual.empty() || actual.size() >= 2 && actual.substr(actual.size() - 2) == "\r\n", true);
+            EXPECT_TRUE(actual.empty() || (actual.size() >= 2 && actual.substr(actual.size() - 2) == "\r\n"));
         }
     }
 

@@ -105,3 +105,15 @@ TEST_F(GamaWriterTest, NoValidStationGivesFrameOnlyAndSpecialNamesStayWellFormed
     EXPECT_STREQ(obs.child("direction").next_sibling("direction").attribute("to").value(), "Ω");
     EXPECT_TRUE(doc.child("gama-local").child("network").child("parameters").attribute("sigma-act"));
 }
+
+TEST_F(GamaWriterTest, NegativeDecimalsInTheIniReadAsNone) {
+    // A hand-edited ini with a negative count of decimals must not turn the
+    // value width negative (which used to make the write fail).
+    Param().angle = -8;
+    const Tday_obs book = Reduce(TwoFaceStationLines());
+    std::string error;
+    ASSERT_TRUE(WriteGamaFile(book, Path("x.gkf"), &error)) << error;
+    const auto body = Body(ReadCrLfLines(Path("x.gkf")));
+    ASSERT_GE(body.size(), 3u);
+    EXPECT_EQ(body[2], R"(        <direction   to="T2"       val= "100" stdev="8.0" />)");
+}
