@@ -86,6 +86,12 @@ TEST_F(GsiConvert, MeasurementLineOfTheTextBook) {
     EXPECT_EQ(book[1],
               "  numero A12      AH_gr 123.45678 AV_gr  98.76543 Dp_m   12.3450 ppm_cste_mm 0012+034 hv_m     1.600");
 
+    // Names are padded to 8 characters, not bytes.
+    const auto accented = GsiToTextBook({"410001+000S\xC3\xA9t\xC3\xA9 ", "110002+0000P\xC3\xA9" "12 "}, "TS");
+    ASSERT_EQ(accented.size(), 2u);
+    EXPECT_EQ(accented[0].substr(0, 28), " station S\xC3\xA9t\xC3\xA9     Temp_deg");
+    EXPECT_EQ(accented[1].substr(0, 24), "  numero P\xC3\xA9" "12     AH_gr");
+
     Param().longueur = 3;
     const auto m = ReadGsiMeasurement(kMeasurement, Param().longueur);
     EXPECT_EQ(m.dp, "12.345");
