@@ -39,7 +39,14 @@ void TFMain_velka::Reduction1Click() {
 
     const QString source = document->FileName();
     Tday_obs book;
-    book.LoadFromLines(document->Lines());
+    try {
+        // The reader swallows what it cannot read; only a failure of the
+        // program itself (memory) gets here.
+        book.LoadFromLines(document->Lines());
+    } catch (const std::exception& error) {
+        ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
+        return;
+    }
     if (book.stations.empty()) {
         prompts_->Message(this, QString::fromUtf8("Problème de lecture du fichier Carnet"));
         return;
@@ -100,6 +107,10 @@ static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
         return;
     } catch (const TextFileError& error) {
         main.prompts().Error(&main, WriteErrorText(error));
+        return;
+    } catch (const std::exception& error) {
+        // Nothing may leave a menu command through the event loop.
+        main.prompts().Error(&main, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(source, error.what()));
         return;
     }
     if (!report.warnings.empty()) {

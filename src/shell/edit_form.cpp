@@ -71,6 +71,10 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginLineNumbers(0, true);
     setMarginWidth(0, QFontMetrics(font).horizontalAdvance("00000"));
     setTabWidth(8);
+    // The horizontal scroll bar follows the longest line shown, not a fixed
+    // width of 2000 pixels.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETRECTANGULARSELECTIONMODIFIER, SCMOD_ALT);
     // Ctrl+D deletes the selection (menu "&Supprimer"), it must not
     // duplicate the line as the editor would by default.
@@ -281,6 +285,12 @@ void TEditForm::BuildMenus() {
                               [this] { emit reductionRequested(); });
     a->setObjectName("Reduction1");
     connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+    // The entries are also kept current between showings, so that their
+    // keys (Ctrl+D has no other binding) follow the selection and the
+    // clipboard as they are when the key is pressed.
+    connect(Editor, &QsciScintilla::selectionChanged, this, [this] { Edit1Click(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });
+    Edit1Click();
 
     Editor->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Editor, &QWidget::customContextMenuRequested, this,
@@ -306,16 +316,21 @@ bool TEditForm::LoadFile(const QString& path) {
 }
 
 std::vector<std::string> TEditForm::Lines() const {
-    const QStringList parts = Editor->text().split('\n');
+    // The lines as the editor shows and numbers them: CR LF, LF and a lone
+    // CR (a file from an old recorder, or pasted text) all end a line, so
+    // that line n here is line n of the caret and of ReplaceLine.
+    const std::string text = S(Editor->text());
     std::vector<std::string> lines;
-    lines.reserve(static_cast<size_t>(parts.size()));
-    for (const QString& part : parts) {
-        std::string line = S(part);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\n' && c != '\r') continue;
+        lines.emplace_back(text, start, i - start);
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
     }
     // A final line break ends the last line, it does not start a new one.
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    if (start < text.size()) lines.emplace_back(text, start, text.size() - start);
     return lines;
 }
 

@@ -17,8 +17,11 @@ QString QtFileFilter(const QString& filter) {
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         const QString description = parts[i];
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
+        QStringList list = parts[i + 1].split(';');
+        // "*.*" means every file; here it would only match names with a dot.
+        for (QString& pattern : list)
+            if (pattern == "*.*") pattern = "*";
+        const QString patterns = list.join(' ');
         const QString suffix = "(" + patterns + ")";
         // "Fichier Brelix (*.obs)" already names its patterns.
         if (description.endsWith(suffix))

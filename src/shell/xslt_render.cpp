@@ -7,6 +7,7 @@
 #include <libxml/xmlerror.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
+#include <libxslt/security.h>
 #include <libxslt/xsltutils.h>
 
 namespace kestrova {
@@ -35,12 +36,29 @@ struct ErrorCapture {
     }
 };
 
+// A report only needs reading: a stylesheet named by an XML file the user
+// opens may not write files, create folders or use the network.
+void ForbidWritesAndNetwork() {
+    static const bool done = [] {
+        xsltSecurityPrefsPtr prefs = xsltNewSecurityPrefs();
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
+        xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
+        // Used by the stylesheet loading and by every transformation.
+        xsltSetDefaultSecurityPrefs(prefs);
+        return true;
+    }();
+    (void)done;
+}
+
 }  // namespace
 
 XsltResult RenderXmlWithStylesheet(const std::string& path) {
     XsltResult result;
     std::string messages;
     ErrorCapture capture(&messages);
+    ForbidWritesAndNetwork();
 
     xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
     if (!doc) {

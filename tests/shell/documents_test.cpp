@@ -339,6 +339,49 @@ private slots:
         QCOMPARE(doc->Lines(), Lines({"yz"}));
     }
 
+    void editKeysFollowTheSelectionWithoutTheMenu() {
+        Shell shell;
+        TEditForm* doc = shell.main->NewDocument();
+        doc->SetLines(Lines({"abc def"}));
+        shell.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.main.get()));
+        doc->Editor->setFocus();
+        // The menu was last shown without a selection.
+        emit doc->Edit1->aboutToShow();
+        QVERIFY(!doc->Delete1->isEnabled());
+        // A selection made afterwards: Ctrl+D deletes it.
+        Select(doc, 0, 0, 0, 3);
+        QVERIFY(doc->Delete1->isEnabled());
+        QVERIFY(doc->Cut2->isEnabled());
+        QTest::keyClick(doc->Editor, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(doc->Lines(), Lines({" def"}));
+        QVERIFY(!doc->Delete1->isEnabled());
+        // Text put on the clipboard enables the paste entries.
+        QApplication::clipboard()->clear();
+        QVERIFY(!doc->Paste1->isEnabled());
+        QApplication::clipboard()->setText("xyz");
+        QVERIFY(doc->Paste1->isEnabled());
+        QVERIFY(doc->Paste2->isEnabled());
+    }
+
+    void linesEndedByALoneCarriageReturn() {
+        // An old recorder's file: CR alone ends each line. The lines of the
+        // document are the lines the editor shows and numbers.
+        const QString dir = ScratchDir("cr");
+        const QString path = dir + "/releve.crt";
+        WriteBytes(path, "a 1\rb 2\r c 3\r");
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(path);
+        QCOMPARE(doc->Lines(), Lines({"a 1", "b 2", " c 3"}));
+        doc->Editor->setCursorPosition(1, 0);
+        QCOMPARE(doc->CaretLine(), 2);
+        doc->desactiveClick();
+        doc->ReplaceLine(2, "C 3");
+        QCOMPARE(doc->Lines(), Lines({"a 1", "*b 2", "C 3"}));
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(ReadBytes(path), QByteArray("a 1\r\n*b 2\r\nC 3\r\n"));
+    }
+
     void contextMenuHoldsClipboardAndReduction() {
         Shell shell;
         TEditForm* doc = shell.main->NewDocument();

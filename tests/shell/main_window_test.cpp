@@ -16,6 +16,7 @@
 #include "shell/edit_form.hpp"
 #include "shell/options_dialog.hpp"
 #include "shell/pressure_dialog.hpp"
+#include "shell/prompts.hpp"
 #include "test_support.hpp"
 
 using namespace kestrova;
@@ -90,6 +91,17 @@ private slots:
         QWidget* button = shell.main->ToolBar1->widgetForAction(shell.main->ToolButtonReduc);
         QTest::mouseMove(button, button->rect().center());
         QTRY_COMPARE(shell.main->statusBar()->currentMessage(), QString("Reduction du fichier carnet (crt)"));
+    }
+
+    void dialogFiltersForQt() {
+        // Every description keeps its patterns; "*.*" lists every file.
+        const QStringList open = QtFileFilter(kOpenFilter).split(";;");
+        QCOMPARE(open.size(), 9);
+        QCOMPARE(open.first(), QString("Brut(rec, gsi, gdm, raw) (*.gsi *.rec *.gdm *.raw)"));
+        QCOMPARE(open[2], QString("Carnet (carnet, crt, na3) (*.carnet *.crt *.na3)"));
+        QCOMPARE(open.last(), QString("Tous (*)"));
+        QCOMPARE(QtFileFilter("Plain text files (*.txt)|*.txt|All files|*.*"),
+                 QString("Plain text files (*.txt);;All files (*)"));
     }
 
     void windowsCascadeAndTile() {

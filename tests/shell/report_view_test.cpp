@@ -139,6 +139,25 @@ private slots:
         QVERIFY(!viewer.LoadFile(dir + "/absent.xml"));
         QVERIFY(!viewer.LastError().isEmpty());
     }
+
+    void aStylesheetCannotWriteFiles() {
+        // Showing a file must not let the stylesheet it names write one.
+        const QString dir = ScratchDir("nowrite");
+        const QString target = dir + "/ecrit.txt";
+        WriteBytes(dir + "/ecrit.xsl",
+                   "<?xml version=\"1.0\"?>\r\n"
+                   "<xsl:stylesheet version=\"1.1\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\r\n"
+                   "<xsl:template match=\"/\"><html><body>rapport</body></html>\r\n"
+                   "<xsl:document href=\"" + target.toUtf8() + "\" method=\"text\">ecrit</xsl:document>\r\n"
+                   "</xsl:template></xsl:stylesheet>\r\n");
+        WriteBytes(dir + "/r.xml",
+                   "<?xml version=\"1.0\"?>\r\n<?xml-stylesheet href=\"ecrit.xsl\" type=\"text/xsl\"?>\r\n<carnet/>\r\n");
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(dir + "/r.xml"));
+        QVERIFY(!QFile::exists(target));
+        // The viewer still shows the file, as its text.
+        QVERIFY(viewer.XMLview->toPlainText().contains("carnet"));
+    }
 };
 
 QTEST_MAIN(ReportViewTest)
