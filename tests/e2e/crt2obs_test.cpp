@@ -4,6 +4,7 @@
 // Set KESTROVA_UPDATE_GOLDEN=1 to rewrite the golden files from a run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,37 @@ TEST_F(Crt2ObsTest, ReportsAreWellFormedAndRenderEveryStation) {
         }
         EXPECT_GT(stations, 0);
     }
+}
+
+TEST_F(Crt2ObsTest, RenderedReportShowsPrismConstantsLinesAndMessages) {
+    if (!HaveXsltproc()) GTEST_SKIP() << "xsltproc not installed";
+    // The page of one book, Latin-1 decoded, without line breaks.
+    auto render = [&](const char* book) {
+        const auto r = Reduce(book);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string cmd = "cd " + ShellQuote(dir_.string()) + " && xsltproc out.xml > out.html";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+        std::string html = kestrova::Cp1252ToUtf8(Slurp(dir_ / "out.html"));
+        html.erase(std::remove(html.begin(), html.end(), '\n'), html.end());
+        return html;
+    };
+
+    // Prism constant 0.0300 is stored as M = -0.0300 and shown as -M.
+    std::string html = render("invalid_station.crt");
+    EXPECT_NE(html.find("<td>P&lt;30&gt;</td><td>0.03</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td>default</td><td>0</td>"), std::string::npos);
+    // The book line of each station; an invalid one lists its counts
+    // and messages, a valid one its reduced observations.
+    EXPECT_NE(html.find("<h2>Station n\u00b02 - Point 11</h2><h3>Fichier carnet - ligne 10</h3>"), std::string::npos);
+    EXPECT_NE(html.find("<tr><td>Valide ?</td><td>Non</td></tr>"), std::string::npos);
+    EXPECT_NE(html.find("<h3>Messages d'erreur : </h3>Temp\u00e9rature saisie non valide (&gt;40\u00b0C)<br>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<h3>Observations r\u00e9duites</h3>"), std::string::npos);
+
+    // XML book: no line numbers, so no "Fichier carnet" heading.
+    html = render("xml_book.xcrt");
+    EXPECT_EQ(html.find("Fichier carnet - ligne"), std::string::npos);
+    EXPECT_NE(html.find("<td>TCRA-362514</td><td>-0.0012</td>"), std::string::npos);
 }
 
 TEST_F(Crt2ObsTest, FrenchLocaleWritesNoDecimalComma) {
