@@ -182,16 +182,21 @@ bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* er
 }
 
 bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std::string* error,
-                             std::vector<std::string>* written) {
-    if (!EnsureDirectory(ObsStationDirectory(path), error)) return false;
+                             std::vector<std::string>* written, std::string* failedPath) {
+    if (!EnsureDirectory(ObsStationDirectory(path), error)) {
+        if (failedPath) *failedPath = ObsStationDirectory(path);
+        return false;
+    }
     const TExportTime time = CurrentExportTime();
     for (std::size_t i = 0; i < book.stations.size(); ++i) {
         const TStation& st = book.stations[i];
         if (!st.valid) continue;
         const std::string name = ObsStationFileName(path, st);
         if (!WriteLinesAtomically(name, FileEncoding::Cp1252, error,
-                                  [&](TLineSink& sink) { ProduceObsStationFile(book, i, path, time, sink); }))
+                                  [&](TLineSink& sink) { ProduceObsStationFile(book, i, path, time, sink); })) {
+            if (failedPath) *failedPath = name;
             return false;
+        }
         if (written) written->push_back(name);
     }
     return true;

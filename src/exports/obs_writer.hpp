@@ -45,8 +45,10 @@ std::string ObsStationFileName(const std::string& path, const TStation& station)
 bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* error = nullptr);
 
 // Creates the directory when missing, then one file per valid station;
-// the paths written are appended to *written.
+// the paths written are appended to *written. On failure *failedPath is
+// the directory or the station file that could not be written, and
+// *error is "<that path> : <reason>".
 bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std::string* error = nullptr,
-                             std::vector<std::string>* written = nullptr);
+                             std::vector<std::string>* written = nullptr, std::string* failedPath = nullptr);
 
 }  // namespace kestrova

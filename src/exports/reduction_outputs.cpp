@@ -14,15 +14,18 @@ namespace kestrova {
 
 namespace {
 
+// The error of a writer about `path`, whose text already starts with the
+// path ("<path> : <reason>").
+TextFileError WriteError(const std::string& path, const std::string& error) {
+    const std::string prefix = path + " : ";
+    return TextFileError(path, error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error);
+}
+
 // Runs one writer; on failure throws with the writer's reason.
 template <typename Writer>
 void Run(std::vector<std::string>& written, const std::string& path, Writer writer) {
     std::string error;
-    if (!writer(&error)) {
-        // The reason already starts with the path ("<path> : <reason>").
-        const std::string prefix = path + " : ";
-        throw TextFileError(path, error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error);
-    }
+    if (!writer(&error)) throw WriteError(path, error);
     written.push_back(path);
 }
 
@@ -55,10 +58,11 @@ std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, 
     std::vector<std::string> written;
     if (book.avec_cycles) {
         std::string error;
+        std::string failed;
         std::vector<std::string> stationFiles;
-        const bool ok = WriteObsFilesPerStation(book, files.obs, &error, &stationFiles);
+        const bool ok = WriteObsFilesPerStation(book, files.obs, &error, &stationFiles, &failed);
         written.insert(written.end(), stationFiles.begin(), stationFiles.end());
-        if (!ok) throw TextFileError(ObsStationDirectory(files.obs), error);
+        if (!ok) throw WriteError(failed.empty() ? ObsStationDirectory(files.obs) : failed, error);
     } else {
         Run(written, files.obs, [&](std::string* e) { return WriteObsFile(book, files.obs, e); });
     }

@@ -74,3 +74,34 @@ TEST_F(ReductionOutputsTest, FirstFailureStopsAndNamesTheFile) {
     for (const auto& entry : fs::directory_iterator(dir_))
         EXPECT_NE(entry.path().filename().string().substr(0, 1), ".") << "temporary file left: " << entry.path();
 }
+
+TEST_F(ReductionOutputsTest, PerStationFailureNamesTheDirectoryOrTheStationFile) {
+    Tday_obs book = Reduce(TwoFaceStationLines());
+    book.avec_cycles = true;
+    book.stations[0].cycle = 3;
+    const ReductionFiles f = ReductionFileNames(Path("res"));
+
+    // A file where the directory of the station files should be.
+    std::ofstream(Path("res")) << "x";
+    try {
+        WriteInteractiveReductionOutputs(book, f);
+        FAIL() << "no error";
+    } catch (const TextFileError& e) {
+        EXPECT_EQ(e.path(), Path("res"));
+        EXPECT_EQ(e.reason().find(Path("res")), std::string::npos) << e.reason();
+    }
+
+    // A directory where a station file should be.
+    fs::remove(Path("res"));
+    const std::string stationFile = Path("res/res_000-00000-00003.obs");
+    fs::create_directories(stationFile);
+    try {
+        WriteInteractiveReductionOutputs(book, f);
+        FAIL() << "no error";
+    } catch (const TextFileError& e) {
+        EXPECT_EQ(e.path(), stationFile);
+        EXPECT_EQ(e.reason().find(stationFile), std::string::npos) << e.reason();
+        EXPECT_EQ(std::string(e.what()), stationFile + " : " + e.reason());
+    }
+    EXPECT_FALSE(fs::exists(f.chk)) << "nothing after the failing writer";
+}
