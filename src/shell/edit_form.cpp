@@ -288,8 +288,8 @@ void TEditForm::BuildMenus() {
     // The entries are also kept current between showings, so that their
     // keys (Ctrl+D has no other binding) follow the selection and the
     // clipboard as they are when the key is pressed.
-    connect(Editor, &QsciScintilla::selectionChanged, this, [this] { Edit1Click(); });
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { Edit1Click(); });
+    connect(Editor, &QsciScintilla::selectionChanged, this, [this] { UpdateSelectionEntries(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { UpdatePasteEntries(); });
     Edit1Click();
 
     Editor->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -457,11 +457,19 @@ void TEditForm::Delete1Click() { Editor->removeSelectedText(); }
 void TEditForm::Selectall1Click() { Editor->selectAll(); }
 
 void TEditForm::Edit1Click() {
+    UpdatePasteEntries();
+    UpdateSelectionEntries();
+}
+
+void TEditForm::UpdatePasteEntries() {
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool canPaste = clip && clip->hasText();
-    const bool hasSelection = Editor->hasSelectedText();
     Paste1->setEnabled(canPaste);
     Paste2->setEnabled(canPaste);
+}
+
+void TEditForm::UpdateSelectionEntries() {
+    const bool hasSelection = Editor->hasSelectedText();
     for (QAction* action : {Cut1, Cut2, Copy1, Copy2, Delete1}) action->setEnabled(hasSelection);
 }
 

@@ -119,6 +119,8 @@ protected:
 
 private:
     void BuildMenus();
+    void UpdatePasteEntries();
+    void UpdateSelectionEntries();
     bool WriteTo(const QString& path);
     // Replaces one line's text as an edit (sets the modified flag).
     void ReplaceLineText(int index, const std::string& text);

@@ -140,6 +140,15 @@ private slots:
         QVERIFY(!viewer.LastError().isEmpty());
     }
 
+    void reportInAFolderWithBlanksAndAccents() {
+        const QString dir = ScratchDir(QString::fromUtf8("dossier été"));
+        const QString xml = ReduceInto(dir, TwoStations());
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(xml));
+        QVERIFY2(viewer.Formatted(), qPrintable(viewer.LastError()));
+        QVERIFY(viewer.XMLview->toPlainText().contains(QString::fromUtf8("Station #2 (Point 1002) : station réduite")));
+    }
+
     void aStylesheetCannotWriteFiles() {
         // Showing a file must not let the stylesheet it names write one.
         const QString dir = ScratchDir("nowrite");
