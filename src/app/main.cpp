@@ -1,4 +1,5 @@
 // Entry point: the interactive window or one console command.
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -21,5 +22,8 @@ int main(int argc, char** argv) {
         case StartMode::Console:
             break;
     }
+    // System error texts in the user's language; numbers keep the C locale.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
     return RunConsole(args, std::cout, std::cerr);
 }
