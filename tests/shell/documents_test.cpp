@@ -478,6 +478,29 @@ private slots:
         QCOMPARE(qobject_cast<TEditForm*>(children[1]->widget())->Lines(), Lines({"y"}));
     }
 
+    void filesDroppedOnADocumentOpenToo() {
+        const QString dir = ScratchDir("drop_doc");
+        WriteBytes(dir + "/c.crt", "z\r\n");
+        Shell shell;
+        TEditForm* doc = shell.main->NewDocument();
+        doc->SetLines(Lines({"texte"}));
+        QTest::qWait(20);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dir + "/c.crt")});
+        QWidget* viewport = doc->Editor->viewport();
+        const QPoint at = viewport->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        // A maximised document covers the whole client area: the drop
+        // reaches the main window, which opens the file.
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(shell.main->Children().size(), 2);
+        QCOMPARE(shell.main->ActiveDocument()->Lines(), Lines({"z"}));
+        QCOMPARE(doc->Lines(), Lines({"texte"}));
+    }
+
     void quittingAsksAndStoresTheParameters() {
         const QString dir = ScratchDir("quit");
         // The ini of this test lives in its scratch folder.
