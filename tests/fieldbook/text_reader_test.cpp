@@ -173,6 +173,23 @@ TEST(TextReader, FieldCountsDecideWhatIsRead) {
     EXPECT_DOUBLE_EQ(b.stations[1].temp, 0.0);
     EXPECT_DOUBLE_EQ(b.stations[1].press, 0.0);
     EXPECT_DOUBLE_EQ(b.stations[1].Ht, 0.0);
+
+    // A 19-field line: "mode" in the last key position counts. A 21st field
+    // makes the count 0, which drops the target height, the prism and the
+    // mode flag but not the positions.
+    const std::string nineteen =
+        "  numero 5 AH_gr 10 AV_gr 100 Dp_m 5 ppm_cste_mm 0001+001 hv_m 1.8 prisme P1 x y z w mode";
+    const Tday_obs c = Read({" prisme P1 cste_m 0.02", kStation, nineteen, nineteen + " 1 extra"});
+    const auto& p = c.stations[0].obs;
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_DOUBLE_EQ(p[0].Hv, 1.8);
+    EXPECT_EQ(p[0].etalonnage, 2);
+    EXPECT_TRUE(p[0].mode);
+    EXPECT_DOUBLE_EQ(p[1].Hz, 10.0);
+    EXPECT_DOUBLE_EQ(p[1].ppm, 1.0);
+    EXPECT_DOUBLE_EQ(p[1].Hv, 0.0);
+    EXPECT_EQ(p[1].etalonnage, -2);
+    EXPECT_FALSE(p[1].mode);
 }
 
 TEST(TextReader, PrismsAreVisibleOnlyBelowTheirDefinition) {
