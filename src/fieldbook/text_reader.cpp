@@ -102,6 +102,14 @@ bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int& pointingCounter
     o.etalonnage = -2;
     o.mode = false;
 
+    // The station's weather first: a line that fails part-way must not
+    // leave a pointing at 0 °C and 0 mmHg, whose recomputed atmospheric
+    // correction would be some 280 ppm.
+    o.temp = s.temp;
+    o.press = s.press;
+    o.unite_temp = "deg";
+    o.unite_press = "mmHg";
+
     o.pt_sta = s.pt_sta;
     o.pt_vis = NormaliseTargetName(f.fields[1]);
     o.indice = static_cast<int>(slot);
@@ -149,10 +157,6 @@ bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int& pointingCounter
         if (f.fields[static_cast<size_t>(2 * k)] == "mode") o.mode = true;
 
     o.cercle = o.V >= 200.0 ? 2 : 1;
-    o.temp = s.temp;
-    o.press = s.press;
-    o.unite_temp = "deg";
-    o.unite_press = "mmHg";
     if (!f.comment.empty()) o.commentaire = Utf8Left(" *" + f.comment, kCommentLength);
     ++pointingCounter;
     return true;

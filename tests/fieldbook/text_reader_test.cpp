@@ -135,6 +135,12 @@ TEST(TextReader, LineFailingPartWayKeepsItsValuesAndIsReplacedByTheNext) {
     EXPECT_EQ(o[1].cercle, 0);
     EXPECT_EQ(o[1].commentaire, "");
     EXPECT_EQ(o[1].calibration, &b.etalonnages[0]);  // resolved all the same
+    // It carries its station's weather, so the atmospheric correction
+    // recomputed from it is the station's, not one of 0 °C and 0 mmHg.
+    EXPECT_DOUBLE_EQ(o[1].temp, b.stations[0].temp);
+    EXPECT_DOUBLE_EQ(o[1].press, b.stations[0].press);
+    EXPECT_GT(o[1].press, 400.0);
+    EXPECT_EQ(o[1].unite_press, "mmHg");
 
     // The constant part failing keeps the correction read before it.
     Tday_obs c = Read({kStation, Pointing("1", "0012")});
