@@ -1,7 +1,6 @@
 #include "app/cmd_crt2obs.hpp"
 
 #include <iostream>
-#include <vector>
 
 #include "app/text_file.hpp"
 #include "exports/reduction_outputs.hpp"
@@ -13,15 +12,14 @@ namespace kestrova {
 int RunCrt2Obs(const std::string& in, const std::string& out) {
     Tday_obs book;
     book.trace.enabled = false;  // nobody reads the readers' trace here
-    {
-        std::vector<std::string> lines;
-        try {
-            lines = ReadTextLines(in);
-        } catch (const TextFileError& e) {
-            std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
+    try {
+        if (!book.LoadFromFile(in)) {
+            std::cerr << "Impossible de lire le fichier carnet " << in << " : fichier introuvable\n";
             return 1;
         }
-        book.LoadFromLines(lines);
+    } catch (const TextFileError& e) {
+        std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
+        return 1;
     }
     BuildTargetsAndCheck(book);
     CorrectAndReduce(book);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "app/line_reader.hpp"
 #include "app/param.hpp"
 #include "app/text_file.hpp"
 #include "app/text_helpers.hpp"
@@ -56,8 +57,16 @@ TEtalonnage& Tday_obs::AddEtalonnage() {
 bool Tday_obs::LoadFromFile(const std::string& path) {
     nb_stat = 0;
     if (!FileExists(path)) return false;
-    const std::vector<std::string> lines = ReadTextLines(path);  // opening errors reach the caller
-    LoadFromLines(lines);
+    // Opening and read errors reach the caller; "<?xml" cannot straddle a
+    // line break, so looking for it line by line is looking in the text.
+    TTextLineReader reader(path, "<?xml");
+    if (reader.MarkerFound()) {
+        LoadFromLines(ReadTextLines(path));
+    } else {
+        // A text book is read as it streams by: a monitoring book of a
+        // million pointings never sits in memory twice.
+        ReadGuarded([&] { ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }); });
+    }
     return true;
 }
 
@@ -71,11 +80,19 @@ void Tday_obs::LoadFromLines(const std::vector<std::string>& lines) {
             break;
         }
     }
-    try {
+    ReadGuarded([&] {
         if (xml)
             ReadXmlBook(*this, lines);
         else
             ReadTextBook(*this, lines);
+    });
+}
+
+void Tday_obs::ReadGuarded(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const TextFileError&) {
+        throw;  // the file itself failed: not a matter of content
     } catch (const std::exception& e) {
         // Readers guard their own work; this only catches what they could
         // not (memory). Whatever was built stays, resolved.

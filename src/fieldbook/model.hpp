@@ -14,6 +14,7 @@
 #pragma once
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -190,6 +191,11 @@ public:
 
     // Appends a new calibration with its construction values.
     TEtalonnage& AddEtalonnage();
+
+private:
+    // Runs a reader; an error it could not guard leaves what was built,
+    // resolved. File errors (TextFileError) reach the caller.
+    void ReadGuarded(const std::function<void()>& read);
 };
 
 // Name normalisation of the readers. `trimFirst`: the text reader removes

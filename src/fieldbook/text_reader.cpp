@@ -190,21 +190,31 @@ void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
     }
 }
 
-void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines) {
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next) {
     book.nb_stat = 0;
     AddDefaultCalibration(book);
     int stationCounter = 0;
     int pointingCounter = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    std::string line;
+    for (int i = 0; next(line); ++i) {
         try {
-            ReadTextLine(book, lines[i], stationCounter, static_cast<int>(i), pointingCounter);
+            ReadTextLine(book, line, stationCounter, i, pointingCounter);
         } catch (const std::exception& e) {
             // Each line is guarded: the book goes on with the next line.
-            book.trace.Append(Format("Ligne %d : %s", static_cast<int>(i) + 1, e.what()));
+            book.trace.Append(Format("Ligne %d : %s", i + 1, e.what()));
         }
     }
     book.ResolveCalibrations();
     book.ApplyHeights();
+}
+
+void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines) {
+    size_t i = 0;
+    ReadTextBook(book, [&](std::string& line) {
+        if (i >= lines.size()) return false;
+        line = lines[i++];
+        return true;
+    });
 }
 
 }  // namespace kestrova

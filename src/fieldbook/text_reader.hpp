@@ -5,6 +5,7 @@
 // line whose conversion fails part-way keeps what it set before the failure
 // and the reader goes on with the next line.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,9 @@ inline constexpr double kHPaPerMmHg = 1.3329167214840152;
 // Reads a whole text book into `book` (a new one), then resolves the
 // calibrations and applies the height definitions.
 void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines);
+// The same on lines given one at a time: `next` fills its argument and
+// returns false after the last line.
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next);
 
 // Interprets one line. The station counter and the pointing counter belong
 // to the caller and persist from line to line (both start at 0).

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/encoding.hpp"
+#include "app/line_reader.hpp"
 #include "app/text_file.hpp"
 
 using namespace kestrova;
@@ -84,4 +85,22 @@ TEST(Encoding, RoundTripOfTheCodePage) {
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
     EXPECT_EQ(XmlEscape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
     EXPECT_EQ(DecodeFileText("caf\xE9"), "café");
+}
+
+TEST(TextLineReader, StreamsTheSameLinesAsTheWholeFileReader) {
+    const auto ansi = Scratch("stream_ansi.crt");
+    WriteRaw(ansi, "station \xE9t\xE9\r\n\r\nfin sans saut");
+    const auto utf8 = Scratch("stream_utf8.xcrt");
+    WriteRaw(utf8, "\xEF\xBB\xBF<?xml version=\"1.0\"?>\nnom été\n");
+    for (const auto& p : {ansi, utf8}) {
+        TTextLineReader reader(p.string(), "<?xml");
+        std::vector<std::string> lines;
+        std::string line;
+        while (reader.Next(line)) lines.push_back(line);
+        EXPECT_EQ(lines, ReadTextLines(p.string())) << p;
+        EXPECT_EQ(reader.MarkerFound(), p == utf8);
+        EXPECT_EQ(reader.IsUtf8(), p == utf8);
+    }
+    EXPECT_THROW(TTextLineReader(Scratch("absent.crt").string()), TextFileError);
+    EXPECT_THROW(TTextLineReader(Scratch("").string()), TextFileError);  // a folder
 }
