@@ -184,6 +184,9 @@ void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
     } else if (keyword == "prisme") {
         ReadPrismLine(book, f);
     } else if (keyword == "station") {
+        // The previous station is complete: give back the room its list of
+        // pointings kept for growth (a quarter of a large book's memory).
+        if (!book.stations.empty()) book.stations.back().obs.shrink_to_fit();
         ReadStationLine(book, f, stationCounter, lineIndex, pointingCounter);
     } else if (keyword == "numero") {
         if (!book.stations.empty()) ReadPointingLine(book, f, pointingCounter);
