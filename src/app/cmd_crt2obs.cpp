@@ -21,10 +21,16 @@ int RunCrt2Obs(const std::string& in, const std::string& out) {
         std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
         return 1;
     }
+    const ReductionFiles files = ReductionFileNames(out);
+    const std::string replaced = ReductionOutputReplacing(files, in, false);
+    if (!replaced.empty()) {
+        std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
+        return 1;
+    }
     BuildTargetsAndCheck(book);
     CorrectAndReduce(book);
     try {
-        WriteConsoleReductionOutputs(book, ReductionFileNames(out));
+        WriteConsoleReductionOutputs(book, files);
     } catch (const TextFileError& e) {
         std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
         return 1;

@@ -12,6 +12,10 @@
 namespace kestrova {
 
 int RunGsi2Xcrt(const std::string& in, const std::string& out) {
+    if (SameFile(in, out)) {
+        std::cerr << "Le fichier de sortie " << out << " est le fichier GSI lu : rien n'est écrit\n";
+        return 1;
+    }
     try {
         // The recording is read as it streams by, and the book goes to a
         // temporary file as it is made; it replaces `out` only when the

@@ -21,6 +21,12 @@ bool FileExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa{}, sb{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw TextFileError(path, std::strerror(errno));

@@ -27,6 +27,10 @@ enum class FileEncoding { Cp1252, Latin1Xml };
 
 bool FileExists(const std::string& path);
 
+// True when both paths name one existing file (same device and inode),
+// whatever the spelling, links included.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Whole file as raw bytes; throws TextFileError.
 std::string ReadFileBytes(const std::string& path);
 

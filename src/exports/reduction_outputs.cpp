@@ -43,6 +43,14 @@ ReductionFiles ReductionFileNames(const std::string& outOrObsName) {
     return f;
 }
 
+std::string ReductionOutputReplacing(const ReductionFiles& files, const std::string& input, bool withGkf) {
+    for (const std::string* out : {&files.obs, &files.chk, &files.xml, &files.xsl, &files.iob, &files.gkf, &files.gsi}) {
+        if (out == &files.gkf && !withGkf) continue;
+        if (SameFile(*out, input)) return *out;
+    }
+    return {};
+}
+
 std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files) {
     std::vector<std::string> written;
     Run(written, files.chk, [&](std::string* e) { return WriteCheckListing(book, files.chk, e); });

@@ -17,6 +17,11 @@ struct ReductionFiles {
 // ".chk", ".xml", ".xsl", ".iob", ".gkf", and by "_out.gsi".
 ReductionFiles ReductionFileNames(const std::string& outOrObsName);
 
+// The output that would replace the file `input` (an XML field book named
+// "chantier.xml" reduced to "chantier"), or "" when none does. The .gkf
+// counts only when `withGkf` (the console writes none).
+std::string ReductionOutputReplacing(const ReductionFiles& files, const std::string& input, bool withGkf);
+
 // Console order: .chk, .xml, .xsl, .obs (always the single file), .iob,
 // _out.gsi; no .gkf. Throws TextFileError on the first failure. Returns
 // the files written.

@@ -55,6 +55,13 @@ void TFMain_velka::Reduction1Click() {
                                     ProposedName(*document, ".obs"));
     if (!name) return;
     const ReductionFiles files = ReductionFileNames(S(*name));
+    // A field book called "chantier.xml" reduced to "chantier.obs" would be
+    // replaced by the report, and its window closed with it.
+    const std::string replaced = ReductionOutputReplacing(files, S(source), true);
+    if (!replaced.empty()) {
+        ReportError(QString::fromUtf8("Le fichier de sortie %1 est le carnet à réduire : rien n'est écrit").arg(Q(replaced)));
+        return;
+    }
     try {
         BuildTargetsAndCheck(book);
         CorrectAndReduce(book);

@@ -234,3 +234,26 @@ TEST_F(Crt2ObsTest, WriteFailureExitsOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find((dir_ / "absent" / "out.chk").string()), std::string::npos) << r.err;
 }
+
+TEST_F(Crt2ObsTest, OutputNamedLikeTheInputLeavesTheBookAlone) {
+    // An XML field book called "chantier.xml" reduced to "chantier" would be
+    // replaced by the report; a book called ".obs" by the observation file.
+    for (const char* name : {"chantier.xml", "chantier.obs", "chantier_out.gsi"}) {
+        SCOPED_TRACE(name);
+        fs::copy_file(kData / (std::string(name) == "chantier.xml" ? "xml_book.xcrt" : "text_book.crt"), dir_ / name,
+                      fs::copy_options::overwrite_existing);
+        const std::string before = Slurp(dir_ / name);
+        const auto r = RunKestrova("-x crt2obs -i " + ShellQuote(name) + " -o chantier", env_, dir_);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(std::string("Le fichier de sortie ") + name), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(dir_ / name), before);
+        EXPECT_FALSE(fs::exists(dir_ / "chantier.chk"));
+        fs::remove(dir_ / name);
+    }
+    // Another spelling of the same path is the same file.
+    fs::create_directories(dir_ / "sub");
+    fs::copy_file(kData / "xml_book.xcrt", dir_ / "sub" / "b.xml");
+    const auto r = RunKestrova("-x crt2obs -i sub/b.xml -o ./sub/../sub/b", env_, dir_);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(dir_ / "sub" / "b.xml"), Slurp(kData / "xml_book.xcrt"));
+}

@@ -121,3 +121,22 @@ TEST_F(Gsi2XcrtTest, FailuresWriteNothing) {
     EXPECT_NE(r.err.find("mot 31"), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dir_ / "kept.xcrt"), "previous");
 }
+
+TEST_F(Gsi2XcrtTest, OutputNamedLikeTheRecordingKeepsTheRecording) {
+    fs::copy_file(kData / "station_set.gsi", dir_ / "levé.gsi");
+    const std::string before = Slurp(dir_ / "levé.gsi");
+    auto r = Convert(dir_ / "levé.gsi", "levé.gsi");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Le fichier de sortie levé.gsi"), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "levé.gsi"), before);
+    // A hard link is the same file under another name.
+    fs::create_hard_link(dir_ / "levé.gsi", dir_ / "lien.xcrt");
+    r = Convert(dir_ / "levé.gsi", "lien.xcrt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(dir_ / "levé.gsi"), before);
+    // An existing book of another name is still replaced.
+    std::ofstream(dir_ / "autre.xcrt") << "previous";
+    r = Convert(dir_ / "levé.gsi", "autre.xcrt");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Slurp(dir_ / "autre.xcrt").find("<carnet>"), std::string::npos);
+}

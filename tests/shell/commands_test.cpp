@@ -158,6 +158,23 @@ private slots:
         QVERIFY(shell.prompts->unexpected.isEmpty());
     }
 
+    void bookNamedLikeAnOutputIsNeitherReplacedNorClosed() {
+        const QString dir = ScratchDir("reduce_self");
+        WriteBytes(dir + "/chantier.xml", CrLf(kBook));  // a text book, whatever its name
+        const QByteArray before = ReadBytes(dir + "/chantier.xml");
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/chantier.xml");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/chantier.obs"};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY2(shell.prompts->errors[0].contains(dir + "/chantier.xml"), qPrintable(shell.prompts->errors[0]));
+        QCOMPARE(ReadBytes(dir + "/chantier.xml"), before);
+        QVERIFY(!QFile::exists(dir + "/chantier.obs"));
+        QCOMPARE(shell.main->Children().size(), 1);
+        QCOMPARE(shell.main->ActiveDocument(), doc);
+    }
+
     void modifiedListingIsAskedAboutBeforeItCloses() {
         const QString dir = ScratchDir("reduce_ask");
         WriteBytes(dir + "/book.crt", CrLf(kBook));
