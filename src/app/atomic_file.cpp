@@ -13,6 +13,10 @@ namespace kestrova {
 
 TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
     if (path.empty()) throw TextFileError(path, std::strerror(ENOENT));
+    // The rename would replace a file the user may not write (a result
+    // protected read-only): refuse as writing in place would.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+        throw TextFileError(path, std::strerror(errno));
     std::string dir = ExtractFileDir(path);
     if (dir.empty()) dir = ".";
     std::string name = dir + "/." + ExtractFileName(path) + ".XXXXXX";

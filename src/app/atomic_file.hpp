@@ -9,7 +9,8 @@ namespace kestrova {
 
 class TAtomicFile {
 public:
-    // Creates the temporary file; throws TextFileError.
+    // Creates the temporary file; throws TextFileError, also when the target
+    // exists and the user may not write it.
     explicit TAtomicFile(const std::string& path);
     ~TAtomicFile();
     TAtomicFile(const TAtomicFile&) = delete;

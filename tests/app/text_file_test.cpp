@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -63,6 +66,38 @@ TEST(TextFile, FailedWriteKeepsTheOldFileAndNamesThePath) {
     for ([[maybe_unused]] auto& e : fs::directory_iterator(p.parent_path()))
         if (e.path().filename().string().rfind(".kept", 0) == 0) ++entries;
     EXPECT_EQ(entries, 0);
+}
+
+TEST(TextFile, ReadOnlyFileIsNotReplaced) {
+    // A writable folder holding a result the user protected read-only. The
+    // write runs in a child process as an ordinary user (root may write it).
+    const fs::path dir = fs::temp_directory_path() / ("kestrova_ro_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::permissions(dir, fs::perms::all);
+    const fs::path target = dir / "protege.obs";
+    WriteRaw(target, "kept\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        try {
+            WriteTextLines(target.string(), {"new"});
+            ::_exit(0);
+        } catch (const TextFileError& e) {
+            ::_exit(std::string(e.what()).find(target.string()) == 0 ? 1 : 2);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadRaw(target), "kept\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);  // no temporary left
+    fs::remove_all(dir);
 }
 
 TEST(TextFile, MissingFileRaisesWithItsPath) {
