@@ -1,6 +1,8 @@
 #include "shell/interactive.hpp"
 
 #include <clocale>
+#include <cstdlib>
+#include <iostream>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,7 +13,25 @@
 
 namespace kestrova {
 
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+}  // namespace
+
 int RunInteractive(int argc, char** argv, const std::vector<std::string>& files) {
+#if defined(__linux__)
+    // Without a display Qt aborts the process (a core dump for a file name
+    // typed in a remote session): say why and stop.
+    if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+        std::cerr << "Aucun affichage graphique (DISPLAY, WAYLAND_DISPLAY) : la fenêtre ne peut pas s'ouvrir.\n"
+                     "En mode console : kestrova -x crt2obs -i ENTREE -o SORTIE (kestrova --help)\n";
+        return 1;
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrova");
     // Qt has set the user's locale: numbers are read and written with "."

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "e2e/run_binary.hpp"
 
 namespace fs = std::filesystem;
 using e2e::RunKestrova;
 using e2e::ShellQuote;
+using e2e::Slurp;
 
 namespace {
 
@@ -70,4 +72,18 @@ TEST_F(ConsoleTest, UnknownCommandListsTheCommands) {
 TEST_F(ConsoleTest, LogValueIsEchoed) {
     const auto r = RunKestrova("--exe=none --in=a --out=b --log=journal.txt", env_, dir_);
     EXPECT_EQ(r.out, "Param x : none\nParam i : a\nParam o : b\nParam l : journal.txt\n");
+}
+
+TEST_F(ConsoleTest, NoDisplayIsReportedInsteadOfAborting) {
+    // A file name typed in a remote session asks for the window.
+    std::ofstream(dir_ / "carnet.crt") << " station S1\r\n";
+    const std::string env = "-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env_;
+    for (const char* args : {"carnet.crt", ""}) {
+        SCOPED_TRACE(args);
+        const auto r = RunKestrova(args, env, dir_);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Aucun affichage graphique"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("kestrova -x crt2obs"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Slurp(dir_ / "carnet.crt"), " station S1\r\n");
 }
