@@ -11,15 +11,30 @@
 
 namespace kestrova {
 
-TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path), target_(path) {
     if (path.empty()) throw TextFileError(path, std::strerror(ENOENT));
     // The rename would replace a file the user may not write (a result
     // protected read-only): refuse as writing in place would.
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
         throw TextFileError(path, std::strerror(errno));
-    std::string dir = ExtractFileDir(path);
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or a pipe (-o /dev/null) is written in place: a rename
+        // would replace the device node itself. A folder fails here.
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
+        return;
+    }
+    // A link is followed: the file it names is replaced, the link stays.
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+    }
+    std::string dir = ExtractFileDir(target_);
     if (dir.empty()) dir = ".";
-    std::string name = dir + "/." + ExtractFileName(path) + ".XXXXXX";
+    std::string name = dir + "/." + ExtractFileName(target_) + ".XXXXXX";
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
     tmp_ = name;
@@ -28,14 +43,14 @@ TAtomicFile::TAtomicFile(const std::string& path) : path_(path) {
 TAtomicFile::~TAtomicFile() {
     if (fd_ >= 0) {
         ::close(fd_);
-        ::unlink(tmp_.c_str());
+        if (!tmp_.empty()) ::unlink(tmp_.c_str());
     }
 }
 
 void TAtomicFile::Fail(int err) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    ::unlink(tmp_.c_str());
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
     throw TextFileError(path_, std::strerror(err));
 }
 
@@ -54,9 +69,15 @@ void TAtomicFile::Write(std::string_view bytes) {
 
 void TAtomicFile::Commit() {
     if (fd_ < 0) throw TextFileError(path_, std::strerror(EBADF));
+    if (tmp_.empty()) {  // written in place
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) throw TextFileError(path_, std::strerror(errno));
+        return;
+    }
     struct stat st{};
     mode_t mode;
-    if (::stat(path_.c_str(), &st) == 0) {
+    if (::stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -71,7 +92,7 @@ void TAtomicFile::Commit() {
         ::unlink(tmp_.c_str());
         throw TextFileError(path_, std::strerror(err));
     }
-    if (::rename(tmp_.c_str(), path_.c_str()) != 0) {
+    if (::rename(tmp_.c_str(), target_.c_str()) != 0) {
         const int err = errno;
         ::unlink(tmp_.c_str());
         throw TextFileError(path_, std::strerror(err));

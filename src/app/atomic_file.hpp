@@ -1,6 +1,8 @@
 // A file replaced atomically: bytes go to a temporary file in the target
 // folder, renamed over the target only by Commit(). Destroyed without a
 // Commit(), it removes the temporary and leaves the target untouched.
+// A symbolic link is followed (the file it names is replaced); a device or
+// a pipe is written in place.
 #pragma once
 #include <string>
 #include <string_view>
@@ -27,8 +29,9 @@ public:
 private:
     [[noreturn]] void Fail(int err);
 
-    std::string path_;
-    std::string tmp_;
+    std::string path_;    // as given, for messages
+    std::string target_;  // the file replaced: path_, or the file a link names
+    std::string tmp_;     // empty when writing in place
     int fd_ = -1;
 };
 

@@ -24,7 +24,7 @@ bool FileExists(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa{}, sb{};
     return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+           S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 std::string ReadFileBytes(const std::string& path) {

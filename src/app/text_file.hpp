@@ -27,8 +27,8 @@ enum class FileEncoding { Cp1252, Latin1Xml };
 
 bool FileExists(const std::string& path);
 
-// True when both paths name one existing file (same device and inode),
-// whatever the spelling, links included.
+// True when both paths name one existing regular file (same device and
+// inode), whatever the spelling, links included.
 bool SameFile(const std::string& a, const std::string& b);
 
 // Whole file as raw bytes; throws TextFileError.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,6 +100,36 @@ TEST(TextFile, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(ReadRaw(target), "kept\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);  // no temporary left
     fs::remove_all(dir);
+}
+
+TEST(TextFile, LinksAreFollowedAndPipesWrittenInPlace) {
+    // A result kept in a shared folder through a link: the file is
+    // replaced, the link stays a link.
+    const auto real = Scratch("partage.obs");
+    const auto link = Scratch("lien.obs");
+    fs::remove(link);
+    WriteRaw(real, "old\r\n");
+    fs::create_symlink(real, link);
+    WriteTextLines(link.string(), {"new"});
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadRaw(real), "new\r\n");
+
+    // A pipe (like -o /dev/stdout or /dev/null) receives the bytes and
+    // stays a pipe; a rename would have replaced the node.
+    const auto fifo = Scratch("tube");
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    WriteTextLines(fifo.string(), {"ligne"});
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    char buf[32] = {};
+    const ssize_t n = ::read(reader, buf, sizeof buf);
+    ::close(reader);
+    EXPECT_EQ(std::string(buf, n > 0 ? static_cast<size_t>(n) : 0), "ligne\r\n");
+
+    // A folder is not a file to write.
+    EXPECT_THROW(WriteTextLines(Scratch("").string(), {"x"}), TextFileError);
 }
 
 TEST(TextFile, MissingFileRaisesWithItsPath) {
