@@ -21,6 +21,13 @@ int RunCrt2Obs(const std::string& in, const std::string& out) {
         std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
         return 1;
     }
+    // The menu command reports a book with no station; here too, rather
+    // than writing empty outputs and calling it a success (a GSI recording
+    // or a UTF-16 file given by mistake reads as no station at all).
+    if (book.stations.empty()) {
+        std::cerr << "Problème de lecture du fichier Carnet " << in << " : aucune station lue, rien n'est écrit\n";
+        return 1;
+    }
     const ReductionFiles files = ReductionFileNames(out);
     const std::string replaced = ReductionOutputReplacing(files, in, false);
     if (!replaced.empty()) {

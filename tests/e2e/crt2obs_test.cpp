@@ -227,6 +227,20 @@ TEST_F(Crt2ObsTest, UnreadableInputWritesNothing) {
         EXPECT_EQ(entry.path().filename(), "ini") << "written: " << entry.path();
 }
 
+TEST_F(Crt2ObsTest, BookWithoutStationIsReportedAndWritesNothing) {
+    for (const std::string content : {std::string(""), std::string("* seulement un commentaire\r\n"),
+                                      std::string("110001+00001002 21.322+10000000 \r\n")}) {
+        std::ofstream(dir_ / "vide.crt", std::ios::binary) << content;
+        const auto r = RunKestrova("-x crt2obs -i " + ShellQuote((dir_ / "vide.crt").string()) + " -o " +
+                                       ShellQuote((dir_ / "out").string()),
+                                   env_, dir_);
+        EXPECT_EQ(r.status, 1) << content;
+        EXPECT_NE(r.err.find("Problème de lecture du fichier Carnet"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(dir_ / "out.obs"));
+        EXPECT_FALSE(fs::exists(dir_ / "out.chk"));
+    }
+}
+
 TEST_F(Crt2ObsTest, WriteFailureExitsOne) {
     const auto r = RunKestrova("-x crt2obs -i " + ShellQuote((kData / "text_book.crt").string()) + " -o " +
                                    ShellQuote((dir_ / "absent" / "out").string()),
