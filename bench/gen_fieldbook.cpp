@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/format.hpp"
-#include "app/numbers.hpp"
-#include "app/text_file.hpp"
-#include "app/utf8.hpp"
+#include "base/format.hpp"
+#include "base/numbers.hpp"
+#include "base/text_file.hpp"
+#include "base/utf8.hpp"
 
 using namespace kestrova;
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/format.hpp"
+#include "base/format.hpp"
 
 using kestrova::Format;
 

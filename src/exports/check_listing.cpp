@@ -1,7 +1,7 @@
 #include "exports/check_listing.hpp"
 
-#include "app/format.hpp"
-#include "app/param.hpp"
+#include "base/format.hpp"
+#include "base/param.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exports/line_sink.hpp"
+#include "base/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {

@@ -1,9 +1,9 @@
 #include "exports/gama_writer.hpp"
 
-#include "app/format.hpp"
-#include "app/param.hpp"
-#include "app/text_file.hpp"
-#include "app/utf8.hpp"
+#include "base/format.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "base/utf8.hpp"
 #include "exports/xml_text.hpp"
 
 namespace kestrova {

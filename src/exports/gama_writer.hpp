@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exports/export_common.hpp"
-#include "exports/line_sink.hpp"
+#include "base/line_sink.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {

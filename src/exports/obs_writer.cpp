@@ -5,9 +5,9 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "app/format.hpp"
-#include "app/param.hpp"
-#include "app/text_file.hpp"
+#include "base/format.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
 
 namespace kestrova {
 

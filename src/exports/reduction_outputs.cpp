@@ -1,6 +1,6 @@
 #include "exports/reduction_outputs.hpp"
 
-#include "app/text_file.hpp"
+#include "base/text_file.hpp"
 #include "exports/check_listing.hpp"
 #include "exports/export_common.hpp"
 #include "exports/gama_writer.hpp"

@@ -1,7 +1,7 @@
 #include "exports/xml_report.hpp"
 
-#include "app/param.hpp"
-#include "app/version.hpp"
+#include "base/param.hpp"
+#include "base/version.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
 #include "exports/xml_text.hpp"

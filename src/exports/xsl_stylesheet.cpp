@@ -1,6 +1,6 @@
 #include "exports/xsl_stylesheet.hpp"
 
-#include "app/text_file.hpp"
+#include "base/text_file.hpp"
 
 namespace kestrova {
 

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <unordered_map>
 
-#include "app/line_reader.hpp"
-#include "app/param.hpp"
-#include "app/text_file.hpp"
-#include "app/text_helpers.hpp"
-#include "app/utf8.hpp"
+#include "base/line_reader.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 #include "fieldbook/text_reader.hpp"
 #include "fieldbook/xml_book.hpp"
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "app/numbers.hpp"
-#include "app/param.hpp"
-#include "app/utf8.hpp"
+#include "base/numbers.hpp"
+#include "base/param.hpp"
+#include "base/utf8.hpp"
 #include "fieldbook/corrections.hpp"
 
 namespace kestrova {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/format.hpp"
-#include "app/numbers.hpp"
-#include "app/text_helpers.hpp"
-#include "app/utf8.hpp"
+#include "base/format.hpp"
+#include "base/numbers.hpp"
+#include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 
 namespace kestrova {
 

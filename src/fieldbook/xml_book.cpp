@@ -5,11 +5,11 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
-#include "app/encoding.hpp"
-#include "app/format.hpp"
-#include "app/numbers.hpp"
-#include "app/param.hpp"
-#include "app/text_helpers.hpp"
+#include "base/encoding.hpp"
+#include "base/format.hpp"
+#include "base/numbers.hpp"
+#include "base/param.hpp"
+#include "base/text_helpers.hpp"
 #include "fieldbook/text_reader.hpp"
 
 namespace kestrova {

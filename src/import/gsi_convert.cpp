@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/encoding.hpp"
-#include "app/format.hpp"
-#include "app/numbers.hpp"
-#include "app/param.hpp"
-#include "app/text_helpers.hpp"
-#include "exports/export_common.hpp"
-#include "exports/line_sink.hpp"
+#include "base/encoding.hpp"
+#include "base/format.hpp"
+#include "base/numbers.hpp"
+#include "base/param.hpp"
+#include "base/text_helpers.hpp"
+#include "base/fixed_text.hpp"
+#include "base/line_sink.hpp"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 #include "import/gsi_header_style.hpp"
 
-#include "app/text_helpers.hpp"
-#include "app/utf8.hpp"
+#include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 
 namespace kestrova {
 

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 
 namespace kestrova {
 

@@ -2,8 +2,8 @@
 // of a field book and the two GSI conversions.
 #include <QStringList>
 
-#include "app/param.hpp"
-#include "app/text_file.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"

@@ -16,9 +16,9 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciprinter.h>
 
-#include "app/param.hpp"
-#include "app/text_file.hpp"
-#include "app/text_helpers.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "base/text_helpers.hpp"
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 

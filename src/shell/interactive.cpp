@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 #include "shell/main_window.hpp"
 #include "shell/qt_text.hpp"
 

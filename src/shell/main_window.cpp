@@ -17,9 +17,9 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/param.hpp"
-#include "app/text_file.hpp"
-#include "app/version.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "base/version.hpp"
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/options_dialog.hpp"

@@ -17,8 +17,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/options_logic.hpp"
-#include "app/param.hpp"
+#include "base/options_logic.hpp"
+#include "base/param.hpp"
 #include "import/gsi_header_style.hpp"
 
 namespace kestrova {

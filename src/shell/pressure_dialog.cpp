@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/options_logic.hpp"
+#include "base/options_logic.hpp"
 
 namespace kestrova {
 

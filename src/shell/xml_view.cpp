@@ -12,7 +12,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/text_file.hpp"
+#include "base/text_file.hpp"
 #include "shell/qt_text.hpp"
 #include "shell/xslt_render.hpp"
 

@@ -12,7 +12,7 @@
 
 #include <pugixml.hpp>
 
-#include "app/encoding.hpp"
+#include "base/encoding.hpp"
 #include "e2e/run_binary.hpp"
 
 namespace fs = std::filesystem;

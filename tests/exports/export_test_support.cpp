@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/encoding.hpp"
+#include "base/encoding.hpp"
 
 namespace exports_test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
 

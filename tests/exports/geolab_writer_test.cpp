@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_helpers.hpp"
-#include "app/utf8.hpp"
+#include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 #include "export_test_support.hpp"
 
 using namespace kestrova;

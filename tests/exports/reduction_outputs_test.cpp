@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/text_file.hpp"
+#include "base/text_file.hpp"
 #include "export_test_support.hpp"
 
 using namespace kestrova;

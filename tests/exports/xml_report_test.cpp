@@ -4,7 +4,7 @@
 
 #include <pugixml.hpp>
 
-#include "app/encoding.hpp"
+#include "base/encoding.hpp"
 #include "export_test_support.hpp"
 #include "exports/xsl_stylesheet.hpp"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/format.hpp"
+#include "base/format.hpp"
 #include "fieldbook/corrections.hpp"
 #include "fieldbook/corrections_math.hpp"
 #include "fieldbook/model.hpp"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/text_file.hpp"
+#include "base/text_file.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/text_reader.hpp"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/format.hpp"
-#include "app/utf8.hpp"
+#include "base/format.hpp"
+#include "base/utf8.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
 

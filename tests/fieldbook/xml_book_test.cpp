@@ -3,8 +3,8 @@
 // text book.
 #include <gtest/gtest.h>
 
-#include "app/param.hpp"
-#include "app/text_file.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/text_reader.hpp"
 #include "fieldbook/xml_book.hpp"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 
 using namespace kestrova;
 

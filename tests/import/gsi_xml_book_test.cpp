@@ -2,9 +2,9 @@
 // reader after the file layer's Latin-1 round trip.
 #include <gtest/gtest.h>
 
-#include "app/encoding.hpp"
-#include "app/param.hpp"
-#include "app/text_file.hpp"
+#include "base/encoding.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
 #include "fieldbook/model.hpp"
 #include "import/gsi_convert.hpp"
 

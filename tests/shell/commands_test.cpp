@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QtTest>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/xml_view.hpp"
 #include "test_support.hpp"

@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <Qsci/qsciprinter.h>
 
-#include "app/param.hpp"
-#include "app/text_file.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/xml_view.hpp"
 #include "test_support.hpp"

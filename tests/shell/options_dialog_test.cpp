@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 #include "shell/options_dialog.hpp"
 
 using namespace kestrova;

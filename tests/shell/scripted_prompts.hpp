@@ -11,7 +11,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/param.hpp"
+#include "base/param.hpp"
 #include "shell/prompts.hpp"
 
 namespace kestrova::testing {

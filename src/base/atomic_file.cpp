@@ -1,0 +1,111 @@
+#include "base/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/text_file.hpp"
+
+namespace kestrova {
+
+TAtomicFile::TAtomicFile(const std::string& path) : path_(path), target_(path) {
+    if (path.empty()) throw TextFileError(path, std::strerror(ENOENT));
+    // The rename would replace a file the user may not write (a result
+    // protected read-only): refuse as writing in place would.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+        throw TextFileError(path, std::strerror(errno));
+    struct stat st{};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or a pipe (-o /dev/null) is written in place: a rename
+        // would replace the device node itself. A folder fails here.
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
+        return;
+    }
+    // A link is followed: the file it names is replaced, the link stays.
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target_ = real;
+            std::free(real);
+        }
+    }
+    std::string dir = ExtractFileDir(target_);
+    if (dir.empty()) dir = ".";
+    std::string name = dir + "/." + ExtractFileName(target_) + ".XXXXXX";
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
+    tmp_ = name;
+}
+
+TAtomicFile::~TAtomicFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+}
+
+void TAtomicFile::Fail(int err) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    tmp_.clear();
+    throw TextFileError(path_, std::strerror(err));
+}
+
+void TAtomicFile::Write(std::string_view bytes) {
+    if (fd_ < 0) throw TextFileError(path_, std::strerror(EBADF));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void TAtomicFile::Commit() {
+    Close();
+    Publish();
+}
+
+void TAtomicFile::Close() {
+    if (fd_ < 0) throw TextFileError(path_, std::strerror(EBADF));
+    if (!tmp_.empty()) {
+        struct stat st{};
+        mode_t mode;
+        if (::stat(target_.c_str(), &st) == 0) {
+            mode = st.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::fchmod(fd_, mode);
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    closed_ = true;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        if (!tmp_.empty()) ::unlink(tmp_.c_str());
+        tmp_.clear();
+        throw TextFileError(path_, std::strerror(err));
+    }
+}
+
+void TAtomicFile::Publish() {
+    if (!closed_) throw TextFileError(path_, std::strerror(EBADF));
+    if (tmp_.empty()) return;  // written in place
+    if (::rename(tmp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tmp_.c_str());
+        tmp_.clear();
+        throw TextFileError(path_, std::strerror(err));
+    }
+    tmp_.clear();
+}
+
+}  // namespace kestrova

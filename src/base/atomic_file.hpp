@@ -1,0 +1,46 @@
+// A file replaced atomically: bytes go to a temporary file in the target
+// folder, renamed over the target only by Commit(). Destroyed without a
+// Commit(), it removes the temporary and leaves the target untouched.
+// A symbolic link is followed (the file it names is replaced); a device or
+// a pipe is written in place.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace kestrova {
+
+class TAtomicFile {
+public:
+    // Creates the temporary file; throws TextFileError, also when the target
+    // exists and the user may not write it.
+    explicit TAtomicFile(const std::string& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    // Throws TextFileError (with the target's path) on a write error.
+    void Write(std::string_view bytes);
+    // Gives the temporary the permissions of the file it replaces (else
+    // 0666 & ~umask) and renames it over the target; throws TextFileError.
+    void Commit();
+    // The two halves of Commit(), for a set of files that are all closed
+    // before any is renamed (TOutputSet): Close() ends the writing (the
+    // temporary stays), Publish() renames it over the target.
+    void Close();
+    void Publish();
+    // The temporary file ("" when writing in place or after Publish()).
+    const std::string& temporary() const { return tmp_; }
+
+    const std::string& path() const { return path_; }
+
+private:
+    [[noreturn]] void Fail(int err);
+
+    std::string path_;    // as given, for messages
+    std::string target_;  // the file replaced: path_, or the file a link names
+    std::string tmp_;     // empty when writing in place
+    int fd_ = -1;
+    bool closed_ = false;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,78 @@
+// Where a writer puts its lines: a list in memory (tests, callers that
+// want the lines) or a file written as it goes. The file is written
+// atomically: a temporary file in the target folder, encoded and ended by
+// CR LF line by line, renamed over the target only by Commit(); a writer
+// that stops early leaves neither a half-written file nor its temporary.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/atomic_file.hpp"
+#include "base/text_file.hpp"
+
+namespace kestrova {
+
+class TLineSink {
+public:
+    virtual ~TLineSink() = default;
+    virtual void Add(std::string_view line) = 0;
+};
+
+class TLineCollector : public TLineSink {
+public:
+    void Add(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
+class TAtomicTextFile : public TLineSink {
+public:
+    // Creates the temporary file; throws TextFileError.
+    TAtomicTextFile(const std::string& path, FileEncoding encoding);
+    TAtomicTextFile(const TAtomicTextFile&) = delete;
+    TAtomicTextFile& operator=(const TAtomicTextFile&) = delete;
+
+    // Throws TextFileError when the data cannot be written.
+    void Add(std::string_view line) override;
+    // Writes what is left and renames the temporary file over the target;
+    // throws TextFileError.
+    void Commit();
+    // The two halves of Commit() (see TAtomicFile).
+    void Close();
+    void Publish() { file_.Publish(); }
+    const std::string& path() const { return file_.path(); }
+    const std::string& temporary() const { return file_.temporary(); }
+
+private:
+    TAtomicFile file_;
+    FileEncoding encoding_;
+    std::string buffer_;
+};
+
+// Runs `produce(sink)` into a new atomic file and commits it. Returns
+// false with "<path> : <reason>" in *error when anything failed.
+template <typename Producer>
+bool WriteLinesAtomically(const std::string& path, FileEncoding encoding, std::string* error, Producer produce);
+
+}  // namespace kestrova
+
+#include <exception>
+
+namespace kestrova {
+
+template <typename Producer>
+bool WriteLinesAtomically(const std::string& path, FileEncoding encoding, std::string* error, Producer produce) {
+    try {
+        TAtomicTextFile file(path, encoding);
+        produce(static_cast<TLineSink&>(file));
+        file.Commit();
+        return true;
+    } catch (const TextFileError& e) {
+        if (error) *error = e.what();
+    } catch (const std::exception& e) {
+        if (error) *error = path + " : " + e.what();
+    }
+    return false;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,131 @@
+#include "base/text_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/atomic_file.hpp"
+#include "base/encoding.hpp"
+
+namespace kestrova {
+
+TextFileError::TextFileError(const std::string& path, const std::string& reason)
+    : std::runtime_error(path + " : " + reason), path_(path), reason_(reason) {}
+
+bool FileExists(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa{}, sb{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw TextFileError(path, std::strerror(errno));
+    struct stat st{};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw TextFileError(path, std::strerror(EISDIR));
+    }
+    std::string data;
+    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            throw TextFileError(path, std::strerror(err));
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string_view::npos) nl = text.size();
+        size_t end = nl;
+        if (end > start && text[end - 1] == '\r') --end;
+        lines.emplace_back(text.substr(start, end - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    return SplitTextLines(DecodeFileText(ReadFileBytes(path)));
+}
+
+std::string EncodeTextLines(const std::vector<std::string>& lines, FileEncoding encoding) {
+    std::string out;
+    size_t total = 0;
+    for (const auto& l : lines) total += l.size() + 2;
+    out.reserve(total);
+    for (const auto& l : lines) {
+        out += encoding == FileEncoding::Latin1Xml ? Utf8ToLatin1Xml(l) : Utf8ToCp1252(l);
+        out += "\r\n";
+    }
+    return out;
+}
+
+void WriteFileBytes(const std::string& path, std::string_view bytes) {
+    TAtomicFile file(path);
+    file.Write(bytes);
+    file.Commit();
+}
+
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines, FileEncoding encoding) {
+    WriteFileBytes(path, EncodeTextLines(lines, encoding));
+}
+
+bool TryWriteTextLines(const std::string& path, const std::vector<std::string>& lines, FileEncoding encoding,
+                       std::string* error) {
+    try {
+        WriteTextLines(path, lines, encoding);
+        return true;
+    } catch (const TextFileError& e) {
+        if (error) *error = e.what();
+        return false;
+    }
+}
+
+std::string ExtractFileExt(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return path.substr(dot);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+    const std::string old = ExtractFileExt(path);
+    return path.substr(0, path.size() - old.size()) + ext;
+}
+
+std::string ExtractFileDir(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace kestrova

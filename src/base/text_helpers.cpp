@@ -1,0 +1,138 @@
+#include "base/text_helpers.hpp"
+
+#include <cctype>
+
+namespace kestrova {
+
+namespace {
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+std::string TrimLeft(std::string_view text) {
+    size_t b = 0;
+    while (b < text.size() && IsBlankOrControl(text[b])) ++b;
+    return std::string(text.substr(b));
+}
+
+std::string TrimRight(std::string_view text) {
+    size_t e = text.size();
+    while (e > 0 && IsBlankOrControl(text[e - 1])) --e;
+    return std::string(text.substr(0, e));
+}
+
+std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string r(text);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+std::string ToUpperAscii(std::string_view text) {
+    std::string r(text);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+TLineFields SplitLineFields(std::string_view line) {
+    TLineFields r;
+    const size_t star = line.find('*');
+    if (star != std::string_view::npos) r.comment = std::string(line.substr(star + 1));
+
+    const std::string stripped = Trim(line);
+    if (stripped.empty() || stripped[0] == '*') return r;
+
+    int found = 0;
+    size_t i = 0;
+    while (i < stripped.size()) {
+        while (i < stripped.size() && stripped[i] == ' ') ++i;
+        if (i >= stripped.size()) break;
+        size_t j = i;
+        while (j < stripped.size() && stripped[j] != ' ') ++j;
+        r.fields[static_cast<size_t>(found)] = stripped.substr(i, j - i);
+        ++found;
+        i = j;
+        if (found == 21) {  // a 21st field: the line counts as empty
+            r.count = 0;
+            return r;
+        }
+    }
+    r.count = found;
+    return r;
+}
+
+bool IsNumericText(std::string_view text, bool exponentAllowed) {
+    if (text.empty()) return false;
+    if (text.back() == '%') text.remove_suffix(1);
+    if (text.empty()) return false;
+
+    const char first = text[0];
+    if (!(first == '+' || first == '-' || IsDigit(first) || first == '.')) return false;
+    const bool beganWithDot = first == '.';
+
+    size_t p = 0;
+    if (first == '+' || first == '-') ++p;
+
+    // Integer part: digits and thousands separators.
+    bool sawSeparator = false;
+    size_t digitsAfterSeparator = 0;
+    while (p < text.size() && (IsDigit(text[p]) || text[p] == ',')) {
+        if (text[p] == ',') {
+            if (beganWithDot) return false;
+            sawSeparator = true;
+            digitsAfterSeparator = 0;
+        } else {
+            ++digitsAfterSeparator;
+        }
+        ++p;
+    }
+    if (sawSeparator && digitsAfterSeparator < 2) return false;
+
+    // Fraction.
+    if (p < text.size() && text[p] == '.') {
+        ++p;
+        while (p < text.size() && IsDigit(text[p])) ++p;
+        if (p < text.size() && text[p] == '.') return false;
+    }
+
+    // Exponent: a number of the same form without exponent.
+    if (exponentAllowed && p < text.size() && (text[p] == 'E' || text[p] == 'e')) {
+        ++p;
+        if (p < text.size() && (text[p] == '+' || text[p] == '-')) ++p;
+        while (p < text.size() && IsDigit(text[p])) ++p;
+        if (p < text.size() && text[p] == '.') {
+            ++p;
+            while (p < text.size() && IsDigit(text[p])) ++p;
+        }
+    }
+    return p == text.size();
+}
+
+std::string StripLeadingZeros(std::string_view text) {
+    std::string r = Trim(text);
+    for (char& c : r) {
+        if (c != '0') break;
+        c = ' ';
+    }
+    return r;
+}
+
+std::string CleanFieldText(std::string_view text) {
+    std::string r = Trim(text);
+    for (char& c : r)
+        if (static_cast<unsigned char>(c) < ' ' || c == ';') c = ' ';
+    return r;
+}
+
+}  // namespace kestrova

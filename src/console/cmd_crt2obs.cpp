@@ -1,0 +1,48 @@
+#include "console/cmd_crt2obs.hpp"
+
+#include <iostream>
+
+#include "base/text_file.hpp"
+#include "exports/reduction_outputs.hpp"
+#include "fieldbook/model.hpp"
+#include "fieldbook/reduction.hpp"
+
+namespace kestrova {
+
+int RunCrt2Obs(const std::string& in, const std::string& out) {
+    Tday_obs book;
+    book.trace.enabled = false;  // nobody reads the readers' trace here
+    try {
+        if (!book.LoadFromFile(in)) {
+            std::cerr << "Impossible de lire le fichier carnet " << in << " : fichier introuvable\n";
+            return 1;
+        }
+    } catch (const TextFileError& e) {
+        std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
+        return 1;
+    }
+    // The menu command reports a book with no station; here too, rather
+    // than writing empty outputs and calling it a success (a GSI recording
+    // or a UTF-16 file given by mistake reads as no station at all).
+    if (book.stations.empty()) {
+        std::cerr << "Problème de lecture du fichier Carnet " << in << " : aucune station lue, rien n'est écrit\n";
+        return 1;
+    }
+    const ReductionFiles files = ReductionFileNames(out);
+    const std::string replaced = ReductionOutputReplacing(files, in, false);
+    if (!replaced.empty()) {
+        std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
+        return 1;
+    }
+    BuildTargetsAndCheck(book);
+    CorrectAndReduce(book);
+    try {
+        WriteConsoleReductionOutputs(book, files);
+    } catch (const TextFileError& e) {
+        std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,45 @@
+#include "console/cmd_gsi2xcrt.hpp"
+
+#include <iostream>
+#include <string>
+
+#include "base/line_reader.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "base/line_sink.hpp"
+#include "import/gsi_convert.hpp"
+
+namespace kestrova {
+
+int RunGsi2Xcrt(const std::string& in, const std::string& out) {
+    if (SameFile(in, out)) {
+        std::cerr << "Le fichier de sortie " << out << " est le fichier GSI lu : rien n'est écrit\n";
+        return 1;
+    }
+    try {
+        // The recording is read as it streams by, and the book goes to a
+        // temporary file as it is made; it replaces `out` only when the
+        // whole recording was converted.
+        TTextLineReader reader(in);
+        TAtomicTextFile file(out, FileEncoding::Latin1Xml);
+        GsiReport report;
+        try {
+            TGsiXmlBookWriter writer(Param().entete_gsi, file, &report);
+            std::string line;
+            while (reader.Next(line)) writer.AddLine(line);
+            writer.Finish();
+        } catch (const GsiConversionError& e) {
+            std::cerr << in << " : " << e.what() << "\n";
+            return 1;
+        }
+        for (const std::string& warning : report.warnings) std::cerr << in << " : " << warning << "\n";
+        file.Commit();
+    } catch (const TextFileError& e) {
+        std::cerr << (e.path() == in ? "Impossible de lire le fichier GSI " : "Impossible d'écrire le fichier ")
+                  << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kestrova

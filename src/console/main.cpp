@@ -1,0 +1,29 @@
+// Entry point: the interactive window or one console command.
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "console/console.hpp"
+#include "shell/interactive.hpp"
+
+int main(int argc, char** argv) {
+    using namespace kestrova;
+    std::vector<std::string> args(argv, argv + argc);
+    switch (ChooseStartMode(args)) {
+        case StartMode::Help:
+            std::cout << UsageText();
+            return 0;
+        case StartMode::Version:
+            std::cout << VersionText() << "\n";
+            return 0;
+        case StartMode::Interactive:
+            return RunInteractive(argc, argv, std::vector<std::string>(args.begin() + 1, args.end()));
+        case StartMode::Console:
+            break;
+    }
+    // System error texts in the user's language; numbers keep the C locale.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+    return RunConsole(args, std::cout, std::cerr);
+}

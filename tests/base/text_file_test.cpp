@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/encoding.hpp"
+#include "base/line_reader.hpp"
+#include "base/text_file.hpp"
+
+using namespace kestrova;
+namespace fs = std::filesystem;
+
+namespace {
+fs::path Scratch(const char* name) {
+    fs::path dir = fs::path(KESTROVA_TEST_TMP) / "text_file";
+    fs::create_directories(dir);
+    return dir / name;
+}
+void WriteRaw(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+std::string ReadRaw(const fs::path& p) { return ReadFileBytes(p.string()); }
+}  // namespace
+
+TEST(TextFile, ReadsWindows1252AndUtf8WithEitherLineEnd) {
+    const auto a = Scratch("ansi.crt");
+    WriteRaw(a, "station \xE9t\xE9\r\nligne 2\r\n");
+    EXPECT_EQ(ReadTextLines(a.string()), (std::vector<std::string>{"station été", "ligne 2"}));
+
+    const auto u = Scratch("utf8.crt");
+    WriteRaw(u, "\xEF\xBB\xBFstation été\nfin");
+    EXPECT_EQ(ReadTextLines(u.string()), (std::vector<std::string>{"station été", "fin"}));
+}
+
+TEST(TextFile, WritesWindows1252WithCrLf) {
+    const auto p = Scratch("out.obs");
+    WriteTextLines(p.string(), {"Évry €", "x→y"});
+    EXPECT_EQ(ReadRaw(p), "\xC9vry \x80\r\nx?y\r\n");
+}
+
+TEST(TextFile, XmlCharactersOutsideLatin1BecomeReferences) {
+    const auto p = Scratch("out.xml");
+    WriteTextLines(p.string(), {"<a n=\"é€\"/>"}, FileEncoding::Latin1Xml);
+    EXPECT_EQ(ReadRaw(p), "<a n=\"\xE9&#8364;\"/>\r\n");
+}
+
+TEST(TextFile, FailedWriteKeepsTheOldFileAndNamesThePath) {
+    const auto p = Scratch("kept.txt");
+    WriteTextLines(p.string(), {"old"});
+    const std::string missingDir = (Scratch("nowhere") / "sub" / "f.txt").string();
+    try {
+        WriteTextLines(missingDir, {"x"});
+        FAIL() << "write into a missing folder succeeded";
+    } catch (const TextFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missingDir), std::string::npos);
+    }
+    EXPECT_EQ(ReadRaw(p), "old\r\n");
+    std::string err;
+    EXPECT_FALSE(TryWriteTextLines(missingDir, {"x"}, FileEncoding::Cp1252, &err));
+    EXPECT_FALSE(err.empty());
+    // No temporary file is left beside the target.
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(p.parent_path()))
+        if (e.path().filename().string().rfind(".kept", 0) == 0) ++entries;
+    EXPECT_EQ(entries, 0);
+}
+
+TEST(TextFile, ReadOnlyFileIsNotReplaced) {
+    // A writable folder holding a result the user protected read-only. The
+    // write runs in a child process as an ordinary user (root may write it).
+    const fs::path dir = fs::temp_directory_path() / ("kestrova_ro_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::permissions(dir, fs::perms::all);
+    const fs::path target = dir / "protege.obs";
+    WriteRaw(target, "kept\r\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        try {
+            WriteTextLines(target.string(), {"new"});
+            ::_exit(0);
+        } catch (const TextFileError& e) {
+            ::_exit(std::string(e.what()).find(target.string()) == 0 ? 1 : 2);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadRaw(target), "kept\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);  // no temporary left
+    fs::remove_all(dir);
+}
+
+TEST(TextFile, LinksAreFollowedAndPipesWrittenInPlace) {
+    // A result kept in a shared folder through a link: the file is
+    // replaced, the link stays a link.
+    const auto real = Scratch("partage.obs");
+    const auto link = Scratch("lien.obs");
+    fs::remove(link);
+    WriteRaw(real, "old\r\n");
+    fs::create_symlink(real, link);
+    WriteTextLines(link.string(), {"new"});
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadRaw(real), "new\r\n");
+
+    // A pipe (like -o /dev/stdout or /dev/null) receives the bytes and
+    // stays a pipe; a rename would have replaced the node.
+    const auto fifo = Scratch("tube");
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    WriteTextLines(fifo.string(), {"ligne"});
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    char buf[32] = {};
+    const ssize_t n = ::read(reader, buf, sizeof buf);
+    ::close(reader);
+    EXPECT_EQ(std::string(buf, n > 0 ? static_cast<size_t>(n) : 0), "ligne\r\n");
+
+    // A folder is not a file to write.
+    EXPECT_THROW(WriteTextLines(Scratch("").string(), {"x"}), TextFileError);
+}
+
+TEST(TextFile, MissingFileRaisesWithItsPath) {
+    const std::string p = Scratch("absent.crt").string();
+    EXPECT_THROW(ReadTextLines(p), TextFileError);
+    EXPECT_FALSE(FileExists(p));
+}
+
+TEST(TextFile, FileNameHelpers) {
+    EXPECT_EQ(ChangeFileExt("/a/b.c/res", ".obs"), "/a/b.c/res.obs");
+    EXPECT_EQ(ChangeFileExt("res.txt", ".chk"), "res.chk");
+    EXPECT_EQ(ExtractFileExt("/a/b/res.obs"), ".obs");
+    EXPECT_EQ(ExtractFileDir("/a/b/res.obs"), "/a/b");
+    EXPECT_EQ(ExtractFileName("/a/b/res.obs"), "res.obs");
+}
+
+TEST(Encoding, RoundTripOfTheCodePage) {
+    std::string all;
+    for (int b = 0x20; b < 0x100; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+    EXPECT_EQ(XmlEscape("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
+    EXPECT_EQ(DecodeFileText("caf\xE9"), "café");
+}
+
+TEST(TextLineReader, StreamsTheSameLinesAsTheWholeFileReader) {
+    const auto ansi = Scratch("stream_ansi.crt");
+    WriteRaw(ansi, "station \xE9t\xE9\r\n\r\nfin sans saut");
+    const auto utf8 = Scratch("stream_utf8.xcrt");
+    WriteRaw(utf8, "\xEF\xBB\xBF<?xml version=\"1.0\"?>\nnom été\n");
+    for (const auto& p : {ansi, utf8}) {
+        TTextLineReader reader(p.string(), "<?xml");
+        std::vector<std::string> lines;
+        std::string line;
+        while (reader.Next(line)) lines.push_back(line);
+        EXPECT_EQ(lines, ReadTextLines(p.string())) << p;
+        EXPECT_EQ(reader.MarkerFound(), p == utf8);
+        EXPECT_EQ(reader.IsUtf8(), p == utf8);
+    }
+    EXPECT_THROW(TTextLineReader(Scratch("absent.crt").string()), TextFileError);
+    EXPECT_THROW(TTextLineReader(Scratch("").string()), TextFileError);  // a folder
+}
