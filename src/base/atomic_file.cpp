@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/temp_registry.hpp"
 #include "base/text_file.hpp"
 
 namespace kestrova {
@@ -38,18 +39,25 @@ TAtomicFile::TAtomicFile(const std::string& path) : path_(path), target_(path) {
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0) throw TextFileError(path, std::strerror(errno));
     tmp_ = name;
+    entry_ = RememberTemporary(tmp_);
+}
+
+void TAtomicFile::DropTemporary(bool remove) {
+    if (!tmp_.empty() && remove) ::unlink(tmp_.c_str());
+    ForgetTemporary(entry_);
+    entry_ = nullptr;
+    tmp_.clear();
 }
 
 TAtomicFile::~TAtomicFile() {
     if (fd_ >= 0) ::close(fd_);
-    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    DropTemporary(true);
 }
 
 void TAtomicFile::Fail(int err) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!tmp_.empty()) ::unlink(tmp_.c_str());
-    tmp_.clear();
+    DropTemporary(true);
     throw TextFileError(path_, std::strerror(err));
 }
 
@@ -90,8 +98,7 @@ void TAtomicFile::Close() {
     closed_ = true;
     if (::close(fd) != 0) {
         const int err = errno;
-        if (!tmp_.empty()) ::unlink(tmp_.c_str());
-        tmp_.clear();
+        DropTemporary(true);
         throw TextFileError(path_, std::strerror(err));
     }
 }
@@ -101,11 +108,10 @@ void TAtomicFile::Publish() {
     if (tmp_.empty()) return;  // written in place
     if (::rename(tmp_.c_str(), target_.c_str()) != 0) {
         const int err = errno;
-        ::unlink(tmp_.c_str());
-        tmp_.clear();
+        DropTemporary(true);
         throw TextFileError(path_, std::strerror(err));
     }
-    tmp_.clear();
+    DropTemporary(false);
 }
 
 }  // namespace kestrova

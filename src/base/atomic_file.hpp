@@ -9,6 +9,8 @@
 
 namespace kestrova {
 
+struct TTemporaryEntry;
+
 class TAtomicFile {
 public:
     // Creates the temporary file; throws TextFileError, also when the target
@@ -32,15 +34,20 @@ public:
     const std::string& temporary() const { return tmp_; }
 
     const std::string& path() const { return path_; }
+    // The file the rename replaces (the path, or the file a link names).
+    const std::string& target() const { return target_; }
+    bool closed() const { return closed_; }
 
 private:
     [[noreturn]] void Fail(int err);
+    void DropTemporary(bool remove);  // forgets (and removes) the temporary
 
     std::string path_;    // as given, for messages
     std::string target_;  // the file replaced: path_, or the file a link names
     std::string tmp_;     // empty when writing in place
     int fd_ = -1;
     bool closed_ = false;
+    TTemporaryEntry* entry_ = nullptr;  // the temporary in the signal cleanup list
 };
 
 }  // namespace kestrova

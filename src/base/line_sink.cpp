@@ -17,11 +17,10 @@ bool IsAscii(std::string_view text) {
 }  // namespace
 
 TAtomicTextFile::TAtomicTextFile(const std::string& path, FileEncoding encoding)
-    : file_(path), encoding_(encoding) {
-    buffer_.reserve(kFlushSize + 4096);
-}
+    : file_(path), encoding_(encoding) {}
 
 void TAtomicTextFile::Add(std::string_view line) {
+    if (buffer_.capacity() < kFlushSize) buffer_.reserve(kFlushSize + 4096);
     if (IsAscii(line))
         buffer_.append(line);
     else
@@ -40,7 +39,7 @@ void TAtomicTextFile::Commit() {
 
 void TAtomicTextFile::Close() {
     file_.Write(buffer_);
-    buffer_.clear();
+    std::string().swap(buffer_);  // a set may hold many closed files
     file_.Close();
 }
 

@@ -42,6 +42,8 @@ public:
     void Publish() { file_.Publish(); }
     const std::string& path() const { return file_.path(); }
     const std::string& temporary() const { return file_.temporary(); }
+    const std::string& target() const { return file_.target(); }
+    bool closed() const { return file_.closed(); }
 
 private:
     TAtomicFile file_;

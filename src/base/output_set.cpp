@@ -1,18 +1,165 @@
 #include "base/output_set.hpp"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/temp_registry.hpp"
+
 namespace kestrova {
 
+namespace {
+
+// The advisory lock of one output name, held while it lives. The lock file
+// is removed before the lock is released; a run that opened it meanwhile
+// sees that the name now leads elsewhere and opens it again. When the lock
+// file cannot be made (a folder the user may not write), the set goes on
+// without a lock: making its temporaries would fail there too.
+class TNameLock {
+public:
+    explicit TNameLock(const std::string& path) : path_(path) {
+        for (;;) {
+            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd_ < 0) return;
+            int rc;
+            do rc = ::flock(fd_, LOCK_EX);
+            while (rc != 0 && errno == EINTR);
+            struct stat held{}, named{};
+            if (rc == 0 && ::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                return;
+            ::close(fd_);
+            fd_ = -1;
+            if (rc != 0) return;  // flock not supported: no lock
+        }
+    }
+    ~TNameLock() {
+        if (fd_ < 0) return;
+        ::unlink(path_.c_str());
+        ::close(fd_);
+    }
+    TNameLock(const TNameLock&) = delete;
+    TNameLock& operator=(const TNameLock&) = delete;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+// What a rename replaced, to put it back when a later rename fails.
+struct TReplaced {
+    std::string target;
+    std::string backup;  // a hard link to the earlier file; "" when there was none
+    bool hadFile = false;
+};
+
+// A hard link to the file at `target`, named like a temporary beside it;
+// "" when there is no regular file or the file system cannot link.
+std::string LinkBackup(const std::string& target) {
+    struct stat st{};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    std::string dir = ExtractFileDir(target);
+    if (dir.empty()) dir = ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = dir + "/." + ExtractFileName(target) + ".old" + std::to_string(::getpid()) + "_" +
+                           std::to_string(attempt);
+        if (::link(target.c_str(), name.c_str()) == 0) return name;
+        if (errno != EEXIST) return {};
+    }
+    return {};
+}
+
+}  // namespace
+
 TOutputSet::TOutputSet() = default;
-TOutputSet::~TOutputSet() = default;  // each TAtomicTextFile removes its temporary
+
+TOutputSet::~TOutputSet() {
+    files_.clear();  // each TAtomicTextFile removes its temporary
+    for (auto it = madeDirs_.rbegin(); it != madeDirs_.rend(); ++it) {
+        ::rmdir(it->first.c_str());
+        ForgetTemporary(it->second);
+    }
+}
+
+std::string TOutputSet::LockFileName(const std::string& outputName) {
+    std::string dir = ExtractFileDir(outputName);
+    const std::string name = ExtractFileName(ChangeFileExt(outputName, ""));
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + "." + name + ".lock";
+}
 
 TLineSink& TOutputSet::Add(const std::string& path, FileEncoding encoding) {
     files_.push_back(std::make_unique<TAtomicTextFile>(path, encoding));
     return *files_.back();
 }
 
+void TOutputSet::Finish(TLineSink& sink) {
+    for (auto& f : files_)
+        if (f.get() == &sink && !f->closed()) f->Close();
+}
+
+void TOutputSet::AddDirectory(const std::string& dir) {
+    struct stat st{};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return;
+        throw TextFileError(dir, std::strerror(ENOTDIR));
+    }
+    if (::mkdir(dir.c_str(), 0777) != 0) {
+        if (errno == EEXIST) return;
+        throw TextFileError(dir, std::strerror(errno));
+    }
+    madeDirs_.emplace_back(dir, RememberTemporary(dir, true));
+}
+
 void TOutputSet::Commit() {
-    for (auto& f : files_) f->Close();
-    for (auto& f : files_) f->Publish();
+    for (auto& f : files_)
+        if (!f->closed()) f->Close();
+    if (files_.empty()) return;
+    TNameLock lock(LockFileName(lockName_.empty() ? files_.front()->path() : lockName_));
+    TSignalBlock block;  // the renames are not cut in the middle
+    Publish();
+    for (auto& [dir, entry] : madeDirs_) ForgetTemporary(entry);
+    madeDirs_.clear();
+}
+
+void TOutputSet::Publish() {
+    std::vector<TReplaced> done;
+    auto restore = [&] {
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            if (!it->backup.empty())
+                ::rename(it->backup.c_str(), it->target.c_str());
+            else if (!it->hadFile)
+                ::unlink(it->target.c_str());
+        }
+    };
+    try {
+        for (auto& f : files_) {
+            if (f->temporary().empty()) {  // written in place (a device)
+                f->Publish();
+                continue;
+            }
+            TReplaced r;
+            r.target = f->target();
+            struct stat st{};
+            r.hadFile = ::lstat(r.target.c_str(), &st) == 0;
+            r.backup = LinkBackup(r.target);
+            try {
+                f->Publish();
+            } catch (...) {
+                if (!r.backup.empty()) ::unlink(r.backup.c_str());
+                throw;
+            }
+            done.push_back(std::move(r));
+        }
+    } catch (...) {
+        restore();
+        throw;
+    }
+    for (const TReplaced& r : done)
+        if (!r.backup.empty()) ::unlink(r.backup.c_str());
 }
 
 std::vector<std::string> TOutputSet::Paths() const {

@@ -1,7 +1,15 @@
 // Every file a command writes: each staged as a temporary file beside its
 // target, all renamed into place together by Commit() once every one is
 // complete. A set destroyed without Commit() (an error, a cancel) removes
-// its temporaries and leaves every earlier file as it was.
+// its temporaries and leaves every earlier file as it was; so does a
+// console run stopped by SIGINT, SIGTERM or SIGHUP (see temp_registry.hpp).
+//
+// Commit() holds an advisory lock (flock) on a lock file beside the
+// outputs, ".NAME.lock" where NAME is the output name without extension,
+// so that two runs writing to the same name land one whole set after the
+// other: a second run waits at its commit until the first has renamed all
+// its files. The lock file is removed when the commit ends. When one
+// rename fails, the files already renamed get their previous content back.
 #pragma once
 #include <memory>
 #include <string>
@@ -11,6 +19,8 @@
 #include "base/text_file.hpp"
 
 namespace kestrova {
+
+struct TTemporaryEntry;
 
 class TOutputSet {
 public:
@@ -23,17 +33,39 @@ public:
     // TextFileError when the temporary cannot be created.
     TLineSink& Add(const std::string& path, FileEncoding encoding = FileEncoding::Cp1252);
 
+    // Optional: the sink given by Add() is complete; its file is closed and
+    // its buffer released (a set of thousands of files stays small). It
+    // must not be written to again.
+    void Finish(TLineSink& sink);
+
+    // Optional: a folder the staged files go into, made now when missing
+    // and removed again (when empty) unless the set is committed. Throws
+    // TextFileError naming the folder.
+    void AddDirectory(const std::string& dir);
+
+    // Optional: the output name the lock is taken on (its extension is
+    // dropped); by default the first file added.
+    void LockOn(const std::string& outputName) { lockName_ = outputName; }
+
     // Closes every staged file, then renames them all into place in the
     // order they were added. Throws TextFileError naming the file that
-    // failed; the temporaries not yet renamed are removed.
+    // failed; every temporary is removed and the files renamed before it
+    // get their earlier content back.
     void Commit();
 
     // The targets, in the order they were added.
     std::vector<std::string> Paths() const;
     bool Empty() const { return files_.empty(); }
 
+    // The lock file of an output name: "DIR/.NAME.lock".
+    static std::string LockFileName(const std::string& outputName);
+
 private:
+    void Publish();
+
     std::vector<std::unique_ptr<TAtomicTextFile>> files_;
+    std::vector<std::pair<std::string, TTemporaryEntry*>> madeDirs_;  // removed unless committed
+    std::string lockName_;
 };
 
 }  // namespace kestrova

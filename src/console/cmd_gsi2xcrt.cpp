@@ -6,7 +6,7 @@
 #include "base/line_reader.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
-#include "base/line_sink.hpp"
+#include "base/output_set.hpp"
 #include "import/gsi_convert.hpp"
 
 namespace kestrova {
@@ -21,7 +21,8 @@ int RunGsi2Xcrt(const std::string& in, const std::string& out) {
         // temporary file as it is made; it replaces `out` only when the
         // whole recording was converted.
         TTextLineReader reader(in);
-        TAtomicTextFile file(out, FileEncoding::Latin1Xml);
+        TOutputSet set;
+        TLineSink& file = set.Add(out, FileEncoding::Latin1Xml);
         GsiReport report;
         try {
             TGsiXmlBookWriter writer(Param().entete_gsi, file, &report);
@@ -33,7 +34,7 @@ int RunGsi2Xcrt(const std::string& in, const std::string& out) {
             return 1;
         }
         for (const std::string& warning : report.warnings) std::cerr << in << " : " << warning << "\n";
-        file.Commit();
+        set.Commit();
     } catch (const TextFileError& e) {
         std::cerr << (e.path() == in ? "Impossible de lire le fichier GSI " : "Impossible d'écrire le fichier ")
                   << e.what() << "\n";

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/temp_registry.hpp"
 #include "console/console.hpp"
 #include "shell/interactive.hpp"
 
@@ -22,6 +23,8 @@ int main(int argc, char** argv) {
         case StartMode::Console:
             break;
     }
+    // An interrupted run leaves neither temporaries nor a mixed set of outputs.
+    RemoveTemporariesOnSignals();
     // System error texts in the user's language; numbers keep the C locale.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");

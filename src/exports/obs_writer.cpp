@@ -92,19 +92,6 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     }
 }
 
-// Creates one directory level when missing.
-bool EnsureDirectory(const std::string& dir, std::string* error) {
-    struct stat st{};
-    if (::stat(dir.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return true;
-        if (error) *error = dir + " : " + std::strerror(ENOTDIR);
-        return false;
-    }
-    if (::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST) return true;
-    if (error) *error = dir + " : " + std::strerror(errno);
-    return false;
-}
-
 }  // namespace
 
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
@@ -181,25 +168,34 @@ bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* er
                                 [&](TLineSink& sink) { ProduceObsFile(book, path, time, sink); });
 }
 
+std::vector<std::string> StageObsFilesPerStation(const Tday_obs& book, const std::string& path, TOutputSet& set) {
+    set.AddDirectory(ObsStationDirectory(path));
+    const TExportTime time = CurrentExportTime();
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < book.stations.size(); ++i) {
+        if (!book.stations[i].valid) continue;
+        names.push_back(ObsStationFileName(path, book.stations[i]));
+        TLineSink& sink = set.Add(names.back(), FileEncoding::Cp1252);
+        ProduceObsStationFile(book, i, path, time, sink);
+        set.Finish(sink);
+    }
+    return names;
+}
+
 bool WriteObsFilesPerStation(const Tday_obs& book, const std::string& path, std::string* error,
                              std::vector<std::string>* written, std::string* failedPath) {
-    if (!EnsureDirectory(ObsStationDirectory(path), error)) {
-        if (failedPath) *failedPath = ObsStationDirectory(path);
-        return false;
+    try {
+        TOutputSet set;
+        set.LockOn(path);
+        std::vector<std::string> names = StageObsFilesPerStation(book, path, set);
+        set.Commit();
+        if (written) written->insert(written->end(), names.begin(), names.end());
+        return true;
+    } catch (const TextFileError& e) {
+        if (error) *error = e.what();
+        if (failedPath) *failedPath = e.path();
     }
-    const TExportTime time = CurrentExportTime();
-    for (std::size_t i = 0; i < book.stations.size(); ++i) {
-        const TStation& st = book.stations[i];
-        if (!st.valid) continue;
-        const std::string name = ObsStationFileName(path, st);
-        if (!WriteLinesAtomically(name, FileEncoding::Cp1252, error,
-                                  [&](TLineSink& sink) { ProduceObsStationFile(book, i, path, time, sink); })) {
-            if (failedPath) *failedPath = name;
-            return false;
-        }
-        if (written) written->push_back(name);
-    }
-    return true;
+    return false;
 }
 
 }  // namespace kestrova

@@ -8,6 +8,7 @@
 
 #include "exports/export_common.hpp"
 #include "base/line_sink.hpp"
+#include "base/output_set.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -44,7 +45,13 @@ std::string ObsStationFileName(const std::string& path, const TStation& station)
 // *error and no half-written file.
 bool WriteObsFile(const Tday_obs& book, const std::string& path, std::string* error = nullptr);
 
-// Creates the directory when missing, then one file per valid station;
+// Stages the per-station files in `set`: their directory (made when
+// missing), then one file per valid station. Returns their paths; throws
+// TextFileError naming the directory or the station file that failed.
+std::vector<std::string> StageObsFilesPerStation(const Tday_obs& book, const std::string& path, TOutputSet& set);
+
+// Creates the directory when missing, then one file per valid station, all
+// renamed into place together (none when one fails);
 // the paths written are appended to *written. On failure *failedPath is
 // the directory or the station file that could not be written, and
 // *error is "<that path> : <reason>".

@@ -1,5 +1,6 @@
 #include "exports/reduction_outputs.hpp"
 
+#include "base/output_set.hpp"
 #include "base/text_file.hpp"
 #include "exports/check_listing.hpp"
 #include "exports/export_common.hpp"
@@ -14,19 +15,14 @@ namespace kestrova {
 
 namespace {
 
-// The error of a writer about `path`, whose text already starts with the
-// path ("<path> : <reason>").
-TextFileError WriteError(const std::string& path, const std::string& error) {
-    const std::string prefix = path + " : ";
-    return TextFileError(path, error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error);
+// The report with its stylesheet's name, as WriteXmlReport() does.
+void StageXmlReport(const Tday_obs& book, const std::string& path, TOutputSet& set) {
+    ProduceXmlReport(book, ExtractFileName(ChangeFileExt(path, ".xsl")), set.Add(path, FileEncoding::Latin1Xml));
 }
 
-// Runs one writer; on failure throws with the writer's reason.
-template <typename Writer>
-void Run(std::vector<std::string>& written, const std::string& path, Writer writer) {
-    std::string error;
-    if (!writer(&error)) throw WriteError(path, error);
-    written.push_back(path);
+void StageXslStylesheet(const std::string& path, TOutputSet& set) {
+    TLineSink& sink = set.Add(path, FileEncoding::Latin1Xml);
+    for (const std::string& line : XslStylesheetLines()) sink.Add(line);
 }
 
 }  // namespace
@@ -52,35 +48,35 @@ std::string ReductionOutputReplacing(const ReductionFiles& files, const std::str
 }
 
 std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files) {
-    std::vector<std::string> written;
-    Run(written, files.chk, [&](std::string* e) { return WriteCheckListing(book, files.chk, e); });
-    Run(written, files.xml, [&](std::string* e) { return WriteXmlReport(book, files.xml, e); });
-    Run(written, files.xsl, [&](std::string* e) { return WriteXslStylesheet(files.xsl, e); });
-    Run(written, files.obs, [&](std::string* e) { return WriteObsFile(book, files.obs, e); });
-    Run(written, files.iob, [&](std::string* e) { return WriteGeolabFile(book, files.iob, e); });
-    Run(written, files.gsi, [&](std::string* e) { return WriteGsiFile(book, files.gsi, e); });
-    return written;
+    const TExportTime time = CurrentExportTime();
+    TOutputSet set;
+    set.LockOn(files.obs);
+    ProduceCheckListing(book, set.Add(files.chk));
+    StageXmlReport(book, files.xml, set);
+    StageXslStylesheet(files.xsl, set);
+    ProduceObsFile(book, files.obs, time, set.Add(files.obs));
+    ProduceGeolabFile(book, set.Add(files.iob));
+    ProduceGsiFile(book, set.Add(files.gsi));
+    set.Commit();
+    return set.Paths();
 }
 
 std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files) {
-    std::vector<std::string> written;
-    if (book.avec_cycles) {
-        std::string error;
-        std::string failed;
-        std::vector<std::string> stationFiles;
-        const bool ok = WriteObsFilesPerStation(book, files.obs, &error, &stationFiles, &failed);
-        written.insert(written.end(), stationFiles.begin(), stationFiles.end());
-        if (!ok) throw WriteError(failed.empty() ? ObsStationDirectory(files.obs) : failed, error);
-    } else {
-        Run(written, files.obs, [&](std::string* e) { return WriteObsFile(book, files.obs, e); });
-    }
-    Run(written, files.chk, [&](std::string* e) { return WriteCheckListing(book, files.chk, e); });
-    Run(written, files.xml, [&](std::string* e) { return WriteXmlReport(book, files.xml, e); });
-    Run(written, files.xsl, [&](std::string* e) { return WriteXslStylesheet(files.xsl, e); });
-    Run(written, files.gkf, [&](std::string* e) { return WriteGamaFile(book, files.gkf, e); });
-    Run(written, files.iob, [&](std::string* e) { return WriteGeolabFile(book, files.iob, e); });
-    Run(written, files.gsi, [&](std::string* e) { return WriteGsiFile(book, files.gsi, e); });
-    return written;
+    const TExportTime time = CurrentExportTime();
+    TOutputSet set;
+    set.LockOn(files.obs);
+    if (book.avec_cycles)
+        StageObsFilesPerStation(book, files.obs, set);
+    else
+        ProduceObsFile(book, files.obs, time, set.Add(files.obs));
+    ProduceCheckListing(book, set.Add(files.chk));
+    StageXmlReport(book, files.xml, set);
+    StageXslStylesheet(files.xsl, set);
+    ProduceGamaFile(book, files.gkf, time, set.Add(files.gkf));
+    ProduceGeolabFile(book, set.Add(files.iob));
+    ProduceGsiFile(book, set.Add(files.gsi));
+    set.Commit();
+    return set.Paths();
 }
 
 }  // namespace kestrova

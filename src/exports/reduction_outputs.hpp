@@ -22,14 +22,18 @@ ReductionFiles ReductionFileNames(const std::string& outOrObsName);
 // counts only when `withGkf` (the console writes none).
 std::string ReductionOutputReplacing(const ReductionFiles& files, const std::string& input, bool withGkf);
 
+// Both write through one output set: every file is complete before any
+// replaces an earlier one, and on a failure none does (see TOutputSet).
+//
 // Console order: .chk, .xml, .xsl, .obs (always the single file), .iob,
-// _out.gsi; no .gkf. Throws TextFileError on the first failure. Returns
-// the files written.
+// _out.gsi; no .gkf. Throws TextFileError naming the file that failed.
+// Returns the files written.
 std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
 
 // Menu order: the observation file (one file per station when the book
 // carries cycle numbers), .chk, .xml, .xsl, .gkf, .iob, _out.gsi. Throws
-// TextFileError on the first failure. Returns the files written.
+// TextFileError naming the file (or the station folder) that failed.
+// Returns the files written.
 std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
 
 }  // namespace kestrova

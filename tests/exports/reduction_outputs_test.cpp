@@ -67,8 +67,9 @@ TEST_F(ReductionOutputsTest, FirstFailureStopsAndNamesTheFile) {
         EXPECT_EQ(e.path(), f.xml);
         EXPECT_FALSE(e.reason().empty());
     }
-    // The listing before it was replaced whole; nothing after it exists.
-    EXPECT_EQ(ReadBytes(f.chk).substr(0, 13), "Station n\xB0" "1\r\n");
+    // Nothing is replaced: the listing of the earlier run stays as it was,
+    // and no file of this run exists.
+    EXPECT_EQ(ReadBytes(f.chk), "ancien contenu\n");
     EXPECT_FALSE(fs::exists(f.xsl));
     EXPECT_FALSE(fs::exists(f.obs));
     for (const auto& entry : fs::directory_iterator(dir_))
@@ -104,4 +105,12 @@ TEST_F(ReductionOutputsTest, PerStationFailureNamesTheDirectoryOrTheStationFile)
         EXPECT_EQ(std::string(e.what()), stationFile + " : " + e.reason());
     }
     EXPECT_FALSE(fs::exists(f.chk)) << "nothing after the failing writer";
+
+    // A later failure takes the station files back too; the station folder
+    // made for the run goes with them.
+    fs::remove_all(Path("res"));
+    fs::create_directory(f.gsi);
+    EXPECT_THROW(WriteInteractiveReductionOutputs(book, f), TextFileError);
+    EXPECT_FALSE(fs::exists(Path("res")));
+    EXPECT_FALSE(fs::exists(f.chk));
 }
