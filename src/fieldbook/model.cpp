@@ -54,23 +54,23 @@ TEtalonnage& Tday_obs::AddEtalonnage() {
     return etalonnages.back();
 }
 
-bool Tday_obs::LoadFromFile(const std::string& path) {
+bool Tday_obs::LoadFromFile(const std::string& path, TProgress& progress) {
     nb_stat = 0;
     if (!FileExists(path)) return false;
     // Opening and read errors reach the caller; "<?xml" cannot straddle a
     // line break, so looking for it line by line is looking in the text.
     TTextLineReader reader(path, "<?xml");
     if (reader.MarkerFound()) {
-        LoadFromLines(ReadTextLines(path));
+        LoadFromLines(ReadTextLines(path), progress);
     } else {
         // A text book is read as it streams by: a monitoring book of a
         // million pointings never sits in memory twice.
-        ReadGuarded([&] { ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }); });
+        ReadGuarded([&] { ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }, progress); });
     }
     return true;
 }
 
-void Tday_obs::LoadFromLines(const std::vector<std::string>& lines) {
+void Tday_obs::LoadFromLines(const std::vector<std::string>& lines, TProgress& progress) {
     // "<?xml" cannot straddle a line break, so a per-line search is the
     // same as a search of the joined text.
     bool xml = false;
@@ -82,9 +82,9 @@ void Tday_obs::LoadFromLines(const std::vector<std::string>& lines) {
     }
     ReadGuarded([&] {
         if (xml)
-            ReadXmlBook(*this, lines);
+            ReadXmlBook(*this, lines, progress);
         else
-            ReadTextBook(*this, lines);
+            ReadTextBook(*this, lines, progress);
     });
 }
 
@@ -93,6 +93,8 @@ void Tday_obs::ReadGuarded(const std::function<void()>& read) {
         read();
     } catch (const TextFileError&) {
         throw;  // the file itself failed: not a matter of content
+    } catch (const TCancelled&) {
+        throw;  // the user stopped the command
     } catch (const std::exception& e) {
         // Readers guard their own work; this only catches what they could
         // not (memory). Whatever was built stays, resolved.

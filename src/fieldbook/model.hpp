@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/progress.hpp"
+
 namespace kestrova {
 
 // Append-only list of diagnostic lines written by the readers; nothing
@@ -175,11 +177,12 @@ public:
     // false when the file does not exist (the book stays empty); an error
     // while opening an existing file throws TextFileError; an error while
     // interpreting the lines is swallowed (the caller sees nb_stat).
-    bool LoadFromFile(const std::string& path);
+    bool LoadFromFile(const std::string& path, TProgress& progress = NoProgress());
 
     // Form detection ("<?xml" anywhere: XML book, else text book), then
-    // the matching reader. Never throws on bad content.
-    void LoadFromLines(const std::vector<std::string>& lines);
+    // the matching reader. Never throws on bad content; a cancel through
+    // `progress` throws TCancelled.
+    void LoadFromLines(const std::vector<std::string>& lines, TProgress& progress = NoProgress());
 
     // Station and pointing calibration numbers to calibrations; the
     // default calibration stands in for a number that matches nothing.

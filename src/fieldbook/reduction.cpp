@@ -207,16 +207,22 @@ void CheckStation(Tday_obs& book, std::size_t index) {
     CheckStation(book, index, ReductionOptionsFromParam());
 }
 
-bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options) {
+bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
+    progress.Stage("Contrôle des stations");
+    const double total = static_cast<double>(book.stations.size());
+    double done = 0;
     for (TStation& s : book.stations) {
+        progress.Advance(done++, total);
         FoldFaces(s);
         BuildTargets(s);
+        CheckStation(s, options);
     }
-    for (TStation& s : book.stations) CheckStation(s, options);
     return !book.stations.empty();
 }
 
-bool BuildTargetsAndCheck(Tday_obs& book) { return BuildTargetsAndCheck(book, ReductionOptionsFromParam()); }
+bool BuildTargetsAndCheck(Tday_obs& book, TProgress& progress) {
+    return BuildTargetsAndCheck(book, ReductionOptionsFromParam(), progress);
+}
 
 void ReduceStation(TStation& s) {
     s.Z0 = 0.0;
@@ -324,14 +330,21 @@ void EstimateZ0(Tday_obs& book, bool useFirstTarget) {
     }
 }
 
-void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options) {
+void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
+    progress.Stage("Réduction des stations");
     ApplyDistanceCorrections(book, options.use_meteo_entete_station, options.formule_meteo);
-    for (TStation& s : book.stations)
+    const double total = static_cast<double>(book.stations.size());
+    double done = 0;
+    for (TStation& s : book.stations) {
+        progress.Advance(done++, total);
         if (s.valid) ReduceStation(s);
+    }
     EstimateZ0(book, options.use_first_target_for_Z0_estimation);
 }
 
-void CorrectAndReduce(Tday_obs& book) { CorrectAndReduce(book, ReductionOptionsFromParam()); }
+void CorrectAndReduce(Tday_obs& book, TProgress& progress) {
+    CorrectAndReduce(book, ReductionOptionsFromParam(), progress);
+}
 
 double CircleReferenceDirection(const TPt_vise& opening, int cercle) {
     const std::vector<Tobs*>& obs = cercle == 2 ? opening.obsC2 : opening.obsC1;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 
+#include "base/progress.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -43,8 +44,9 @@ void CheckStation(Tday_obs& book, std::size_t index);
 
 // Folds faces and builds the targets of every station, then checks every
 // station in order. True when at least one station was processed.
-bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options);
-bool BuildTargetsAndCheck(Tday_obs& book);
+// A cancel through `progress` throws TCancelled.
+bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options, TProgress& progress = NoProgress());
+bool BuildTargetsAndCheck(Tday_obs& book, TProgress& progress = NoProgress());
 
 // Means per circle and reduced values of every target of a station
 // (called for valid stations).
@@ -56,8 +58,8 @@ void EstimateZ0(Tday_obs& book, bool useFirstTarget);
 
 // Distance corrections, then ReduceStation for every valid station, then
 // the Z0 estimates.
-void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options);
-void CorrectAndReduce(Tday_obs& book);
+void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress = NoProgress());
+void CorrectAndReduce(Tday_obs& book, TProgress& progress = NoProgress());
 
 // Reference direction of a circle (1 or 2) for the residuals of the
 // reports: the mean Hz of the opening target's pointings in that circle,

@@ -193,13 +193,16 @@ void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
     }
 }
 
-void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next) {
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next, TProgress& progress,
+                  std::size_t total) {
     book.nb_stat = 0;
     AddDefaultCalibration(book);
     int stationCounter = 0;
     int pointingCounter = 0;
     std::string line;
+    progress.Stage("Lecture du carnet");
     for (int i = 0; next(line); ++i) {
+        if ((i & 4095) == 0) progress.Advance(i, static_cast<double>(total));
         try {
             ReadTextLine(book, line, stationCounter, i, pointingCounter);
         } catch (const std::exception& e) {
@@ -211,13 +214,16 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next)
     book.ApplyHeights();
 }
 
-void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines) {
+void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress) {
     size_t i = 0;
-    ReadTextBook(book, [&](std::string& line) {
-        if (i >= lines.size()) return false;
-        line = lines[i++];
-        return true;
-    });
+    ReadTextBook(
+        book,
+        [&](std::string& line) {
+            if (i >= lines.size()) return false;
+            line = lines[i++];
+            return true;
+        },
+        progress, lines.size());
 }
 
 }  // namespace kestrova

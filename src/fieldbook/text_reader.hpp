@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/progress.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -18,11 +19,14 @@ namespace kestrova {
 inline constexpr double kHPaPerMmHg = 1.3329167214840152;
 
 // Reads a whole text book into `book` (a new one), then resolves the
-// calibrations and applies the height definitions.
-void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines);
+// calibrations and applies the height definitions. A cancel through
+// `progress` throws TCancelled.
+void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress());
 // The same on lines given one at a time: `next` fills its argument and
-// returns false after the last line.
-void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next);
+// returns false after the last line; `total` is the expected number of
+// lines for the progress (0: unknown).
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next,
+                  TProgress& progress = NoProgress(), std::size_t total = 0);
 
 // Interprets one line. The station counter and the pointing counter belong
 // to the caller and persist from line to line (both start at 0).

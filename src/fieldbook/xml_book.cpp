@@ -317,7 +317,7 @@ void TraceCalibrations(Tday_obs& book) {
     }
 }
 
-void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::xml_document& doc) {
+void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::xml_document& doc, TProgress& progress) {
     std::string text;
     size_t size = 0;
     for (const std::string& l : lines) size += l.size() + 1;
@@ -345,8 +345,13 @@ void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::x
         if (name == "etalonnages") {
             ForEachEntry(child, [&](const pugi::xml_node& c) { ReadCalibration(book, c); });
         } else if (name == "stations") {
-            book.trace.Append(Format("XStations nb de noeuds : %d", CountEntries(child)));
-            ForEachEntry(child, [&](const pugi::xml_node& c) { ReadStation(book, c); });
+            const int count = CountEntries(child);
+            book.trace.Append(Format("XStations nb de noeuds : %d", count));
+            int done = 0;
+            ForEachEntry(child, [&](const pugi::xml_node& c) {
+                progress.Advance(done++, count);
+                ReadStation(book, c);
+            });
             book.nb_stat = static_cast<int>(book.stations.size());
         }
     }
@@ -371,13 +376,16 @@ std::string AttributeText(std::string_view text) {
 
 }  // namespace
 
-bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines) {
+bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress) {
     book.trace.Append("Réduction d'un fichier carnet XML");
     book.nb_stat = -1;
     bool ok = true;
+    progress.Stage("Lecture du carnet");
     try {
         pugi::xml_document doc;
-        ReadDocument(book, lines, doc);
+        ReadDocument(book, lines, doc, progress);
+    } catch (const TCancelled&) {
+        throw;
     } catch (const std::exception& e) {
         ok = false;
         book.trace.Append(std::string("Erreur de lecture du carnet XML : ") + e.what());

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -13,8 +14,8 @@ namespace kestrova {
 // where one is required, a station without `rawdata` or a document that does
 // not parse ends the reading: what was read before stays (stations complete
 // up to the faulty one), is resolved, the error goes to the trace and the
-// function returns false.
-bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines);
+// function returns false. A cancel through `progress` throws TCancelled.
+bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress());
 
 // The lines of the XML form of a text field book.
 std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines);

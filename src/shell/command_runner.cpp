@@ -1,13 +1,153 @@
 #include "shell/command_runner.hpp"
 
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
 namespace kestrova {
 
+namespace {
+
+// Work shorter than this never shows the dialog (no flash on small books);
+// user input waits meanwhile, as it would behind a busy window.
+constexpr int kShowDelayMs = 250;
+// How often the dialog takes the worker's latest stage and fraction.
+constexpr int kRefreshMs = 50;
+
+// What the worker last said, read by the GUI thread on its timer.
+struct SharedState {
+    std::mutex mutex;
+    std::string stage;
+    double fraction = -1.0;
+    bool changed = false;
+};
+
+// The dialog: the current stage, a bar, "Annuler". Escape and the close
+// button cancel too; the dialog closes only when the work has stopped.
+class TProgressDialog : public QDialog {
+public:
+    TProgressDialog(QWidget* parent, const QString& title, TProgress& progress)
+        : QDialog(parent), progress_(progress) {
+        setObjectName("kestrovaProgressDialog");
+        setWindowTitle(title);
+        setModal(true);
+        stage_ = new QLabel(title, this);
+        stage_->setObjectName("stage");
+        stage_->setMinimumWidth(360);
+        bar_ = new QProgressBar(this);
+        bar_->setRange(0, 0);  // busy until the first fraction
+        cancel_ = new QPushButton(QString::fromUtf8("Annuler"), this);
+        cancel_->setObjectName("cancel");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(stage_);
+        layout->addWidget(bar_);
+        layout->addWidget(cancel_, 0, Qt::AlignRight);
+        connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
+    }
+
+    void Show(const QString& stage, double fraction) {
+        stage_->setText(stage);
+        if (fraction < 0) {
+            bar_->setRange(0, 0);
+        } else {
+            bar_->setRange(0, 1000);
+            bar_->setValue(static_cast<int>(fraction * 1000 + 0.5));
+        }
+    }
+
+    void Cancel() {
+        progress_.Cancel();
+        cancel_->setEnabled(false);
+        stage_->setText(QString::fromUtf8("Annulation en cours…"));
+    }
+
+    void reject() override { Cancel(); }  // Escape, close button
+
+private:
+    TProgress& progress_;
+    QLabel* stage_;
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+};
+
+std::function<void(const std::string&)>& StageHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetStageHookForTests(std::function<void(const std::string& stage)> hook) { StageHook() = std::move(hook); }
+
 bool RunWithProgress(QWidget* parent, const QString& title, const std::function<void(TProgress&)>& work) {
-    TProgress progress;
-    try {
-        work(progress);
-    } catch (const TCancelled&) {
-        return false;
+    SharedState state;
+    const std::function<void(const std::string&)> hook = StageHook();
+    TProgress progress([&state, &hook](const std::string& stage, double fraction) {
+        bool newStage = false;
+        {
+            std::lock_guard<std::mutex> lock(state.mutex);
+            newStage = state.stage != stage;
+            if (newStage) state.stage = stage;
+            state.fraction = fraction;
+            state.changed = true;
+        }
+        if (newStage && hook) hook(stage);
+    });
+
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work(progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        finished.store(true);
+        // Wakes the loop on the GUI thread; the loop outlives the worker.
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+
+    TProgressDialog dialog(parent, title, progress);
+    QTimer refresh;
+    refresh.setInterval(kRefreshMs);
+    QObject::connect(&refresh, &QTimer::timeout, &dialog, [&] {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        if (!state.changed || progress.Cancelled()) return;
+        state.changed = false;
+        dialog.Show(QString::fromStdString(state.stage), state.fraction);
+    });
+
+    // First the short wait, painting but not taking input; then the
+    // dialog, modal, until the work stops.
+    QTimer::singleShot(kShowDelayMs, &loop, &QEventLoop::quit);
+    if (!finished.load()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!finished.load()) {
+        dialog.show();
+        refresh.start();
+        while (!finished.load()) loop.exec();
+        refresh.stop();
+        dialog.hide();
+    }
+    worker.join();
+
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const TCancelled&) {
+            return false;
+        }
     }
     return true;
 }

@@ -17,4 +17,9 @@ namespace kestrova {
 // again to the caller, on the caller's thread.
 bool RunWithProgress(QWidget* parent, const QString& title, const std::function<void(TProgress&)>& work);
 
+// Tests: `hook` is called on the worker thread each time the work starts a
+// new stage, after the dialog was told (it may block to let the test act
+// on the dialog). Empty: none.
+void SetStageHookForTests(std::function<void(const std::string& stage)> hook);
+
 }  // namespace kestrova

@@ -8,6 +8,7 @@
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
 #include "import/gsi_convert.hpp"
+#include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/main_window.hpp"
 #include "shell/prompts.hpp"
@@ -42,7 +43,11 @@ void TFMain_velka::Reduction1Click() {
     try {
         // The reader swallows what it cannot read; only a failure of the
         // program itself (memory) gets here.
-        book.LoadFromLines(document->Lines());
+        const std::vector<std::string> lines = document->Lines();
+        if (!RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
+                book.LoadFromLines(lines, progress);
+            }))
+            return;
     } catch (const std::exception& error) {
         ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
         return;
@@ -63,9 +68,13 @@ void TFMain_velka::Reduction1Click() {
         return;
     }
     try {
-        BuildTargetsAndCheck(book);
-        CorrectAndReduce(book);
-        WriteInteractiveReductionOutputs(book, files);
+        const bool done = RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
+            BuildTargetsAndCheck(book, progress);
+            CorrectAndReduce(book, progress);
+            progress.Stage("Écriture des fichiers");
+            WriteInteractiveReductionOutputs(book, files);
+        });
+        if (!done) return;  // cancelled: nothing was written
     } catch (const TextFileError& error) {
         ReportError(WriteErrorText(error));
         return;
@@ -99,16 +108,23 @@ static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
     main.prompts().ConfirmGsiFormat(&main, lines);
 
     GsiReport report;
-    std::vector<std::string> result;
+    const std::string header = Param().entete_gsi;
+    const std::string path = S(*name);
     try {
-        if (text) {
-            for (std::string& line : GsiToTextBook(lines, Param().entete_gsi, &report))
-                if (!line.empty()) result.push_back(std::move(line));
-            WriteTextLines(S(*name), result, FileEncoding::Cp1252);
-        } else {
-            result = GsiToXmlBook(lines, Param().entete_gsi, &report);
-            WriteTextLines(S(*name), result, FileEncoding::Latin1Xml);
-        }
+        const bool done = RunWithProgress(&main, QString::fromUtf8("Conversion GSI"), [&](TProgress& progress) {
+            progress.Stage("Conversion de l'enregistrement GSI");
+            std::vector<std::string> result;
+            if (text) {
+                for (std::string& line : GsiToTextBook(lines, header, &report))
+                    if (!line.empty()) result.push_back(std::move(line));
+            } else {
+                result = GsiToXmlBook(lines, header, &report);
+            }
+            progress.ThrowIfCancelled();
+            progress.Stage("Écriture du carnet");
+            WriteTextLines(path, result, text ? FileEncoding::Cp1252 : FileEncoding::Latin1Xml);
+        });
+        if (!done) return;  // cancelled: nothing was written
     } catch (const GsiConversionError& error) {
         main.prompts().Error(&main, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(source, error.what()));
         return;
