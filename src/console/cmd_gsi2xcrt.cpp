@@ -3,15 +3,14 @@
 #include <iostream>
 #include <string>
 
-#include "base/line_reader.hpp"
+#include "base/output_set.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
-#include "base/output_set.hpp"
-#include "import/gsi_convert.hpp"
+#include "import/gsi_file.hpp"
 
 namespace kestrova {
 
-int RunGsi2Xcrt(const std::string& in, const std::string& out) {
+int RunGsi2Xcrt(const std::string& in, const std::string& out, TProgress& progress) {
     if (SameFile(in, out)) {
         std::cerr << "Le fichier de sortie " << out << " est le fichier GSI lu : rien n'est écrit\n";
         return 1;
@@ -20,21 +19,16 @@ int RunGsi2Xcrt(const std::string& in, const std::string& out) {
         // The recording is read as it streams by, and the book goes to a
         // temporary file as it is made; it replaces `out` only when the
         // whole recording was converted.
-        TTextLineReader reader(in);
-        TOutputSet set;
-        TLineSink& file = set.Add(out, FileEncoding::Latin1Xml);
+        TOutputSet outputs;
         GsiReport report;
         try {
-            TGsiXmlBookWriter writer(Param().entete_gsi, file, &report);
-            std::string line;
-            while (reader.Next(line)) writer.AddLine(line);
-            writer.Finish();
+            report = ConvertGsiFile(in, out, GsiBookForm::Xml, Param().entete_gsi, outputs, progress);
         } catch (const GsiConversionError& e) {
             std::cerr << in << " : " << e.what() << "\n";
             return 1;
         }
         for (const std::string& warning : report.warnings) std::cerr << in << " : " << warning << "\n";
-        set.Commit();
+        outputs.Commit();
     } catch (const TextFileError& e) {
         std::cerr << (e.path() == in ? "Impossible de lire le fichier GSI " : "Impossible d'écrire le fichier ")
                   << e.what() << "\n";

@@ -10,7 +10,7 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
         {"crt2obs", "carnet (.crt, .xcrt) -> .chk .xml .xsl .obs .iob _out.gsi", true,
          [](const ConsoleArgs& a) { return RunCrt2Obs(a.in, a.out); }},
         {"gsi2xcrt", "enregistrement GSI -> carnet XML (.xcrt)", true,
-         [](const ConsoleArgs& a) { return RunGsi2Xcrt(a.in, a.out); }},
+         [](const ConsoleArgs& a) { return RunGsi2Xcrt(a.in, a.out, *a.progress); }},
     };
     return commands;
 }

@@ -156,7 +156,9 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
     const int a = p.angle;
     const int l = p.longueur;
     out.Add(R"(<?xml version="1.0" encoding="ISO-8859-1"?>)");
-    out.Add("<?xml-stylesheet href=\"" + XmlText(stylesheetName) + "\" type=\"text/xsl\"?>");
+    // The link is a URI: a name with accents, blanks or brackets is
+    // percent-encoded, which also leaves nothing to escape for XML.
+    out.Add("<?xml-stylesheet href=\"" + UriFileName(stylesheetName) + "\" type=\"text/xsl\"?>");
     out.Add(std::string("<carnet version=\"") + kVersion + "\">");
 
     out.Add("<etalonnages>");

@@ -74,4 +74,23 @@ void AppendXmlText(std::string& out, std::string_view text) {
 
 std::string XmlTextAscii(std::string_view text) { return Escape(text, true); }
 
+std::string UriFileName(std::string_view utf8Name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8Name.size());
+    for (char ch : utf8Name) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
 }  // namespace kestrova

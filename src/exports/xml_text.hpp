@@ -20,4 +20,10 @@ void AppendXmlText(std::string& out, std::string_view text);
 // but which are written in the 8-bit code page.
 std::string XmlTextAscii(std::string_view text);
 
+// A file name as a relative URI reference (the stylesheet link of the
+// report): every byte of its UTF-8 text other than letters, digits and
+// "-", ".", "_", "~" is percent-encoded, so "levé x[1].xsl" becomes
+// "lev%C3%A9%20x%5B1%5D.xsl" and XSLT processors and browsers find it.
+std::string UriFileName(std::string_view utf8Name);
+
 }  // namespace kestrova

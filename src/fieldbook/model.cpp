@@ -38,7 +38,11 @@ std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
     name = Utf8Left(name, kNameLength);
     name = Utf8Left(StripLeadingZeros(name), kNameLength);
     if (name.empty()) name.assign(1, '0');
-    return Utf8Left(Trim(name), kNameLength);
+    name = Utf8Left(Trim(name), kNameLength);
+    // A name of zeros only ("0", "0000") is the point 0, as for targets,
+    // never an empty name that the adjustment files could not hold.
+    if (name.empty()) name.assign(1, '0');
+    return name;
 }
 
 std::string NormaliseTargetName(std::string_view raw) {

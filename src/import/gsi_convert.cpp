@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "base/encoding.hpp"
 #include "base/format.hpp"
@@ -54,42 +55,119 @@ GsiLineKind KindOfSingleByte(std::string_view block) {
     return GsiLineKind::Other;
 }
 
+// One word of a block, as views into the block text.
+struct GsiWord {
+    std::string_view wi;    // word index, two characters
+    std::string_view data;  // the value characters
+    std::string_view tail;  // from the sign to the end of the word (word 51)
+    char unit = '\0';       // unit character, '\0' when the word has none
+    char sign = '+';
+};
+
 // Words of one block, as views into the padded block text it owns.
 struct WordView {
     int mode = 8;
+    bool aligned = true;
     std::string text;  // the block, "*" dropped, blanks appended
     std::vector<std::string_view> slices;
+    std::vector<GsiWord> words;
 
     WordView() = default;
     WordView(const WordView&) = delete;
     WordView& operator=(const WordView&) = delete;
     // Reused from block to block: its buffers keep their capacity.
 
-    // The last slice holding a word index (the later word wins), or empty.
-    std::string_view Find(std::string_view wi) const {
-        std::string_view found;
-        for (std::string_view slice : slices)
-            if (slice.substr(0, 2) == wi) found = slice;
+    // The last word of an index (the later word wins), or nullptr.
+    const GsiWord* Find(std::string_view wi) const {
+        const GsiWord* found = nullptr;
+        for (const GsiWord& w : words)
+            if (w.wi == wi) found = &w;
         return found;
     }
-    std::string_view Data(std::string_view slice) const { return slice.substr(7, mode == 16 ? 16 : 8); }
+    bool Has(std::string_view wi) const { return Find(wi) != nullptr; }
 };
+
+// A word at its fixed place: index 1-2, unit 6, sign 7, data 8-15/8-23.
+GsiWord FixedWord(std::string_view slice, int mode) {
+    GsiWord w;
+    w.wi = slice.substr(0, 2);
+    w.unit = slice[5];
+    w.sign = slice[6];
+    w.data = slice.substr(7, mode == 16 ? 16 : 8);
+    w.tail = slice.substr(6);
+    return w;
+}
+
+// A word cut at blanks, read from its own sign (the first "+" or "-"
+// after the word index). Without a sign, the fixed places are used.
+GsiWord FreeWord(std::string_view token) {
+    GsiWord w;
+    w.wi = token.substr(0, std::min<size_t>(2, token.size()));
+    const size_t sign = token.size() > 2 ? token.find_first_of("+-", 2) : std::string_view::npos;
+    if (sign != std::string_view::npos) {
+        if (sign >= 3) w.unit = token[sign - 1];
+        w.sign = token[sign];
+        w.data = token.substr(sign + 1);
+        w.tail = token.substr(sign);
+    } else {
+        if (token.size() > 5) w.unit = token[5];
+        if (token.size() > 6) w.sign = token[6];
+        w.data = token.size() > 7 ? token.substr(7) : std::string_view();
+        w.tail = token.size() > 6 ? token.substr(6) : std::string_view();
+    }
+    return w;
+}
+
+// True when every word of the block starts on the 16/24-column grid and is
+// followed by a blank (or the end of the block).
+bool IsAligned(std::string_view block, size_t width) {
+    size_t end = block.size();
+    while (end > 0 && block[end - 1] == ' ') --end;
+    for (size_t at = 0; at < end; at += width) {
+        if (block[at] == ' ') return false;
+        const size_t last = at + width - 1;
+        if (last < end && block[last] != ' ') return false;
+    }
+    return true;
+}
 
 void SplitSingleByte(std::string_view block, GsiLineKind kind, WordView& words) {
     const bool wide = !block.empty() && block[0] == '*';
     if (wide) block.remove_prefix(1);
     words.mode = wide ? 16 : 8;
+    const size_t width = wide ? 24 : 16;
+    words.slices.clear();
+    words.words.clear();
+    words.aligned = IsAligned(block, width);
+    if (!words.aligned) {
+        words.text.assign(block);
+        const std::string_view all(words.text);
+        for (size_t at = 0; at < all.size();) {
+            if (all[at] == ' ') {
+                ++at;
+                continue;
+            }
+            size_t stop = all.find(' ', at);
+            if (stop == std::string_view::npos) stop = all.size();
+            words.slices.push_back(all.substr(at, stop - at));
+            at = stop;
+        }
+        if (words.slices.size() > static_cast<size_t>(kMaxSlices)) words.slices.clear();
+        for (std::string_view token : words.slices) words.words.push_back(FreeWord(token));
+        return;
+    }
     words.text.assign(block);
     words.text.append(kind == GsiLineKind::StationHeader ? 169 : 72, ' ');
     if (wide) words.text.pop_back();  // the "*" counted among the characters padded
-    const size_t width = wide ? 24 : 16;
     // The first slice, then at most 400 characters after it.
     const size_t usable = width + std::min(kRestLimit, words.text.size() - width);
     const size_t n = usable / width;
-    words.slices.clear();
     if (n > static_cast<size_t>(kMaxSlices)) return;  // no words at all
     const std::string_view all(words.text);
-    for (size_t i = 0; i < n; ++i) words.slices.push_back(all.substr(i * width, width));
+    for (size_t i = 0; i < n; ++i) {
+        words.slices.push_back(all.substr(i * width, width));
+        words.words.push_back(FixedWord(words.slices.back(), words.mode));
+    }
 }
 
 std::string NameFromData(std::string_view data) {
@@ -105,19 +183,17 @@ std::string NameFromData(std::string_view data) {
                            lineNumber, what, ToUtf8(text), std::string(wi)));
 }
 
-// Unit code of a word: its sixth character read as a number.
-int ReadUnitCode(std::string_view slice, int lineNumber, std::string_view wi) {
-    const std::string_view unit = slice.substr(5, 1);
+// Unit code of a word: its unit character read as a number.
+int ReadUnitCode(const GsiWord& w, int lineNumber) {
+    const std::string_view unit(&w.unit, w.unit ? 1 : 0);
     const std::optional<long long> code = TextToInt(unit);
-    if (!code) Fail(lineNumber, "code d'unité", unit, wi);
+    if (!code) Fail(lineNumber, "code d'unité", unit, w.wi);
     return static_cast<int>(*code);
 }
 
-double ReadDataNumber(const WordView& words, std::string_view slice, int lineNumber,
-                      std::string_view wi) {
-    const std::string_view data = words.Data(slice);
-    const std::optional<double> value = TextToDouble(Trim(data));
-    if (!value) Fail(lineNumber, "valeur", data, wi);
+double ReadDataNumber(const GsiWord& w, int lineNumber) {
+    const std::optional<double> value = TextToDouble(Trim(w.data));
+    if (!value) Fail(lineNumber, "valeur", w.data, w.wi);
     return *value;
 }
 
@@ -144,31 +220,32 @@ TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string
     // Data of words 41 to 45, trimmed; an absent word counts as "0".
     static const char* const kHeaderWords[5] = {"41", "42", "43", "44", "45"};
     std::string data[5];
+    bool present[5];
     for (int k = 0; k < 5; ++k) {
-        const std::string_view slice = words.Find(kHeaderWords[k]);
-        data[k] = slice.empty() ? "0" : Trim(words.Data(slice));
+        const GsiWord* w = words.Find(kHeaderWords[k]);
+        present[k] = w != nullptr;
+        data[k] = w ? Trim(w->data) : "0";
     }
     auto number = [](const std::string& text) { return TextToDouble(text, false); };
 
     TGsiStationHeader h;
-    std::string nameData, tempData, pressData, heightData;
+    std::string nameData, heightData;
+    int tempWord = -1, pressWord = -1;
     double heightDivisor = 1000.0;
-    bool constantMeteo = false;
     if (headerStyle == "TS") {
         nameData = data[0];
-        tempData = data[1];
-        pressData = data[2];
+        tempWord = 1;
+        pressWord = 2;
         heightData = data[3];
     } else if (headerStyle == "covadis") {
         nameData = data[1];
         heightData = data[2];
         heightDivisor = 1.0;  // metres
-        constantMeteo = true;
     } else {  // "tc800" and any other value
         nameData = data[1];
         heightData = data[2];
-        tempData = data[3];
-        pressData = data[4];
+        tempWord = 3;
+        pressWord = 4;
         // Typed with a decimal point the height is in metres, as the
         // instrument's header form asks; plain digits are millimetres.
         if (heightData.find('.') != std::string::npos) heightDivisor = 1.0;
@@ -176,18 +253,70 @@ TGsiStationHeader ReadHeaderSingleByte(std::string_view block, const std::string
 
     const std::string name = Trim(StripLeadingZeros(nameData));
     h.name = name.empty() ? "0" : ToUtf8(name);
-    // Temperature and pressure "%8.1f", height "%-8.3f", all trimmed.
-    if (constantMeteo) {
-        h.temp = FixedText(12.0, 1);
-        h.press = FixedText(760.1, 1);
-    } else {
-        const auto t = number(tempData);
+    // Temperature and pressure "%8.1f", height "%-8.3f", all trimmed. A
+    // weather word the header does not have leaves the default weather
+    // (the covadis style has none).
+    h.temp = FixedText(12.0, 1);
+    h.press = FixedText(760.1, 1);
+    if (tempWord >= 0 && present[tempWord]) {
+        const auto t = number(data[tempWord]);
         h.temp = t ? FixedText(*t * 0.1, 1) : "-99.9";
-        const auto p = number(pressData);
+    }
+    if (pressWord >= 0 && present[pressWord]) {
+        const auto p = number(data[pressWord]);
         h.press = p ? FixedText(*p * 0.1, 1) : "0";
     }
     if (const auto ht = number(heightData)) h.height = FixedText(*ht / heightDivisor, 3);
     return h;
+}
+
+// Word 51: two signed integers, ppm then the constant in millimetres,
+// whatever their widths ("+0012+034", "+000000000012+034",
+// "+00000008+0000000"). A word at its fixed place that is not of that form
+// is read at the positions of its layout (GSI8 7-11 and 12-15, GSI16 7-19
+// and 20-23).
+void ReadPpmConstant(const GsiWord& w, bool aligned, int mode, int lineNumber, TGsiMeasurement& m) {
+    const std::string tail = Trim(w.tail);
+    const size_t second = tail.size() > 1 ? tail.find_first_of("+-", 1) : std::string::npos;
+    std::optional<long long> ppm;
+    std::optional<double> cste;
+    if (second != std::string::npos) {
+        ppm = TextToInt(Trim(std::string_view(tail).substr(0, second)));
+        cste = TextToInt(Trim(std::string_view(tail).substr(second)));
+    }
+    if ((!ppm || !cste) && aligned) {
+        const bool wide = mode == 16;
+        const std::string_view ppmText = w.tail.substr(0, wide ? 13 : 5);
+        const std::string_view csteText = w.tail.substr(wide ? 13 : 5, 4);
+        ppm = TextToInt(Trim(ppmText));
+        if (!ppm) Fail(lineNumber, "correction ppm", ppmText, "51");
+        cste = TextToDouble(Trim(csteText));
+        if (!cste) Fail(lineNumber, "constante", csteText, "51");
+    }
+    if (!ppm || !cste) Fail(lineNumber, "correction ppm et constante", w.tail, "51");
+    m.ppmValue = *ppm;
+    m.ppm = std::to_string(*ppm);
+    m.csteValue = *cste / 1000.0;
+    m.cste = FixedText(m.csteValue, 3);  // "%10.3f", trimmed
+}
+
+// A length word of the set-up or the reflector (84 to 88): through its
+// unit code, a unit character outside the table read as millimetres; the
+// sign is kept.
+double SignedLength(const GsiWord& w, int lineNumber) {
+    const double number = ReadDataNumber(w, lineNumber);
+    double value = IsTableUnit(w.unit) ? *GsiUnitValue(w.unit - '0', number) : number / 1000.0;
+    return w.sign == '-' ? -value : value;
+}
+
+GsiBlockRole RoleOf(const WordView& words) {
+    for (const char* wi : {"21", "22", "31", "32"})
+        if (words.Has(wi)) return GsiBlockRole::Pointing;
+    for (const char* wi : {"84", "85", "86", "88"})
+        if (words.Has(wi)) return GsiBlockRole::SetUp;
+    for (const char* wi : {"81", "82", "83"})
+        if (words.Has(wi)) return GsiBlockRole::Coordinates;
+    return GsiBlockRole::Pointing;
 }
 
 TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDecimals, int lineNumber,
@@ -195,44 +324,44 @@ TGsiMeasurement ReadMeasurementSingleByte(std::string_view block, int lengthDeci
     lengthDecimals = std::clamp(lengthDecimals, 0, 10);
     SplitSingleByte(block, GsiLineKind::Measurement, words);
     TGsiMeasurement m;
+    m.role = RoleOf(words);
 
-    if (const std::string_view w = words.Find("11"); !w.empty()) m.name = NameFromData(words.Data(w));
+    if (const GsiWord* w = words.Find("11")) m.name = NameFromData(w->data);
+    if (m.role == GsiBlockRole::Coordinates) return m;  // skipped: nothing else is read
 
     auto angleOrLength = [&](std::string_view wi) -> std::optional<double> {
-        const std::string_view w = words.Find(wi);
-        if (w.empty()) return std::nullopt;
-        const int unit = ReadUnitCode(w, lineNumber, wi);
-        const double number = ReadDataNumber(words, w, lineNumber, wi);
+        const GsiWord* w = words.Find(wi);
+        if (!w) return std::nullopt;
+        const int unit = ReadUnitCode(*w, lineNumber);
+        const double number = ReadDataNumber(*w, lineNumber);
         return ConvertedValue(unit, number, lineNumber, wi, warnings);
     };
     // Angles "%9.5f", the distance with the length decimals, trimmed.
     if (const auto hz = angleOrLength("21")) m.hz = FixedText(*hz, 5);
-    if (const auto v = angleOrLength("22")) m.v = FixedText(*v, 5);
-    if (const auto dp = angleOrLength("31")) m.dp = FixedText(*dp, lengthDecimals);
-
-    if (const std::string_view w = words.Find("51"); !w.empty()) {
-        const bool wide = words.mode == 16;
-        const std::string_view ppmText = w.substr(6, wide ? 13 : 5);
-        const std::string_view csteText = w.substr(wide ? 19 : 11, 4);
-        const std::optional<long long> ppm = TextToInt(Trim(ppmText));
-        if (!ppm) Fail(lineNumber, "correction ppm", ppmText, "51");
-        const std::optional<double> cste = TextToDouble(Trim(csteText));
-        if (!cste) Fail(lineNumber, "constante", csteText, "51");
-        m.ppmValue = *ppm;
-        m.ppm = std::to_string(*ppm);
-        m.csteValue = *cste / 1000.0;
-        m.cste = FixedText(m.csteValue, 3);  // "%10.3f", trimmed
+    const auto v = angleOrLength("22");
+    if (v) m.v = FixedText(*v, 5);
+    const auto dp = angleOrLength("31");
+    if (dp) m.dp = FixedText(*dp, lengthDecimals);
+    m.horizontalDistance = angleOrLength("32");
+    if (!dp && m.horizontalDistance) {
+        // Only the horizontal distance was recorded: the slope distance
+        // follows from the zenith angle.
+        const double s = v ? std::sin(*v * std::numbers::pi / 200.0) : 0.0;
+        if (std::fabs(s) > 1e-9) {
+            m.dp = FixedText(*m.horizontalDistance / std::fabs(s), lengthDecimals);
+        } else if (warnings) {
+            warnings->push_back(Format("Ligne %d : distance horizontale (mot 32) sans angle zénithal utilisable, "
+                                       "ignorée.", lineNumber));
+        }
     }
 
-    if (const std::string_view w = words.Find("87"); !w.empty()) {
-        // Reflector height: read through its unit code; a unit character
-        // outside the table is read as millimetres. The sign is kept.
-        const double number = ReadDataNumber(words, w, lineNumber, "87");
-        const char unit = w[5];
-        double height = IsTableUnit(unit) ? *GsiUnitValue(unit - '0', number) : number / 1000.0;
-        if (w[6] == '-') height = -height;
-        m.hv = FixedText(height, 3, 9);  // "%9.3f"
-    }
+    if (const GsiWord* w = words.Find("51")) ReadPpmConstant(*w, words.aligned, words.mode, lineNumber, m);
+
+    if (const GsiWord* w = words.Find("87")) m.hv = FixedText(SignedLength(*w, lineNumber), 3, 9);  // "%9.3f"
+    if (const GsiWord* w = words.Find("84")) m.easting = SignedLength(*w, lineNumber);
+    if (const GsiWord* w = words.Find("85")) m.northing = SignedLength(*w, lineNumber);
+    if (const GsiWord* w = words.Find("86")) m.elevation = SignedLength(*w, lineNumber);
+    if (const GsiWord* w = words.Find("88")) m.instrumentHeight = SignedLength(*w, lineNumber);
     return m;
 }
 
@@ -310,18 +439,25 @@ const char* const kDefaultStationLine = " station 0        Temp_deg 12.0     Pre
 const char* const kCalibrationComment =
     "Attention : le terme M est soustractif ; il s'agit de l'erreur et non de la constante de prisme";
 
-// What a book does with the station headers and measurements of a
-// recording, in source order.
+// What a book does with the stations and pointings of a recording, in
+// source order. Stations are numbered in the order of the book, from 1.
 class TGsiBook {
 public:
     virtual ~TGsiBook() = default;
-    virtual void Header(int stationCount, const TGsiStationHeader& header) = 0;
+    virtual void Station(int num, const TGsiStationHeader& header) = 0;
+    virtual void DefaultStation(int num) = 0;
     virtual void Measurement(const TGsiMeasurement& measurement) = 0;
+    virtual void Finish() {}
 };
 
 // Reads a recording source line by source line and hands its blocks to a
-// book. Counts the station headers, numbers the physical lines for the
-// messages and keeps the warnings.
+// book. Opens the stations (header lines and set-up blocks), numbers the
+// physical lines for the messages and keeps the warnings.
+//
+// A station is handed to the book when its first pointing or the next
+// station comes, so that a set-up block naming the station of the header
+// just before it completes that station (its instrument height) instead
+// of leaving it empty beside a second one.
 class TGsiReader {
 public:
     TGsiReader(const std::string& headerStyle, GsiReport* report, TGsiBook& book)
@@ -331,35 +467,101 @@ public:
 
     void Add(std::string_view source) {
         const int physicalLines = BlocksOfLine(SingleByte(source, storage_), blocks_);
+        int lastGsiLine = -1;
         for (const TGsiBlock& block : blocks_) {
-            switch (KindOfSingleByte(block.text)) {
-                case GsiLineKind::StationHeader:
-                    ++report_.stationCount;
-                    book_.Header(report_.stationCount, ReadHeaderSingleByte(block.text, style_, words_));
-                    break;
-                case GsiLineKind::Measurement: {
-                    const TGsiMeasurement m = ReadMeasurementSingleByte(
-                        block.text, decimals_, firstLine_ + block.lineOffset, &warnings_.fresh, words_);
-                    warnings_.Keep(report_);
+            const GsiLineKind kind = KindOfSingleByte(block.text);
+            if (kind == GsiLineKind::Other) {
+                if (!Trim(block.text).empty()) ++report_.otherLines;
+                continue;
+            }
+            ++report_.gsiBlocks;
+            if (block.lineOffset != lastGsiLine) {
+                ++gsiLines_;
+                lastGsiLine = block.lineOffset;
+            }
+            const int lineNumber = firstLine_ + block.lineOffset;
+            if (kind == GsiLineKind::StationHeader) {
+                Open(ReadHeaderSingleByte(block.text, style_, words_));
+                continue;
+            }
+            const TGsiMeasurement m =
+                ReadMeasurementSingleByte(block.text, decimals_, lineNumber, &warnings_.fresh, words_);
+            switch (m.role) {
+                case GsiBlockRole::Coordinates: ++report_.coordinateRecords; break;
+                case GsiBlockRole::SetUp: SetUp(m); break;
+                case GsiBlockRole::Pointing:
+                    if (pending_) {
+                        Flush();
+                    } else if (!stationOpen_) {
+                        warnings_.fresh.insert(warnings_.fresh.begin(), Format(
+                            "Ligne %d : mesure avant toute station (ni en-tête 41 ni bloc de mise en station) ; "
+                            "elle est rangée dans la station par défaut 0. Insérez une ligne de station.",
+                            lineNumber));
+                        book_.DefaultStation(++stationNumber_);
+                        stationOpen_ = true;
+                    }
                     book_.Measurement(m);
                     break;
-                }
-                case GsiLineKind::Other: break;
             }
+            warnings_.Keep(report_);
         }
         firstLine_ += physicalLines;
     }
 
-    void Finish() { warnings_.Finish(report_); }
+    void Finish() {
+        Flush();
+        warnings_.Finish(report_);
+        if (report_.gsiBlocks == 0)
+            throw GsiConversionError(0, "Aucun bloc GSI (mot 11 ou 41) dans le fichier : ce n'est pas un "
+                                        "enregistrement GSI, rien n'est écrit.");
+        if (report_.coordinateRecords > 0)
+            report_.warnings.push_back(
+                report_.coordinateRecords == 1
+                    ? std::string("1 enregistrement de coordonnées (mots 81 à 83) ignoré.")
+                    : Format("%d enregistrements de coordonnées (mots 81 à 83) ignorés.", report_.coordinateRecords));
+        if (report_.otherLines > gsiLines_)
+            report_.warnings.push_back(Format("%d lignes sur %d ne sont pas des blocs GSI (mot 11 ou 41) : elles "
+                                              "sont ignorées.",
+                                              report_.otherLines, report_.otherLines + gsiLines_));
+    }
     const GsiReport& report() const { return report_; }
 
 private:
+    void Open(const TGsiStationHeader& header) {
+        Flush();
+        ++report_.stationCount;
+        pending_ = header;
+    }
+
+    void SetUp(const TGsiMeasurement& m) {
+        const std::string height = FixedText(m.instrumentHeight.value_or(0.0), 3);
+        if (pending_ && pending_->name == m.name) {
+            if (m.instrumentHeight) pending_->height = height;
+            return;
+        }
+        TGsiStationHeader h;  // the default weather
+        h.name = m.name;
+        h.height = height;
+        Open(h);
+    }
+
+    void Flush() {
+        if (!pending_) return;
+        book_.Station(++stationNumber_, *pending_);
+        pending_.reset();
+        stationOpen_ = true;
+    }
+
     std::string style_;
     GsiReport local_;
     GsiReport& report_;
     TGsiBook& book_;
     int decimals_;
     int firstLine_ = 1;  // physical line number of the next source line
+    int gsiLines_ = 0;   // physical lines holding GSI blocks
+    int stationNumber_ = 0;
+    bool stationOpen_ = false;
+    std::optional<TGsiStationHeader> pending_;
     WarningList warnings_;
     std::string storage_;
     std::vector<TGsiBlock> blocks_;
@@ -369,7 +571,9 @@ private:
 // The text field book, line by line.
 class TTextBook : public TGsiBook {
 public:
-    void Header(int, const TGsiStationHeader& h) override {
+    explicit TTextBook(TLineSink& sink) : sink_(sink) {}
+    void DefaultStation(int) override { sink_.Add(kDefaultStationLine); }
+    void Station(int, const TGsiStationHeader& h) override {
         std::string line = " station ";
         AppendPadRight(line, h.name, 8);
         line += " Temp_deg ";
@@ -378,7 +582,7 @@ public:
         line += h.press;
         line += " ht_m ";
         line += h.height;
-        lines.push_back(std::move(line));
+        sink_.Add(line);
     }
     void Measurement(const TGsiMeasurement& m) override {
         std::string line = "  numero ";
@@ -394,9 +598,11 @@ public:
         line += GsiPpmConstantToken(m.ppmValue, m.csteValue);
         line += " hv_m ";
         AppendPadLeft(line, m.hv, 9);
-        lines.push_back(std::move(line));
+        sink_.Add(line);
     }
-    std::vector<std::string> lines;
+
+private:
+    TLineSink& sink_;
 };
 
 // An attribute value as the XML book holds it: &, < and " escaped, a tab
@@ -437,16 +643,14 @@ public:
         sink_.Add("   </etalonnages>");
     }
 
-    void Header(int stationCount, const TGsiStationHeader& h) override { OpenStation(stationCount, h); }
+    void Station(int num, const TGsiStationHeader& h) override { OpenStation(num, h); }
+    void DefaultStation(int num) override {
+        TGsiStationHeader d;
+        d.height = "0.000";
+        OpenStation(num, d);
+    }
 
     void Measurement(const TGsiMeasurement& m) override {
-        if (!stationOpen_) {
-            // A measurement before any station header: a default station
-            // that does not count.
-            TGsiStationHeader d;
-            d.height = "0.000";
-            OpenStation(1, d);
-        }
         if (!hasObs_) {
             sink_.Add("         <rawdata>");
             hasObs_ = true;
@@ -463,7 +667,7 @@ public:
         sink_.Add(line_);
     }
 
-    void Finish() {
+    void Finish() override {
         CloseStation();
         sink_.Add(stationsOpen_ ? "   </stations>" : "   <stations />");
         sink_.Add("</carnet>");
@@ -515,6 +719,7 @@ TGsiWords SplitGsiWords(std::string_view block, GsiLineKind kind) {
     SplitSingleByte(ToSingleByte(block), kind, view);
     TGsiWords words;
     words.mode = view.mode;
+    words.aligned = view.aligned;
     words.count = static_cast<int>(view.slices.size());
     for (std::string_view slice : view.slices) words.slices.push_back(ToUtf8(slice));
     return words;
@@ -540,6 +745,14 @@ std::optional<double> GsiUnitValue(int unitCode, double number) {
         case 8: return number / 100000.0;
         default: return std::nullopt;
     }
+}
+
+std::optional<std::string> GsiWordData(std::string_view block, GsiLineKind kind, std::string_view wi) {
+    WordView view;
+    SplitSingleByte(ToSingleByte(block), kind, view);
+    const GsiWord* w = view.Find(wi);
+    if (!w) return std::nullopt;
+    return ToUtf8(Trim(w->data));
 }
 
 TGsiStationHeader ReadGsiStationHeader(std::string_view block, const std::string& headerStyle) {
@@ -573,39 +786,41 @@ std::string GsiPpmConstantToken(long long ppm, double constant) {
 
 std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
                                        const std::string& headerStyle, GsiReport* report) {
-    TTextBook book;
-    book.lines.reserve(lines.size() + 1);
-    TGsiReader reader(headerStyle, report, book);
-    for (const std::string& line : lines) reader.Add(line);
-    reader.Finish();
-    if (reader.report().stationCount == 0) book.lines.insert(book.lines.begin(), kDefaultStationLine);
-    return std::move(book.lines);
+    TLineCollector collector;
+    collector.lines.reserve(lines.size() + 1);
+    TGsiBookWriter writer(GsiBookForm::Text, headerStyle, collector, report);
+    for (const std::string& line : lines) writer.AddLine(line);
+    writer.Finish();
+    return std::move(collector.lines);
 }
 
-struct TGsiXmlBookWriter::Impl {
-    Impl(const std::string& headerStyle, TLineSink& sink, GsiReport* report)
-        : book(sink), reader(headerStyle, report, book) {}
-    TXmlBook book;
+struct TGsiBookWriter::Impl {
+    Impl(GsiBookForm form, const std::string& headerStyle, TLineSink& sink, GsiReport* report)
+        : book(form == GsiBookForm::Xml ? std::unique_ptr<TGsiBook>(std::make_unique<TXmlBook>(sink))
+                                        : std::make_unique<TTextBook>(sink)),
+          reader(headerStyle, report, *book) {}
+    std::unique_ptr<TGsiBook> book;
     TGsiReader reader;
 };
 
-TGsiXmlBookWriter::TGsiXmlBookWriter(const std::string& headerStyle, TLineSink& sink, GsiReport* report)
-    : impl_(std::make_unique<Impl>(headerStyle, sink, report)) {}
+TGsiBookWriter::TGsiBookWriter(GsiBookForm form, const std::string& headerStyle, TLineSink& sink,
+                               GsiReport* report)
+    : impl_(std::make_unique<Impl>(form, headerStyle, sink, report)) {}
 
-TGsiXmlBookWriter::~TGsiXmlBookWriter() = default;
+TGsiBookWriter::~TGsiBookWriter() = default;
 
-void TGsiXmlBookWriter::AddLine(std::string_view line) { impl_->reader.Add(line); }
+void TGsiBookWriter::AddLine(std::string_view line) { impl_->reader.Add(line); }
 
-void TGsiXmlBookWriter::Finish() {
+void TGsiBookWriter::Finish() {
     impl_->reader.Finish();
-    impl_->book.Finish();
+    impl_->book->Finish();
 }
 
 std::vector<std::string> GsiToXmlBook(const std::vector<std::string>& lines,
                                       const std::string& headerStyle, GsiReport* report) {
     TLineCollector collector;
     collector.lines.reserve(lines.size() + 12);
-    TGsiXmlBookWriter writer(headerStyle, collector, report);
+    TGsiBookWriter writer(GsiBookForm::Xml, headerStyle, collector, report);
     for (const std::string& line : lines) writer.AddLine(line);
     writer.Finish();
     return std::move(collector.lines);

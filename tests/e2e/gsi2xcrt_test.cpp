@@ -140,3 +140,123 @@ TEST_F(Gsi2XcrtTest, OutputNamedLikeTheRecordingKeepsTheRecording) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(Slurp(dir_ / "autre.xcrt").find("<carnet>"), std::string::npos);
 }
+
+namespace {
+
+// Observation lines of an .obs file (comments and blank lines left out).
+std::vector<std::string> ObservationLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::istringstream in(bytes);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] >= '0' && line[0] <= '9') lines.push_back(line);
+    }
+    return lines;
+}
+
+struct Recording {
+    const char* gsi;
+    std::vector<std::string> obs;  // values worked out by hand from the recording
+};
+
+}  // namespace
+
+// Recordings of current instruments: GSI16 set-up blocks (words 84 to 88,
+// no "41" line) with a coordinate record, word 51 written as two 8- and
+// 7-digit integers and a set-up word with a short information part; GSI8
+// with a "41" code word carrying the station name in 42 and the height in
+// 43, angles in DMS, gon, mil and decimal degrees, distances in feet,
+// 1/10000 ft, 0.1 mm and a horizontal distance in 0.01 mm. Each is
+// converted, compared whole with its book, then reduced: every .obs line
+// has its station, and the values are those worked out by hand (faces
+// averaged, directions on the first target, distances without the
+// instrument's 8 ppm).
+TEST_F(Gsi2XcrtTest, CurrentRecordingsConvertThenReduce) {
+    std::ofstream(dir_ / "ini" / "Kestrova.ini")
+        << "[import]\r\nentete_gsi=tc800\r\n[export]\r\nexport_hauteurs_brelix=Y\r\n";
+    const std::vector<Recording> recordings = {
+        {"setup_blocks16",
+         {
+             "7 ST1              101                  0.0000     0.0008 0.0000   1.5500   1.6000 ",
+             "5 ST1              102                100.3765     0.0008 0.0000   1.5500   1.6000 ",
+             "5 ST1              103                240.6267     0.0008 0.0000   1.5500   1.6000 ",
+             "6 ST1              101                 95.4318     0.0012 0.0000   1.5500   1.6000 ",
+             "6 ST1              102                101.1997     0.0012 0.0000   1.5500   1.6000 ",
+             "6 ST1              103                 98.9998     0.0012 0.0000   1.5500   1.6000 ",
+             "3 ST1              101                123.4558     0.0010 0.0000   1.5500   1.6000 ",
+             "3 ST1              102                 87.6535     0.0010 0.0000   1.5500   1.6000 ",
+             "3 ST1              103                201.1096     0.0010 0.0000   1.5500   1.6000 ",
+             "7 ST2              ST1                  0.0000     0.0008 0.0000   1.5550   1.6000 ",
+             "5 ST2              101                 75.2501     0.0008 0.0000   1.5550   1.6000 ",
+             "5 ST2              103                310.0002     0.0008 0.0000   1.5550   1.6000 ",
+             "6 ST2              ST1                100.4999     0.0012 0.0000   1.5550   1.6000 ",
+             "6 ST2              101                 98.0001     0.0012 0.0000   1.5550   1.6000 ",
+             "6 ST2              103                102.0003     0.0012 0.0000   1.5550   1.6000 ",
+             "3 ST2              ST1                149.9989     0.0010 0.0000   1.5550   1.6000 ",
+             "3 ST2              101                 59.9996     0.0010 0.0000   1.5550   1.6000 ",
+             "3 ST2              103                 99.9984     0.0010 0.0000   1.5550   1.6000 ",
+         }},
+        {"mixed_units8",
+         {
+             "7 BP04             3001                 0.0000     0.0008 0.0000   1.5380   1.5000 ",
+             "5 BP04             3002               100.2824     0.0008 0.0000   1.5380   1.5000 ",
+             "6 BP04             3001                98.7653     0.0012 0.0000   1.5380   1.5000 ",
+             "6 BP04             3002               100.1235     0.0012 0.0000   1.5380   1.5000 ",
+             "3 BP04             3001               100.0001     0.0010 0.0000   1.5380   1.5000 ",
+             "3 BP04             3002               152.4001     0.0010 0.0000   1.5380   1.5000 ",
+             "7 BP05             BP04                 0.0000     0.0008 0.0000   1.4200   1.5000 ",
+             "5 BP05             3001                50.0000     0.0008 0.0000   1.4200   1.5000 ",
+             "6 BP05             BP04                99.9999     0.0012 0.0000   1.4200   1.5000 ",
+             "6 BP05             3001                99.0002     0.0012 0.0000   1.4200   1.5000 ",
+             "3 BP05             BP04               150.0000     0.0010 0.0000   1.4200   1.5000 ",
+             "3 BP05             3001                79.9996     0.0010 0.0000   1.4200   1.5000 ",
+         }},
+    };
+    for (const Recording& rec : recordings) {
+        SCOPED_TRACE(rec.gsi);
+        const std::string name = rec.gsi;
+        const auto r = Convert(kData / (name + ".gsi"), name + ".xcrt");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Slurp(dir_ / (name + ".xcrt")), Slurp(kData / (name + ".xcrt")));
+        const auto red = RunKestrova("-x crt2obs -i " + name + ".xcrt -o " + name, env_, dir_);
+        ASSERT_EQ(red.status, 0) << red.err;
+        EXPECT_EQ(ObservationLines(Slurp(dir_ / (name + ".obs"))), rec.obs);
+        if (name == "setup_blocks16")
+            EXPECT_NE(r.err.find("1 enregistrement de coordonnées (mots 81 à 83) ignoré."), std::string::npos) << r.err;
+        else
+            EXPECT_EQ(r.err.find(" : "), std::string::npos) << r.err;  // no warning
+    }
+}
+
+TEST_F(Gsi2XcrtTest, InputThatIsNotGsiIsRefused) {
+    const std::string utf16("\xFF\xFE" "4\0" "1\0" "0\0" "0\0" "0\0" "1\0" "+\0" "1\0\r\0\n\0", 20);
+    const std::vector<std::pair<std::string, std::string>> inputs = {
+        {"texte.gsi", "Compte rendu de chantier\r\nstation 12 nivelée\r\n"},
+        {"utf16.gsi", utf16},
+        {"nul.gsi", std::string("\0\0\0\0\0\0\0\0\r\n", 10)},
+        {"vide.gsi", ""},
+    };
+    for (const auto& [file, bytes] : inputs) {
+        SCOPED_TRACE(file);
+        std::ofstream(dir_ / file, std::ios::binary) << bytes;
+        std::ofstream(dir_ / "kept.xcrt") << "previous";
+        const auto r = Convert(dir_ / file, "kept.xcrt");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Aucun bloc GSI (mot 11 ou 41) dans le fichier"), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(dir_ / "kept.xcrt"), "previous");
+        for (const auto& entry : fs::directory_iterator(dir_))
+            EXPECT_TRUE(entry.path().filename() == "kept.xcrt" ||
+                        entry.path().filename().string().find("kept") == std::string::npos)
+                << "temporary left: " << entry.path();
+    }
+
+    // A recording buried in other text converts, with the count.
+    std::ofstream(dir_ / "notes.gsi", std::ios::binary)
+        << "Notes du levé\r\nopérateur : J.\r\n410001+00000001 \r\nappareil : 1201\r\n";
+    const auto r = Convert(dir_ / "notes.gsi", "notes.xcrt");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("3 lignes sur 4 ne sont pas des blocs GSI (mot 11 ou 41) : elles sont ignorées."),
+              std::string::npos)
+        << r.err;
+}

@@ -20,8 +20,10 @@ bool TraceHas(const Tday_obs& b, const std::string& line) {
 
 }  // namespace
 
-TEST(Names, StationNamesOfZerosBecomeEmptyMissingNamesBecomeZero) {
-    EXPECT_EQ(NormaliseStationName("000", true), "");
+TEST(Names, StationNamesOfZerosAndMissingNamesBecomeZero) {
+    // A name of zeros only is the point 0, never an empty station name.
+    EXPECT_EQ(NormaliseStationName("000", true), "0");
+    EXPECT_EQ(NormaliseStationName("0", false), "0");
     EXPECT_EQ(NormaliseStationName("", true), "0");
     EXPECT_EQ(NormaliseStationName("   ", false), "0");
     EXPECT_EQ(NormaliseStationName("0012", true), "12");

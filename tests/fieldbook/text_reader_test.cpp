@@ -282,6 +282,6 @@ TEST(TextReader, StationLineResetsThePointingCounter) {
     EXPECT_EQ(stations, 2);
     EXPECT_EQ(pointings, 0);
     EXPECT_EQ(b.nb_stat, 2);
-    EXPECT_EQ(b.stations[1].pt_sta, "");
+    EXPECT_EQ(b.stations[1].pt_sta, "0");
     EXPECT_EQ(b.stations[1].ligne, 3);
 }

@@ -321,7 +321,7 @@ TEST_F(TextToXml, ExactLinesOfTheXmlForm) {
         "cste=\"3.000\"/>",
         "         </rawdata>",
         "      </station>",
-        "      <station num=\"2\" pt_sta=\"\" temp=\"0.0\" press=\"0.0\" Ht=\"0.0000\" etalonnage=\"0\" >",
+        "      <station num=\"2\" pt_sta=\"0\" temp=\"0.0\" press=\"0.0\" Ht=\"0.0000\" etalonnage=\"0\" >",
         "         <rawdata>",
         "            <obs pt_vis=\"T&#9;a?b\" Hz=\"1.0000\"  V=\"100.0000\" Dp=\"2.000\" Hv=\"0.000\" ppm=\"0.0\" "
         "cste=\"0.000\"/>",

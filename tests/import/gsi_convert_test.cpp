@@ -55,11 +55,12 @@ TEST_F(GsiConvert, StationHeaderStyles) {
 }
 
 TEST_F(GsiConvert, StationHeaderMissingAndUnreadableWords) {
-    // Absent words count as "0".
+    // Absent words count as "0", except the weather, which is the default
+    // weather of a station without header (never 0 °C and 0 mmHg).
     const auto bare = ReadGsiStationHeader("410001+00000000 ", "TS");
     EXPECT_EQ(bare.name, "0");
-    EXPECT_EQ(bare.temp, "0.0");
-    EXPECT_EQ(bare.press, "0.0");
+    EXPECT_EQ(bare.temp, "12.0");
+    EXPECT_EQ(bare.press, "760.1");
     EXPECT_EQ(bare.height, "0.000");
     // Words that are not numbers.
     const auto bad = ReadGsiStationHeader("410001+000000S1 42....+0000A120 43....+76OO.... 44....+1.45.8  ", "TS");
@@ -172,12 +173,14 @@ TEST_F(GsiConvert, UnitCodes) {
     EXPECT_NE(warnings[0].find("Ligne 7"), std::string::npos);
     EXPECT_NE(warnings[0].find("mot 21"), std::string::npos);
 
-    // A whole recording in an unknown unit: the first warnings and a count.
+    // A whole recording in an unknown unit: the first warnings and a count
+    // (the first one says that the recording has no station).
     GsiReport report;
     GsiToXmlBook(std::vector<std::string>(30, "110001+00000001 21.329+12345678 22.329+10000000 "), "TS", &report);
     ASSERT_EQ(report.warnings.size(), 21u);
+    EXPECT_NE(report.warnings[0].find("Ligne 1 : mesure avant toute station"), std::string::npos);
     EXPECT_NE(report.warnings[19].find("Ligne 10 "), std::string::npos);
-    EXPECT_EQ(report.warnings[20], "... et 40 autres avertissements.");
+    EXPECT_EQ(report.warnings[20], "... et 41 autres avertissements.");
 }
 
 TEST_F(GsiConvert, ReflectorHeightFollowsItsUnit) {
@@ -253,7 +256,8 @@ TEST_F(GsiConvert, RecordingQuirks) {
 
     // Other lines are left whole and produce nothing.
     EXPECT_EQ(SplitGsiBlocks("710001+00000001 110002+00000002 ").size(), 1u);
-    EXPECT_EQ(GsiToTextBook({" 110001+00000001 ", "710001+00000001 110002+00000002 "}, "TS").size(), 1u);
+    EXPECT_EQ(GsiToTextBook({" 110001+00000001 ", "710001+00000001 110002+00000002 ", "410001+00000001 "}, "TS").size(),
+              1u);
 }
 
 TEST_F(GsiConvert, XmlBookText) {
@@ -276,7 +280,7 @@ TEST_F(GsiConvert, XmlBookText) {
         R"(            <obs pt_vis="A12" Hz="123.45678" V="98.76543" Dp="12.3450" Hv="1.600" ppm="12" cste="0.034" />)",
         R"(         </rawdata>)",
         R"(      </station>)",
-        R"(      <station num="1" pt_sta="1001" temp="12.0" press="760.0" Ht="1.458" etalonnage="0">)",
+        R"(      <station num="2" pt_sta="1001" temp="12.0" press="760.0" Ht="1.458" etalonnage="0">)",
         R"(         <rawdata>)",
         R"(            <obs pt_vis="B&amp;1" Hz="123.45678" V="0.0000" Dp="0.0000" Hv="0.000" ppm="0" cste="0.000" />)",
         R"(         </rawdata>)",
@@ -286,14 +290,9 @@ TEST_F(GsiConvert, XmlBookText) {
     };
     EXPECT_EQ(xml, expected);
 
-    // A station without measurements keeps an empty rawdata element; a
-    // recording without any block has an empty stations element.
+    // A station without measurements keeps an empty rawdata element.
     const auto lone = GsiToXmlBook({"410001+00000009 "}, "TS");
     EXPECT_NE(std::find(lone.begin(), lone.end(), "         <rawdata />"), lone.end());
-    const auto none = GsiToXmlBook({"", "710001+00000001 "}, "TS");
-    ASSERT_EQ(none.size(), 8u);
-    EXPECT_EQ(none[6], "   <stations />");
-    EXPECT_EQ(none[7], "</carnet>");
 }
 
 TEST_F(GsiConvert, XmlBookNamesStayWellFormed) {

@@ -60,7 +60,8 @@ TEST(GsiXmlBook, ReadsBackToTheConvertedValues) {
 
     const TStation& s2 = book.stations[1];
     EXPECT_EQ(s2.pt_sta, "S2");
-    EXPECT_DOUBLE_EQ(s2.temp, 0.0);  // absent words count as 0
+    EXPECT_DOUBLE_EQ(s2.temp, 12.0);  // no weather words: the default weather
+    EXPECT_DOUBLE_EQ(s2.press, 760.1);
     ASSERT_EQ(s2.obs.size(), 1u);
     EXPECT_NEAR(s2.obs[0].Hz, 200.0, 1e-9);   // 180 decimal degrees
     EXPECT_NEAR(s2.obs[0].V, 300.0, 1e-9);    // 270°00'00.0"
@@ -77,9 +78,8 @@ TEST(GsiXmlBook, MeasurementsBeforeAnyStationGoToADefaultStation) {
     const Tday_obs book = ReadBack(GsiToXmlBook(
         {"110001+000000P1 21.322+01000000 ", "110002+000000P2 21.322+02000000 ", "410003+000000S1 "}, "TS"));
     ASSERT_EQ(book.stations.size(), 2u);
-    // The default station is named "0", which the reader's name rule
-    // turns into an empty station name.
-    EXPECT_EQ(book.stations[0].pt_sta, "");
+    // The default station is named "0", and keeps that name.
+    EXPECT_EQ(book.stations[0].pt_sta, "0");
     EXPECT_DOUBLE_EQ(book.stations[0].temp, 12.0);
     EXPECT_DOUBLE_EQ(book.stations[0].press, 760.1);
     EXPECT_EQ(book.stations[0].obs.size(), 2u);

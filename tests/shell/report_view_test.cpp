@@ -31,12 +31,12 @@ std::vector<std::string> TwoStations() {
 
 // Writes the outputs of a reduction of `book` into `dir`; returns the
 // report's path.
-QString ReduceInto(const QString& dir, const std::vector<std::string>& book) {
+QString ReduceInto(const QString& dir, const std::vector<std::string>& book, const QString& name = "rapport") {
     Tday_obs day;
     day.LoadFromLines(book);
     BuildTargetsAndCheck(day);
     CorrectAndReduce(day);
-    const ReductionFiles files = ReductionFileNames((dir + "/rapport.obs").toStdString());
+    const ReductionFiles files = ReductionFileNames((dir + "/" + name + ".obs").toStdString());
     WriteInteractiveReductionOutputs(day, files);
     return QString::fromStdString(files.xml);
 }
@@ -142,11 +142,14 @@ private slots:
 
     void reportInAFolderWithBlanksAndAccents() {
         const QString dir = ScratchDir(QString::fromUtf8("dossier été"));
-        const QString xml = ReduceInto(dir, TwoStations());
-        TForm_XMLView viewer;
-        QVERIFY(viewer.LoadFile(xml));
-        QVERIFY2(viewer.Formatted(), qPrintable(viewer.LastError()));
-        QVERIFY(viewer.XMLview->toPlainText().contains(QString::fromUtf8("Station #2 (Point 1002) : station réduite")));
+        // The report's own name too: its stylesheet link is a URI.
+        for (const char* name : {"rapport", "levé", "mon leve", "x[1]", "100%_été"}) {
+            const QString xml = ReduceInto(dir, TwoStations(), QString::fromUtf8(name));
+            TForm_XMLView viewer;
+            QVERIFY(viewer.LoadFile(xml));
+            QVERIFY2(viewer.Formatted(), qPrintable(QString::fromUtf8(name) + " : " + viewer.LastError()));
+            QVERIFY(viewer.XMLview->toPlainText().contains(QString::fromUtf8("Station #2 (Point 1002) : station réduite")));
+        }
     }
 
     void aStylesheetCannotWriteFiles() {
