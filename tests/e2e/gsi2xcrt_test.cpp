@@ -2,6 +2,7 @@
 // reduction reads.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -259,4 +260,18 @@ TEST_F(Gsi2XcrtTest, InputThatIsNotGsiIsRefused) {
     EXPECT_NE(r.err.find("3 lignes sur 4 ne sont pas des blocs GSI (mot 11 ou 41) : elles sont ignorées."),
               std::string::npos)
         << r.err;
+}
+
+// French file names: the report of a reduction named with an accent, a
+// blank and brackets links its stylesheet so that xsltproc finds it.
+TEST_F(Gsi2XcrtTest, ReportOfANameWithAccentsFindsItsStylesheet) {
+    if (std::system("command -v xsltproc >/dev/null 2>&1") != 0) GTEST_SKIP() << "xsltproc not installed";
+    ASSERT_EQ(Convert(kData / "setup_blocks16.gsi", "levé x[1].xcrt").status, 0);
+    const auto red = RunKestrova("-x crt2obs -i 'levé x[1].xcrt' -o 'levé x[1]'", env_, dir_);
+    ASSERT_EQ(red.status, 0) << red.err;
+    EXPECT_NE(Slurp(dir_ / "levé x[1].xml").find("<?xml-stylesheet href=\"lev%C3%A9%20x%5B1%5D.xsl\""),
+              std::string::npos);
+    const std::string cmd = "cd " + ShellQuote(dir_.string()) + " && xsltproc 'levé x[1].xml' > page.html 2>err.txt";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << Slurp(dir_ / "err.txt");
+    EXPECT_NE(Slurp(dir_ / "page.html").find("(Point ST2)"), std::string::npos);
 }

@@ -261,6 +261,35 @@ private slots:
         QCOMPARE(shell.main->ActiveDocument()->Caption(), dir + "/releve.xcrt");
     }
 
+    void documentThatIsNotGsiIsRefusedByBothRoutes() {
+        const QString dir = ScratchDir("gsi_not_gsi");
+        WriteBytes(dir + "/notes.txt", "Compte rendu du chantier\r\nstation 12 : borne détruite\r\n");
+        WriteBytes(dir + "/notes.xcrt", "ancien\r\n");
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/notes.txt");
+        shell.prompts->names = {dir + "/notes.carnet", dir + "/notes.xcrt"};
+        shell.main->GSIformatcarnet1Click();
+        shell.main->ConversionGSILeicaformatcarnetxml1Click();
+        QCOMPARE(shell.prompts->errors.size(), 2);
+        for (const QString& error : shell.prompts->errors) {
+            QVERIFY(error.contains(dir + "/notes.txt"));
+            QVERIFY(error.contains(QString::fromUtf8("Aucun bloc GSI (mot 11 ou 41) dans le fichier")));
+        }
+        QVERIFY(!QFileInfo::exists(dir + "/notes.carnet"));
+        QCOMPARE(ReadBytes(dir + "/notes.xcrt"), QByteArray("ancien\r\n"));
+        QCOMPARE(shell.main->Children().size(), 1);
+
+        // A recording among notes converts, and the count is shown.
+        WriteBytes(dir + "/mixte.gsi", CrLf({"Notes", "appareil 1201", kGsi[0], "fin"}));
+        shell.main->OpenAsDocument(dir + "/mixte.gsi");
+        shell.prompts->names = {dir + "/mixte.carnet"};
+        shell.main->GSIformatcarnet1Click();
+        QVERIFY(QFileInfo::exists(dir + "/mixte.carnet"));
+        QVERIFY(!shell.prompts->messages.isEmpty());
+        QVERIFY(shell.prompts->messages.last().contains(
+            QString::fromUtf8("3 lignes sur 4 ne sont pas des blocs GSI (mot 11 ou 41) : elles sont ignorées.")));
+    }
+
     void gsiConversionErrorNamesTheFileAndKeepsTheOldOutput() {
         const QString dir = ScratchDir("gsi_error");
         WriteBytes(dir + "/bad.gsi", CrLf({"110012+00000A12 21.322+1234X678"}));
