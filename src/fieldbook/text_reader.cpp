@@ -175,7 +175,7 @@ TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
     return e;
 }
 
-void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
+bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
                   int& pointingCounter) {
     const TLineFields f = SplitLineFields(line);
     const std::string& keyword = f.fields[0];
@@ -189,8 +189,9 @@ void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
         if (!book.stations.empty()) book.stations.back().obs.shrink_to_fit();
         ReadStationLine(book, f, stationCounter, lineIndex, pointingCounter);
     } else if (keyword == "numero") {
-        if (!book.stations.empty()) ReadPointingLine(book, f, pointingCounter);
+        if (!book.stations.empty()) return ReadPointingLine(book, f, pointingCounter);
     }
+    return true;
 }
 
 void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next, TProgress& progress,

@@ -29,8 +29,9 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next,
                   TProgress& progress = NoProgress(), std::size_t total = 0);
 
 // Interprets one line. The station counter and the pointing counter belong
-// to the caller and persist from line to line (both start at 0).
-void ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
+// to the caller and persist from line to line (both start at 0). Returns
+// false when the line failed part-way (what it set before stays).
+bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
                   int& pointingCounter);
 
 // Appends the default calibration of a reading and its five trace lines.

@@ -399,7 +399,7 @@ bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines, TProgres
     return ok;
 }
 
-std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines) {
+std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines, std::vector<int>* unreadLines) {
     Tday_obs book;
     book.nb_stat = 0;
     AddDefaultCalibration(book);
@@ -414,11 +414,13 @@ std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines) {
     int stationCounter = 0;
     int pointingCounter = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        bool read = false;
         try {
-            ReadTextLine(book, lines[i], stationCounter, static_cast<int>(i), pointingCounter);
+            read = ReadTextLine(book, lines[i], stationCounter, static_cast<int>(i), pointingCounter);
         } catch (const std::exception&) {
             // Same per-line guard as the text reader.
         }
+        if (!read && unreadLines) unreadLines->push_back(static_cast<int>(i) + 1);
     }
 
     // The decimals of "%.*f": a negative count means none given (6).

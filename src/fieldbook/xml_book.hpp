@@ -17,7 +17,9 @@ namespace kestrova {
 // function returns false. A cancel through `progress` throws TCancelled.
 bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress());
 
-// The lines of the XML form of a text field book.
-std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines);
+// The lines of the XML form of a text field book. A line that fails
+// part-way keeps what it set and the reading goes on; its number (from 1)
+// is appended to `unreadLines` when given.
+std::vector<std::string> TextToXmlBook(const std::vector<std::string>& lines, std::vector<int>* unreadLines = nullptr);
 
 }  // namespace kestrova
