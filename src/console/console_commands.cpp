@@ -16,7 +16,7 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
         {"gsi2xcrt", "enregistrement GSI -> carnet XML (.xcrt)", true,
          [](const ConsoleArgs& a) { return RunGsi2Xcrt(a.in, a.out, *a.progress); }},
         {"gsi2crt", "enregistrement GSI -> carnet texte (.carnet)", true,
-         [](const ConsoleArgs& a) { return RunGsi2Crt(a.in, a.out); }},
+         [](const ConsoleArgs& a) { return RunGsi2Crt(a.in, a.out, *a.progress); }},
         {"gdm2crt", "enregistrement GDM (Trimble) -> carnet texte (.carnet)", true,
          [](const ConsoleArgs& a) { return RunGdm2Crt(a.in, a.out); }},
         {"gdm2xcrt", "enregistrement GDM (Trimble) -> carnet XML (.xcrt)", true,
