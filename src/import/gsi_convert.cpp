@@ -512,8 +512,7 @@ public:
         Flush();
         warnings_.Finish(report_);
         if (report_.gsiBlocks == 0)
-            throw GsiConversionError(0, "Aucun bloc GSI (mot 11 ou 41) dans le fichier : ce n'est pas un "
-                                        "enregistrement GSI, rien n'est écrit.");
+            throw GsiConversionError(0, GsiNotARecordingMessage());
         if (report_.coordinateRecords > 0)
             report_.warnings.push_back(
                 report_.coordinateRecords == 1
@@ -773,6 +772,21 @@ std::vector<std::string> SplitGsiBlocks(std::string_view line) {
     std::vector<std::string> blocks;
     for (const TGsiBlock& b : found) blocks.push_back(ToUtf8(b.text));
     return blocks;
+}
+
+bool ContainsGsiBlock(const std::vector<std::string>& lines) {
+    std::string storage;
+    std::vector<TGsiBlock> blocks;
+    for (const std::string& line : lines) {
+        BlocksOfLine(SingleByte(line, storage), blocks);
+        for (const TGsiBlock& b : blocks)
+            if (KindOfSingleByte(b.text) != GsiLineKind::Other) return true;
+    }
+    return false;
+}
+
+std::string GsiNotARecordingMessage() {
+    return "Aucun bloc GSI (mot 11 ou 41) dans le fichier : ce n'est pas un enregistrement GSI, rien n'est écrit.";
 }
 
 std::string GsiPpmConstantToken(long long ppm, double constant) {

@@ -137,6 +137,11 @@ TGsiMeasurement ReadGsiMeasurement(std::string_view block, int lengthDecimals, i
 // "41" (GSI16: "*11", "*41") that starts a new block at a word boundary.
 std::vector<std::string> SplitGsiBlocks(std::string_view line);
 
+// True when some line holds a "41" or "11" block: the lines may be a GSI
+// recording. Lets a command refuse other text before asking anything.
+bool ContainsGsiBlock(const std::vector<std::string>& lines);
+std::string GsiNotARecordingMessage();
+
 // The ppm-and-constant token of the text field book: ppm 12, constant
 // 0.034 m -> "0012+034"; ppm -12, constant -0.034 m -> "-0012-034".
 std::string GsiPpmConstantToken(long long ppm, double constant);
@@ -147,8 +152,9 @@ std::string GsiPpmConstantToken(long long ppm, double constant);
 // " station 0        Temp_deg 12.0     Press_mmHg 760.1    ht_m 0.000 ",
 // with a warning. Write the lines with FileEncoding::Cp1252.
 //
-// Both books throw GsiConversionError (line number 0) when no "41" or
-// "11" block was recognised: the input is not a GSI recording. When most
+// Both books throw GsiConversionError (line number 0, the message
+// GsiNotARecordingMessage()) when no "41" or "11" block was recognised:
+// the input is not a GSI recording. When most
 // lines are not GSI blocks, a warning gives their count.
 std::vector<std::string> GsiToTextBook(const std::vector<std::string>& lines,
                                        const std::string& headerStyle, GsiReport* report = nullptr);

@@ -99,6 +99,12 @@ static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
     if (!document) return;
     const std::vector<std::string> lines = document->Lines();
     const QString source = document->FileName();
+    if (!ContainsGsiBlock(lines)) {
+        // Not a recording: said before any name or style is asked.
+        main.prompts().Error(&main, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2")
+                                        .arg(source, Q(GsiNotARecordingMessage())));
+        return;
+    }
     const bool text = target == GsiTarget::TextBook;
     const auto name = text ? main.AskOutputName("Choix du nom du fichier carnet", "Fichier Carnet (*.carnet)|*.carnet",
                                                 main.ProposedName(*document, ".carnet"))

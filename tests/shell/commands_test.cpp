@@ -270,6 +270,9 @@ private slots:
         shell.prompts->names = {dir + "/notes.carnet", dir + "/notes.xcrt"};
         shell.main->GSIformatcarnet1Click();
         shell.main->ConversionGSILeicaformatcarnetxml1Click();
+        // Refused before any name or header style is asked.
+        QCOMPARE(shell.prompts->names.size(), 2);
+        QVERIFY(shell.prompts->gsiConfirmations.empty());
         QCOMPARE(shell.prompts->errors.size(), 2);
         for (const QString& error : shell.prompts->errors) {
             QVERIFY(error.contains(dir + "/notes.txt"));
