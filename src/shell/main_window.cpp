@@ -22,6 +22,7 @@
 #include "base/version.hpp"
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
+#include "shell/import_commands.hpp"
 #include "shell/options_dialog.hpp"
 #include "shell/pressure_dialog.hpp"
 #include "shell/prompts.hpp"
@@ -98,6 +99,7 @@ void TFMain_velka::BuildMenus() {
         Conversion1->addAction("Conversion GSI (Leica) --> format carnet xml (*.xcrt)", this,
                                [this] { ConversionGSILeicaformatcarnetxml1Click(); });
     ConversionGSILeicaformatcarnetxml1->setObjectName("ConversionGSILeicaformatcarnetxml1");
+    AddImportConversionEntries(*this);
     Topo1->addSeparator();
     Reduction1 = Topo1->addAction(QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)"),
                                   this, [this] { Reduction1Click(); });

@@ -1,0 +1,172 @@
+#include "shell/import_commands.hpp"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStringList>
+
+#include "base/output_set.hpp"
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "import/gdm_convert.hpp"
+#include "import/shoot_convert.hpp"
+#include "import/text_to_xml.hpp"
+#include "shell/command_runner.hpp"
+#include "shell/edit_form.hpp"
+#include "shell/main_window.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+
+namespace kestrova {
+
+namespace {
+
+const char* const kBookTitle = "Choix du nom du fichier carnet";
+
+// The document's lines and file, and the chosen output; nothing when there
+// is no document, the dialog was cancelled or the output is the document's
+// own file.
+struct Job {
+    std::vector<std::string> lines;
+    QString source;
+    std::string output;
+};
+
+std::optional<Job> Prepare(TFMain_velka& main, const char* extension, const char* filter) {
+    TEditForm* document = main.ActiveDocument();
+    if (!document) return std::nullopt;
+    Job job{document->Lines(), document->FileName(), {}};
+    const auto name = main.AskOutputName(kBookTitle, filter, main.ProposedName(*document, extension));
+    if (!name) return std::nullopt;
+    job.output = S(*name);
+    if (SameFile(S(job.source), job.output)) {
+        main.prompts().Error(&main, QString::fromUtf8("Le fichier de sortie %1 est le fichier à convertir : rien n'est "
+                                                      "écrit")
+                                        .arg(*name));
+        return std::nullopt;
+    }
+    return job;
+}
+
+// Runs the work behind the progress dialog; reports its failure. True when
+// the work ran to its end.
+bool Run(TFMain_velka& main, const Job& job, const QString& title, const std::function<void(TProgress&)>& work) {
+    QString failure;
+    try {
+        return RunWithProgress(&main, title, work);
+    } catch (const TextFileError& error) {
+        failure = QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(Q(error.path()), Q(error.reason()));
+    } catch (const std::exception& error) {
+        // Conversion errors name the line; nothing may leave a menu command
+        // through the event loop.
+        failure = QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(job.source, error.what());
+    }
+    main.prompts().Error(&main, failure);
+    return false;
+}
+
+void ShowWarnings(TFMain_velka& main, const Job& job, const std::vector<std::string>& warnings) {
+    if (warnings.empty()) return;
+    QStringList text;
+    for (const std::string& w : warnings) text << Q(w);
+    main.prompts().Message(&main, QString::fromUtf8("Conversion du fichier %1 :\n%2").arg(job.source, text.join('\n')));
+}
+
+void WriteBook(const std::string& path, FileEncoding encoding, const std::vector<std::string>& lines,
+               TProgress& progress) {
+    progress.Stage("Écriture du carnet");
+    TOutputSet outputs;
+    TLineSink& sink = outputs.Add(path, encoding);
+    for (const std::string& line : lines) sink.Add(line);
+    progress.ThrowIfCancelled();
+    outputs.Commit();
+}
+
+enum class GdmTarget { TextBook, XmlBook };
+
+void ConvertGdm(TFMain_velka& main, GdmTarget target) {
+    const bool text = target == GdmTarget::TextBook;
+    const auto job = text ? Prepare(main, ".carnet", "Fichier Carnet (*.carnet)|*.carnet")
+                          : Prepare(main, ".xcrt", "Fichier Carnet (*.xcrt)|*.xcrt");
+    if (!job) return;
+    const bool done = Run(main, *job, QString::fromUtf8("Conversion GDM"), [&](TProgress& progress) {
+        progress.Stage("Conversion de l'enregistrement GDM");
+        const GdmBook book = text ? GdmToTextBook(job->lines) : GdmToXmlBook(job->lines);
+        progress.ThrowIfCancelled();
+        WriteBook(job->output, text ? FileEncoding::Cp1252 : FileEncoding::Latin1Xml, book.lines, progress);
+    });
+    if (done) main.OpenAsDocument(Q(job->output));
+}
+
+}  // namespace
+
+void Conversion_crt2xcrt1Click(TFMain_velka& main) {
+    const auto job = Prepare(main, ".xcrt", "Fichier Carnet xml (*.xcrt)|*.xcrt");
+    if (!job) return;
+    TextToXmlResult result;
+    const bool done = Run(main, *job, QString::fromUtf8("Conversion carnet --> carnet XML"), [&](TProgress& progress) {
+        progress.Stage("Lecture du carnet");
+        result = ConvertTextBookToXml(job->lines);
+        progress.ThrowIfCancelled();
+        WriteBook(job->output, FileEncoding::Latin1Xml, result.xml, progress);
+    });
+    if (!done) return;
+    // The book holds what was read; the user learns where reading failed.
+    if (!result.warning.empty()) ShowWarnings(main, *job, {result.warning});
+    main.OpenAsDocument(Q(job->output));
+}
+
+void GDMformatcarnetcrt1Click(TFMain_velka& main) { ConvertGdm(main, GdmTarget::TextBook); }
+
+void ConversionGDMTrimbleformatcarnetxmlxcrt1Click(TFMain_velka& main) { ConvertGdm(main, GdmTarget::XmlBook); }
+
+void pivra2crtClick(TFMain_velka& main) {
+    const auto job = Prepare(main, ".crt", "Fichier carnet (*.crt)|*.crt");
+    if (!job) return;
+    const std::string xml = ChangeFileExt(job->output, ".xcrt");
+    if (SameFile(S(job->source), xml)) {
+        main.prompts().Error(&main, QString::fromUtf8("Le fichier de sortie %1 est le fichier à convertir : rien "
+                                                      "n'est écrit")
+                                        .arg(Q(xml)));
+        return;
+    }
+    ShootReport report;
+    const int angle = Param().angle;
+    const int length = Param().longueur;
+    const bool done = Run(main, *job, QString::fromUtf8("Conversion shoot"), [&](TProgress& progress) {
+        progress.Stage("Conversion du fichier shoot");
+        TOutputSet outputs;
+        const ShootSinks sinks{[&]() -> TLineSink& { return outputs.Add(job->output, FileEncoding::Cp1252); },
+                               [&]() -> TLineSink& { return outputs.Add(xml, FileEncoding::Latin1Xml); }};
+        size_t i = 0;
+        report = ConvertShoot(
+            [&](std::string& line) {
+                if (i >= job->lines.size()) return false;
+                line = job->lines[i++];
+                return true;
+            },
+            sinks, angle, length, progress, static_cast<long long>(job->lines.size()));
+        progress.Stage("Écriture des carnets");
+        outputs.Commit();
+    });
+    if (!done) return;
+    ShowWarnings(main, *job, report.warnings);
+    // The XML book is the one opened; a log without shots has none.
+    if (report.shots > 0) main.OpenAsDocument(Q(xml));
+}
+
+void AddImportConversionEntries(TFMain_velka& main) {
+    QMenu* menu = main.Conversion1;
+    auto add = [&](const char* caption, const char* name, void (*handler)(TFMain_velka&)) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption), &main, [&main, handler] { handler(main); });
+        a->setObjectName(name);
+    };
+    add("Conversion carnet (*.carnet, *.crt) --> format carnet xml (*.xcrt)", "Conversion_crt2xcrt1",
+        Conversion_crt2xcrt1Click);
+    add("Conversion GDM (Trimble) --> format carnet (*.carnet)", "GDMformatcarnetcrt1", GDMformatcarnetcrt1Click);
+    add("Conversion GDM (Trimble) --> format carnet xml (*.xcrt)", "ConversionGDMTrimbleformatcarnetxmlxcrt1",
+        ConversionGDMTrimbleformatcarnetxmlxcrt1Click);
+    add("Conversion shoot (Pivra) --> format carnet (*.crt) et xml (*.xcrt)", "pivra2crt", pivra2crtClick);
+}
+
+}  // namespace kestrova
