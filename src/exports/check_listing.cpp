@@ -109,6 +109,13 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
     out.Add("");
 
     for (const std::string& m : st.logs) out.Add(m);
+    // Pointing lines read only in part are told here, not as station
+    // messages: the station stays valid.
+    for (const TPartialLine& p : st.lignes_partielles) {
+        std::string text = Format("Ligne %d du fichier carnet lue en partie seulement", p.ligne + 1);
+        if (p.remplacee_par >= 0) text += Format(", remplacée par la ligne %d", p.remplacee_par + 1);
+        out.Add(text);
+    }
     out.Add("");
 
     // Reduced values.

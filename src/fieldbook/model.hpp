@@ -125,6 +125,15 @@ struct TPt_vise {
     std::string commentaires;  // at most 100 characters
 };
 
+// A pointing line of the text form that failed part-way (a packed
+// correction or constant that is not an integer): the pointing keeps the
+// values read before the failure, and the next pointing line of the same
+// station takes its place. Line indices from 0.
+struct TPartialLine {
+    int ligne = -1;
+    int remplacee_par = -1;  // the pointing line that replaced it; -1 when it stayed
+};
+
 // One station.
 struct TStation {
     std::string pt_sta;  // normalised, at most 16 characters
@@ -142,6 +151,7 @@ struct TStation {
     std::string date_debut, heure_debut, date_fin, heure_fin;
     int DOY_debut = 0, dsec_debut = 0, DOY_fin = 0, dsec_fin = 0;
     std::vector<std::string> logs;  // messages of the station checks
+    std::vector<TPartialLine> lignes_partielles;  // its pointing lines read only in part (text form)
     bool valid = false;
     // Reduction results.
     std::vector<TPt_vise> pts_vise;  // targets in order of first appearance

@@ -22,19 +22,32 @@ int CircleOf(const Tobs& o) {
     return o.V >= 200.0 ? 2 : 1;
 }
 
-// Hz normalised, and taken minus 400 when just below a full turn, so that
-// directions on both sides of 0 average correctly.
+// Hz normalised, and taken minus 400 when just below a full turn: the
+// values of a set that lies on both sides of 0 then sit side by side.
 double UnwrappedDirection(double hz) {
     double h = NormaliseAngle(hz);
     if (h > 380.0 && h < 400.0) h -= 400.0;
     return h;
 }
 
+}  // namespace
+
+double DirectionNear(double hz, double reference) {
+    if (hz - reference > 200.0) return hz - 400.0;
+    if (reference - hz > 200.0) return hz + 400.0;
+    return hz;
+}
+
 double MeanDirection(const std::vector<Tobs*>& obs) {
+    if (obs.empty()) return 0.0;
+    // Around the circle: every reading within 200 gons of the first one.
+    const double first = UnwrappedDirection(obs.front()->Hz);
     double sum = 0.0;
-    for (const Tobs* o : obs) sum += UnwrappedDirection(o->Hz);
+    for (const Tobs* o : obs) sum += DirectionNear(UnwrappedDirection(o->Hz), first);
     return sum / static_cast<double>(obs.size());
 }
+
+namespace {
 
 double MeanZenith(const std::vector<Tobs*>& obs) {
     double sum = 0.0;
@@ -262,9 +275,9 @@ void ReduceStation(TStation& s) {
 
     for (TPt_vise& t : s.pts_vise) {
         if (s.cercles) {
-            double h1 = t.Hz1, h2 = t.Hz2;
-            if (h1 > 380.0 && h1 < 400.0) h1 -= 400.0;
-            if (h2 > 380.0 && h2 < 400.0) h2 -= 400.0;
+            // The two faces averaged around the circle as well.
+            const double h1 = UnwrappedDirection(t.Hz1);
+            const double h2 = DirectionNear(UnwrappedDirection(t.Hz2), h1);
             t.Hz = (h1 + h2) / 2.0;
             t.V = (t.V1 + 400.0 - t.V2) / 2.0;
             const bool d1 = t.Dp1 > kNoDistance, d2 = t.Dp2 > kNoDistance;

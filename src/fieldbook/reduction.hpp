@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "base/progress.hpp"
 #include "fieldbook/model.hpp"
@@ -61,10 +62,22 @@ void EstimateZ0(Tday_obs& book, bool useFirstTarget);
 void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress = NoProgress());
 void CorrectAndReduce(Tday_obs& book, TProgress& progress = NoProgress());
 
+// Directions are averaged around the circle: each value is first brought
+// within 200 gons of the first value of the set (one turn added or taken
+// away), then the mean is taken; the callers normalise it into [0, 400).
+// Readings on both sides of 0 (399.9990 and 0.0010) average to 0, and
+// readings straddling 380 (379.9999 and 380.0001) to 380.
+//
+// `hz` as the equivalent direction within 200 gons of `reference`.
+double DirectionNear(double hz, double reference);
+// Mean of the Hz of the pointings around the circle, not normalised (0 for
+// no pointing).
+double MeanDirection(const std::vector<Tobs*>& obs);
+
 // Reference direction of a circle (1 or 2) for the residuals of the
 // reports: the mean Hz of the opening target's pointings in that circle,
-// each normalised and taken minus 400 when strictly between 380 and 400;
-// 0 when the opening target has no pointing in that circle.
+// averaged around the circle; 0 when the opening target has no pointing in
+// that circle.
 double CircleReferenceDirection(const TPt_vise& opening, int cercle);
 
 }  // namespace kestrova

@@ -92,9 +92,12 @@ void ReadStationLine(Tday_obs& book, const TLineFields& f, int& stationCounter, 
 
 // Returns false when the line fails part-way: what was set stays, the
 // pointing counter does not advance.
-bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int& pointingCounter) {
+bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int lineIndex, int& pointingCounter) {
     TStation& s = book.stations.back();
     const size_t slot = static_cast<size_t>(pointingCounter);
+    // A pointing left by a line that failed part-way sits in this slot.
+    if (!s.lignes_partielles.empty() && s.lignes_partielles.back().remplacee_par < 0)
+        s.lignes_partielles.back().remplacee_par = lineIndex;
     s.obs.resize(slot + 1);
     s.nb_obs = static_cast<int>(slot + 1);
     Tobs& o = s.obs[slot];
@@ -189,7 +192,10 @@ bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
         if (!book.stations.empty()) book.stations.back().obs.shrink_to_fit();
         ReadStationLine(book, f, stationCounter, lineIndex, pointingCounter);
     } else if (keyword == "numero") {
-        if (!book.stations.empty()) return ReadPointingLine(book, f, pointingCounter);
+        if (book.stations.empty()) return true;
+        if (ReadPointingLine(book, f, lineIndex, pointingCounter)) return true;
+        book.stations.back().lignes_partielles.push_back(TPartialLine{lineIndex, -1});
+        return false;
     }
     return true;
 }

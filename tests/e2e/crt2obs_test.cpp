@@ -123,6 +123,46 @@ TEST_F(Crt2ObsTest, XmlBookWithCyclesWritesOneObservationFile) {
     EXPECT_FALSE(fs::exists(dir_ / "out")) << "the console writes the single file only";
 }
 
+// Directions near 380 gons are averaged around the circle: the two faces of
+// a target at 379.9999 / 180.0001 (opening at 0 / 200) give 380.0000, one
+// face read 379.9999 and 380.0001 gives 380.0000, an opening target read so
+// gives the residuals -1 and 1 cc; readings across 0 and readings all in
+// (380, 400) give what they always gave.
+TEST_F(Crt2ObsTest, DirectionsNear380GonsAveragedAroundTheCircle) {
+    const auto r = Reduce("near_380.crt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("near_380");
+    const std::string obs = Slurp(dir_ / "out.obs");
+    EXPECT_NE(obs.find("5 S1               T2                 380.0000"), std::string::npos);
+    EXPECT_NE(obs.find("5 S2               T2                 380.0000"), std::string::npos);
+    EXPECT_NE(obs.find("5 S3               T2                 120.0001"), std::string::npos);
+    EXPECT_NE(obs.find("5 S5               T2                 385.0005"), std::string::npos);
+    const std::vector<std::string> chk = CrLfLines(Slurp(dir_ / "out.chk"));
+    EXPECT_NE(std::find(chk.begin(), chk.end(),
+                        "T1                 379.9999   100.0000    25.0000      -1        0     -0.1"),
+              chk.end());
+}
+
+// Station lines whose temperature or pressure is a lone "-" or "." or a
+// number followed by "%" keep their station; pointing lines that fail
+// part-way are told in their station's part of the listing, the station
+// staying valid.
+TEST_F(Crt2ObsTest, StationLinesWithOddWeatherValuesAndLinesReadInPart) {
+    const auto r = Reduce("reader_choices.crt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("reader_choices");
+    const std::string obs = Slurp(dir_ / "out.obs");
+    for (const char* station : {"* Station n\xB0" "1 S1", "* Station n\xB0" "2 S2", "* Station n\xB0" "3 S3"})
+        EXPECT_NE(obs.find(station), std::string::npos) << station;
+    EXPECT_NE(obs.find("Temperature : 0.0 \xB0" "C - Pression : 755.0 mmHg"), std::string::npos);
+    const std::vector<std::string> chk = CrLfLines(Slurp(dir_ / "out.chk"));
+    EXPECT_EQ(std::count(chk.begin(), chk.end(), "Station valide"), 3);
+    EXPECT_NE(std::find(chk.begin(), chk.end(),
+                        "Ligne 4 du fichier carnet lue en partie seulement, remplac\xE9" "e par la ligne 5"),
+              chk.end());
+    EXPECT_NE(std::find(chk.begin(), chk.end(), "Ligne 8 du fichier carnet lue en partie seulement"), chk.end());
+}
+
 TEST_F(Crt2ObsTest, HeightsExportedWhenTheIniSaysSo) {
     SetIni("[export]\r\nexport_hauteurs_brelix=Y\r\n");
     const auto r = Reduce("heights_book.crt");

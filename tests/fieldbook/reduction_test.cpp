@@ -254,6 +254,46 @@ TEST(Reduction, DirectionsAcrossZeroAverageAcrossZero) {
     EXPECT_DOUBLE_EQ(CircleReferenceDirection(s.pts_vise[0], 2), 0.0);
 }
 
+// Means of directions are taken around the circle, whatever side of 380
+// gons the readings fall on.
+TEST(Reduction, DirectionsStraddling380GonsAverageAround380) {
+    Tday_obs book;
+    Reduce(book, {Station("S1"), Obs("T1", 0.0, 100.0), Obs("T2", 379.9999, 100.0), Obs("T2", 180.0001, 300.0),
+                  Obs("T1", 200.0, 300.0),
+                  // One face, two rounds: the opening target itself read across 380.
+                  Station("S2"), Obs("T1", 379.9999, 100.0), Obs("T2", 100.0, 100.0), Obs("T1", 380.0001, 100.0),
+                  Obs("T2", 100.0002, 100.0)});
+    const TStation& s1 = book.stations[0];
+    ASSERT_TRUE(s1.valid);
+    EXPECT_NEAR(Target(s1, "T2").Hz1, 379.9999, 1e-9);
+    EXPECT_NEAR(Target(s1, "T2").Hz2, 380.0001, 1e-9);
+    EXPECT_NEAR(Target(s1, "T2").Hz, 380.0, 1e-9);
+    const TStation& s2 = book.stations[1];
+    ASSERT_TRUE(s2.valid);
+    EXPECT_NEAR(CircleReferenceDirection(s2.pts_vise[0], 1), 380.0, 1e-9);
+    EXPECT_DOUBLE_EQ(Target(s2, "T1").Hz, 0.0);
+    EXPECT_NEAR(Target(s2, "T2").Hz, 120.0001, 1e-9);
+
+    // The rule itself: values brought within 200 gons of the first one.
+    std::vector<Tobs> obs(3);
+    std::vector<Tobs*> ptrs = {&obs[0], &obs[1], &obs[2]};
+    auto mean = [&](double a, double b, double c) {
+        obs[0].Hz = a;
+        obs[1].Hz = b;
+        obs[2].Hz = c;
+        return NormaliseAngle(MeanDirection(ptrs));
+    };
+    EXPECT_NEAR(mean(379.9999, 380.0001, 380.0003), 380.0001, 1e-9);
+    EXPECT_NEAR(mean(380.0001, 379.9999, 379.9997), 379.9999, 1e-9);
+    EXPECT_NEAR(mean(399.9990, 0.0010, 0.0030), 0.0010, 1e-9);
+    EXPECT_NEAR(mean(0.0030, 399.9990, 0.0010), 0.0010, 1e-9);
+    EXPECT_NEAR(mean(385.0, 390.0, 395.0), 390.0, 1e-9);
+    EXPECT_NEAR(mean(199.9990, 200.0010, 200.0030), 200.0010, 1e-9);
+    EXPECT_NEAR(DirectionNear(-19.9999, 379.9999), 380.0001, 1e-9);
+    EXPECT_NEAR(DirectionNear(390.0, 10.0), -10.0, 1e-9);
+    EXPECT_DOUBLE_EQ(DirectionNear(150.0, 10.0), 150.0);
+}
+
 TEST(Reduction, InvalidStationsAreLeftOutOfZ0) {
     Tday_obs book;
     Reduce(book, {Station("S1"), Obs("A", 0.0, 100.0), Obs("B", 100.0, 99.0), Obs("C", 150.0, 98.0),

@@ -141,6 +141,14 @@ TEST(TextReader, LineFailingPartWayKeepsItsValuesAndIsReplacedByTheNext) {
     EXPECT_DOUBLE_EQ(o[1].press, b.stations[0].press);
     EXPECT_GT(o[1].press, 400.0);
     EXPECT_EQ(o[1].unite_press, "mmHg");
+    // Both failures are recorded on the station (lines from 0), the first
+    // with the line that replaced it.
+    const auto& partial = b.stations[0].lignes_partielles;
+    ASSERT_EQ(partial.size(), 2u);
+    EXPECT_EQ(partial[0].ligne, 1);
+    EXPECT_EQ(partial[0].remplacee_par, 2);
+    EXPECT_EQ(partial[1].ligne, 3);
+    EXPECT_EQ(partial[1].remplacee_par, -1);
 
     // The constant part failing keeps the correction read before it.
     Tday_obs c = Read({kStation, Pointing("1", "0012")});
