@@ -26,13 +26,16 @@ double AtmosphericPpm(std::string_view formule, const TEtalonnage& e, double tem
 
 namespace {
 
+// Parts per million.
+constexpr double kPpm = 1e6;
+
 bool HasDistance(const Tobs& o) { return o.Dp > kNoDistance; }
 
 }  // namespace
 
 void RemoveInstrumentPpm(TStation& station) {
     for (Tobs& o : station.obs)
-        if (HasDistance(o)) o.Dp = o.Dp / (1.0 + o.ppm / 1e6);
+        if (HasDistance(o)) o.Dp = o.Dp / (1.0 + o.ppm / kPpm);
 }
 
 void ComputeAtmosphericPpm(TStation& station, std::string_view formule) {
@@ -54,7 +57,7 @@ void ComputeAtmosphericPpm(TStation& station, std::string_view formule) {
 
 void ApplyPpm(TStation& station) {
     for (Tobs& o : station.obs)
-        if (HasDistance(o)) o.Dp = o.Dp * (1.0 + o.ppm / 1e6);
+        if (HasDistance(o)) o.Dp = o.Dp * (1.0 + o.ppm / kPpm);
 }
 
 void ApplyCalibrations(Tday_obs& book) {

@@ -15,27 +15,32 @@ namespace kestrova {
 // Distances above this value are measured distances.
 inline constexpr double kNoDistance = 0.05;
 
-// NG0 from lambda.
+// Sets the calibration's group refractivity NG0 (N units) from its carrier
+// wavelength lambda (um), Barrel and Sears dispersion formula.
 void ComputeGroupRefractivity(TEtalonnage& etalonnage);
-// N0 from NG0, T0 and P0.
+// Sets the calibration's reference refractivity N0 (N units) from NG0, its
+// reference temperature T0 (kelvin) and pressure P0 (mmHg).
 void ComputeReferenceRefractivity(TEtalonnage& etalonnage);
 
-// Correction (m) of the calibration for a distance D freed of its prism
-// constant: -M outside Ddep < D < Dmax or without tables, else the Fourier,
-// polynomial and interpolation terms.
+// Calibration curve: correction (m) of the calibration for a distance D (m)
+// freed of its prism constant: -M outside Ddep < D < Dmax or without tables,
+// else the Fourier, polynomial and interpolation terms.
 double CalibrationCorrection(const TEtalonnage& etalonnage, double D);
 
-// Atmospheric correction (ppm) by the named formula ("Barrel_Sears", any
-// other name: Leica). Barrel and Sears uses the calibration's NG0 and N0.
+// First velocity correction (ppm) by the named formula ("Barrel_Sears", any
+// other name: Leica) for a temperature (degrees Celsius) and a pressure
+// (mmHg) with their unit texts. Barrel and Sears uses the calibration's NG0
+// and N0.
 double AtmosphericPpm(std::string_view formule, const TEtalonnage& etalonnage, double temp, double press,
                       std::string_view uniteTemp, std::string_view unitePress);
 
-// Takes the instrument's correction out of every measured distance.
+// Takes the instrument's correction out of every measured distance (m):
+// Dp / (1 + ppm / 10^6).
 void RemoveInstrumentPpm(TStation& station);
 // Station ppm from the station header (with the station's calibration),
 // and each measured pointing's ppm from its own values and calibration.
 void ComputeAtmosphericPpm(TStation& station, std::string_view formule);
-// Puts each pointing's ppm into its measured distance.
+// Puts each pointing's ppm into its measured distance (m): Dp (1 + ppm / 10^6).
 void ApplyPpm(TStation& station);
 // Prism constant and calibration for every measured pointing of every
 // station whose calibration is not the default one (num -1).

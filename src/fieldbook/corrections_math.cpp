@@ -5,28 +5,61 @@
 
 namespace kestrova {
 
+namespace {
+
+// 0 degrees Celsius in kelvin.
+constexpr double kZeroCelsiusK = 273.15;
+// The standard atmosphere: 760 mmHg = 1013.25 hPa.
+constexpr double kStandardPressureMmHg = 760.0;
+constexpr double kStandardPressureHPa = 1013.25;
+
+// Barrel and Sears group refractivity of dry air, (n_g - 1) x 10^6 as
+// N0 + N2 / lambda^2 + N4 / lambda^4 with lambda in micrometres.
+constexpr double kGroupN0 = 287.604;
+constexpr double kGroupN2 = 4.8864;  // um^2
+constexpr double kGroupN4 = 0.068;   // um^4
+// Water-vapour term taken off the refractivity, for a fixed mean humidity
+// (N units, that is ppm).
+constexpr double kVapourTermN = 0.6;
+
+// Magnus form of the saturation vapour pressure over water:
+// E = 10^(a t / (t + b) + log10 E0), t in degrees Celsius, E in hPa.
+constexpr double kMagnusA = 7.5;
+constexpr double kMagnusB = 237.3;            // degrees Celsius
+constexpr double kMagnusLog10E0 = 0.7857;     // log10 of the saturation pressure at 0 degrees Celsius (about 6.1 hPa)
+// Thermal expansion of air per tenth of a degree: 1 / 2731.6 (1 / 273.16 per degree).
+constexpr double kExpansionPerTenthDegree = 0.0003660858105139845;
+// Coefficients of the Leica formula: refractivity of its reference
+// atmosphere, dry-air pressure term (per hPa) and vapour term (per hPa of
+// saturation pressure, the relative humidity fixed inside it).
+constexpr double kLeicaReferenceN = 281.8;
+constexpr double kLeicaDryAir = 0.29065;
+constexpr double kLeicaVapour = 0.028882;
+
+}  // namespace
+
 double GroupRefractivity(double lambda) {
     const double l2 = lambda * lambda;
-    return 287.604 + 4.8864 / l2 + 0.068 / (l2 * l2);
+    return kGroupN0 + kGroupN2 / l2 + kGroupN4 / (l2 * l2);
 }
 
 double ReferenceRefractivity(double NG0, double T0, double P0) {
-    return NG0 * 273.15 * P0 / (T0 * 760.0) - 0.6;
+    return NG0 * kZeroCelsiusK * P0 / (T0 * kStandardPressureMmHg) - kVapourTermN;
 }
 
 double BarrelSearsPpm(double NG0, double N0, double t, double p) {
-    return N0 - (NG0 * 273.15 * p / ((273.15 + t) * 760.0) - 0.6);
+    return N0 - (NG0 * kZeroCelsiusK * p / ((kZeroCelsiusK + t) * kStandardPressureMmHg) - kVapourTermN);
 }
 
 double LeicaPpm(double t, double p, std::string_view uniteTemp, std::string_view unitePress) {
     const double t10 = uniteTemp == "deg" ? 10.0 * t : t;
     const double p10 = unitePress == "mmHg" ? 10.0 * p : p;
     const double tc = 0.1 * t10;
-    const double x = 7.5 * tc / (tc + 237.3) + 0.7857;
-    const double E = std::pow(10.0, x);
-    const double q = 1.0 + 0.0003660858105139845 * t10;
-    const double ph = p10 * 1013.25 / 7600.0;
-    return 281.8 - (0.29065 * ph / q - 0.028882 * E / q);
+    const double x = kMagnusA * tc / (tc + kMagnusB) + kMagnusLog10E0;
+    const double E = std::pow(10.0, x);  // saturation vapour pressure, hPa
+    const double q = 1.0 + kExpansionPerTenthDegree * t10;
+    const double ph = p10 * kStandardPressureHPa / (10.0 * kStandardPressureMmHg);  // hPa
+    return kLeicaReferenceN - (kLeicaDryAir * ph / q - kLeicaVapour * E / q);
 }
 
 bool IsBarrelSears(std::string_view formule) { return formule == "Barrel_Sears"; }
