@@ -6,6 +6,7 @@
 #include "console/cmd_gdm2crt.hpp"
 #include "console/cmd_gsi2crt.hpp"
 #include "console/cmd_shoot2crt.hpp"
+#include "console/cmd_rename.hpp"
 
 namespace kestrova {
 
@@ -25,6 +26,8 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
          [](const ConsoleArgs& a) { return RunShoot2Crt(a.in, a.out, *a.progress); }},
         {"crt2xcrt", "carnet texte (.crt, .carnet) -> carnet XML (.xcrt)", true,
          [](const ConsoleArgs& a) { return RunCrt2Xcrt(a.in, a.out); }},
+        {"rename", "renomme un point d'un carnet (.crt) ou d'un carnet de nivellement (.na3), copie .backup", false,
+         [](const ConsoleArgs& a) { return RunRename(a); }},
     };
     return commands;
 }
