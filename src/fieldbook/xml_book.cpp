@@ -98,14 +98,17 @@ double OptionalReal(const pugi::xml_node& n, const char* name, double fallback) 
     return t ? ToReal(n, name, *t) : fallback;
 }
 
-// Station values: a number without exponent, else the fallback.
+// Station values: a number without exponent, else the fallback. Blanks
+// around the number are not part of it: the GDM route writes "%-8.1f"
+// texts ("18.0    "), whose weather and heights must not read as the
+// defaults.
 double StationValue(const pugi::xml_node& n, const char* name, double fallback) {
-    return TextToDoubleOr(Required(n, name), fallback, false);
+    return TextToDoubleOr(Trim(Required(n, name)), fallback, false);
 }
 
 // Pointing values: a number with exponent, else 0.
 double PointingValue(const pugi::xml_node& n, const char* name) {
-    return TextToDoubleOr(Required(n, name), 0.0, true);
+    return TextToDoubleOr(Trim(Required(n, name)), 0.0, true);
 }
 
 // Largest coefficient table a calibration may declare. Real calibrations

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "fieldbook/model.hpp"
+#include "fieldbook/xml_book.hpp"
 #include "import/gdm_convert.hpp"
 
 using namespace kestrova;
@@ -156,4 +158,22 @@ TEST(GdmBothRoutes, RecordsInsideBlocks) {
     EXPECT_TRUE(Contains(coord.lines, "      <station num=\"1\" pt_sta=\"S\" temp=\"12.0\" press=\"760.1\" "
                                       "Ht=\"0.000   \" etalonnage=\"0\">"))
         << Joined(coord.lines);
+}
+
+// The XML route's padded texts ("18.0    ", "1.542   ", "1.6000  ") read
+// back as the recorded weather and heights, not as the defaults.
+TEST(GdmXmlBook, ReadsBackWithItsWeatherAndHeights) {
+    const GdmBook xml = GdmToXmlBook({"56=18", "74=1008.5", "2=ST1", "3=1542", "5=101", "6=1.6", "7=0.0012",
+                                      "8=99.8765", "9=124.5678"});
+    Tday_obs book;
+    ASSERT_TRUE(ReadXmlBook(book, xml.lines));
+    ASSERT_EQ(book.stations.size(), 1u);
+    const TStation& s = book.stations[0];
+    EXPECT_DOUBLE_EQ(s.temp, 18.0);
+    EXPECT_NEAR(s.press, 756.4, 1e-9);
+    EXPECT_NEAR(s.Ht, 1.542, 1e-9);
+    ASSERT_EQ(s.obs.size(), 1u);
+    EXPECT_NEAR(s.obs[0].Hv, 1.6, 1e-9);
+    EXPECT_NEAR(s.obs[0].Dp, 124.5678, 1e-9);
+    EXPECT_DOUBLE_EQ(s.obs[0].temp, 18.0);
 }
