@@ -7,6 +7,11 @@
 #include "console/cmd_gsi2crt.hpp"
 #include "console/cmd_shoot2crt.hpp"
 #include "console/cmd_rename.hpp"
+#include "console/cmd_gsi2na3.hpp"
+#include "console/cmd_iob2obs.hpp"
+#include "console/cmd_iob2tri.hpp"
+#include "console/cmd_na32obs.hpp"
+#include "console/cmd_obs2tri.hpp"
 
 namespace kestrova {
 
@@ -28,6 +33,11 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
          [](const ConsoleArgs& a) { return RunCrt2Xcrt(a.in, a.out); }},
         {"rename", "renomme un point d'un carnet (.crt) ou d'un carnet de nivellement (.na3), copie .backup", false,
          [](const ConsoleArgs& a) { return RunRename(a); }},
+        {"gsi2na3", "enregistrement GSI de niveau -> carnet de nivellement (.na3)", true, RunGsi2Na3},
+        {"na32obs", "carnet de nivellement (.na3) -> .obs .iob .gkf sans crapauds (-w, -s)", true, RunNa32Obs},
+        {"obs2tri", "dénivelées (.obs, .iob) -> fichier obs trié (.tri)", true, RunObs2Tri},
+        {"iob2tri", "dénivelées (.obs, .iob) -> fichier geolab trié (.tri)", true, RunIob2Tri},
+        {"iob2obs", "dénivelées (.iob) -> fichier Brelix (.obs)", true, RunIob2Obs},
     };
     return commands;
 }

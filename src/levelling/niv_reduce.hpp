@@ -1,0 +1,52 @@
+// "Suppression des crapauds": a levelling book reduced to height
+// differences, written as Brelix ".obs", Geolab ".iob" and GNU Gama ".gkf".
+#pragma once
+#include <string>
+#include <vector>
+
+#include "levelling/niv_model.hpp"
+
+namespace kestrova {
+
+class TLineSink;
+class TLineSource;
+class TProgress;
+
+// Writes the three files as the differences come: the run header before
+// the first difference of each run, the ".gkf" frame around them.
+class TNivExportWriter {
+public:
+    // `gkfPath` and `stamp` ("dd-mm-yyyy hh:nn:ss") go into the ".gkf"
+    // description; `decimals` is the number of decimals of its values.
+    TNivExportWriter(TLineSink& obs, TLineSink& iob, TLineSink& gkf, const std::string& gkfPath,
+                     const std::string& stamp, int decimals);
+    void Add(int run, const Tdeniv& d);
+    void Finish();
+
+private:
+    TLineSink& obs_;
+    TLineSink& iob_;
+    TLineSink& gkf_;
+    int decimals_;
+    int headerRun_ = 0;
+};
+
+// The local date and time as the ".gkf" description writes it.
+std::string NivTimeStamp();
+
+struct TNivReduceResult {
+    int runs = 0;         // runs of the book (0: "Fichier réduit vide", nothing written)
+    int differences = 0;
+    std::vector<std::string> warnings;
+};
+
+// Reduces the book read from `source` and writes `obsPath` with ".obs",
+// ".iob" and ".gkf", all or none. Throws TextFileError, TCancelled.
+TNivReduceResult ReduceNa3Book(TLineSource& source, const std::string& obsPath, const TNivSettings& settings,
+                               const std::string& stamp, TProgress& progress);
+
+// The run list of a book written the same way (runs numbered from 1).
+void WriteNivExports(const TRunList& runs, TLineSink& obs, TLineSink& iob, TLineSink& gkf,
+                     const std::string& gkfPath, const std::string& stamp, int decimals);
+
+}  // namespace kestrova
