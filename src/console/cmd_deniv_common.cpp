@@ -8,8 +8,8 @@
 
 namespace kestrova {
 
-int RunDenivCommand(const ConsoleArgs& args, const std::string& extension, TDenivOutput output) {
-    const std::string out = ChangeFileExt(args.out, extension);
+int RunDenivCommand(const ConsoleArgs& args, TDenivOutput output) {
+    const std::string& out = args.out;
     if (SameFile(args.in, out)) {
         std::cerr << "Le fichier de sortie " << out << " est le fichier lu : rien n'est écrit\n";
         return 1;

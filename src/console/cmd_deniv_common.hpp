@@ -8,8 +8,8 @@ namespace kestrova {
 
 struct ConsoleArgs;
 
-// Reads -i, writes -o with `extension`. 0, or 1 when the input cannot be
+// Reads -i, writes -o under the name given. 0, or 1 when the input cannot be
 // read or the output written (nothing written).
-int RunDenivCommand(const ConsoleArgs& args, const std::string& extension, TDenivOutput output);
+int RunDenivCommand(const ConsoleArgs& args, TDenivOutput output);
 
 }  // namespace kestrova

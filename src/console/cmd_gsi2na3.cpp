@@ -10,7 +10,7 @@
 namespace kestrova {
 
 int RunGsi2Na3(const ConsoleArgs& args) {
-    const std::string out = ChangeFileExt(args.out, ".na3");
+    const std::string& out = args.out;
     if (SameFile(args.in, out)) {
         std::cerr << "Le fichier de sortie " << out << " est le fichier GSI lu : rien n'est écrit\n";
         return 1;

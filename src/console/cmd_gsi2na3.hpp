@@ -5,7 +5,7 @@ namespace kestrova {
 
 struct ConsoleArgs;
 
-// Writes the book to -o with the extension ".na3". 0, or 1 when the
+// Writes the book to -o (the name as given). 0, or 1 when the
 // recording cannot be read or converted (nothing written).
 int RunGsi2Na3(const ConsoleArgs& args);
 

@@ -5,6 +5,6 @@
 
 namespace kestrova {
 
-int RunIob2Obs(const ConsoleArgs& args) { return RunDenivCommand(args, ".obs", TDenivOutput::Brelix); }
+int RunIob2Obs(const ConsoleArgs& args) { return RunDenivCommand(args, TDenivOutput::Brelix); }
 
 }  // namespace kestrova

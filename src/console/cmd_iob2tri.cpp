@@ -5,6 +5,6 @@
 
 namespace kestrova {
 
-int RunIob2Tri(const ConsoleArgs& args) { return RunDenivCommand(args, ".tri", TDenivOutput::SortedGeolab); }
+int RunIob2Tri(const ConsoleArgs& args) { return RunDenivCommand(args, TDenivOutput::SortedGeolab); }
 
 }  // namespace kestrova

@@ -5,6 +5,6 @@
 
 namespace kestrova {
 
-int RunObs2Tri(const ConsoleArgs& args) { return RunDenivCommand(args, ".tri", TDenivOutput::SortedBrelix); }
+int RunObs2Tri(const ConsoleArgs& args) { return RunDenivCommand(args, TDenivOutput::SortedBrelix); }
 
 }  // namespace kestrova
