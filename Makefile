@@ -6,6 +6,11 @@ PACKAGES = g++ make cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev \
            xsltproc libxml2-utils fonts-dejavu-core locales
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 EXAMPLE_OUT = $(BUILD)/example
+# GNU Gama's gama-local for the interop tests and the example's adjustment:
+# GAMA_LOCAL from the environment, else the PATH, else the shared tools
+# beside the repository. Tests that need it are skipped without it.
+GAMA_LOCAL ?= $(or $(shell command -v gama-local 2>/dev/null),$(wildcard $(abspath $(CURDIR)/../shared/tools/gama-local)))
+export GAMA_LOCAL
 
 .PHONY: all deps build run check gui bench install clean
 

@@ -1,0 +1,71 @@
+#include "exports/obs_renormalised.hpp"
+
+#include "base/fixed_text.hpp"
+#include "base/param.hpp"
+#include "base/utf8.hpp"
+
+namespace kestrova {
+
+namespace {
+
+int Decimals(int setting) { return setting < 0 ? 0 : setting; }
+
+}  // namespace
+
+std::string RenormalisedObsLine(const ObsRecord& r) {
+    const TParam& p = Param();
+    const char code = r.code.empty() ? ' ' : r.code[0];
+    int valueDecimals = 0, sigmaDecimals = 0, item6Decimals = 0;
+    switch (code) {
+        case '3':
+        case '9': valueDecimals = sigmaDecimals = item6Decimals = Decimals(p.longueur); break;
+        case '4':
+            valueDecimals = sigmaDecimals = Decimals(p.nivellement);
+            item6Decimals = Decimals(p.longueur);
+            break;
+        case '5':
+        case '6':
+        case '7': valueDecimals = sigmaDecimals = item6Decimals = Decimals(p.angle); break;
+        default: return {};
+    }
+    std::string line;
+    line.reserve(96);
+    line += code;
+    line += ' ';
+    AppendPadRight(line, r.from, 16);
+    line += ' ';
+    AppendPadRight(line, r.to, 16);
+    line += ' ';
+    AppendFixed(line, LenientNumber(r.value), valueDecimals, 10);
+    line += ' ';
+    AppendFixed(line, LenientNumber(r.sigma), sigmaDecimals, 10);
+    line += ' ';
+    AppendFixed(line, LenientNumber(r.item6), item6Decimals, 10);
+    AppendFixed(line, LenientNumber(r.item7), 4, 8);
+    line += ' ';
+    AppendFixed(line, LenientNumber(r.item8), 4, 8);
+    return line;
+}
+
+void ProduceRenormalisedObs(const std::vector<ObsRecord>& records, const TExportTime& time, TLineSink& sink) {
+    sink.Add("* fichier créé le " + ExportDate(time, '/') + " à " + ExportClock(time));
+    std::string previous;  // code of the last record written; none at first
+    for (const ObsRecord& r : records) {
+        if (r.code.empty() || r.code == "1") continue;
+        const char code = r.code[0];
+        if (code == '0') {
+            if (previous != "0") sink.Add("");
+            sink.Add(r.line);
+            previous = "0";
+            continue;
+        }
+        const bool blank = code == '4' ? (previous != "4" && previous != "9") : code != '5' && previous != r.code;
+        if (blank) sink.Add("");
+        // A distance of 0 or less is no distance.
+        if (code == '3' && !(LenientNumber(r.value) > 0.0)) continue;
+        sink.Add(RenormalisedObsLine(r));
+        previous = r.code;
+    }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,335 @@
+// The converters of observation files: renormalisation, Geolab columns,
+// GNU Gama elements, refusals that write nothing, and the .gkf files as
+// gama-local reads them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text_file.hpp"
+#include "exports/export_test_support.hpp"
+#include "exports/gama_local.hpp"
+#include "exports/obs_convert.hpp"
+#include "exports/obs_gama.hpp"
+#include "exports/obs_geolab.hpp"
+#include "exports/obs_renormalised.hpp"
+#include "exports/reduction_outputs.hpp"
+
+using namespace kestrova;
+using exports_test::ReadCrLfLines;
+
+namespace {
+
+class ObsConvertTest : public exports_test::WriterTest {
+protected:
+    std::vector<std::string> Renormalised(const std::vector<std::string>& lines, RenormSign sign) {
+        TLineCollector c;
+        ProduceRenormalisedObs(ReadObsLines(lines, sign).records, TExportTime{2026, 12, 6, 9, 12, 31}, c);
+        return c.lines;
+    }
+    std::vector<std::string> Geolab(const std::vector<std::string>& lines) {
+        TLineCollector c;
+        ProduceGeolabFromObs(ReadObsLines(lines, RenormSign::Unsigned).records, c);
+        return c.lines;
+    }
+    std::vector<std::string> Gama(const std::vector<std::string>& lines, const std::vector<std::string>& cor) {
+        TLineCollector c;
+        ProduceGamaFromObs(ReadObsLines(lines, RenormSign::Unsigned).records, ReadCorLines(cor), c);
+        return c.lines;
+    }
+    static std::string Joined(const std::vector<std::string>& lines) {
+        std::string all;
+        for (const std::string& l : lines) all += l + "\n";
+        return all;
+    }
+    void WriteFile(const std::string& name, const std::vector<std::string>& lines) {
+        WriteTextLines(Path(name), lines, FileEncoding::Cp1252);
+    }
+};
+
+const std::vector<std::string> kCor = {"1 S1 1000.000 2000.000 100.000 0.001 0.002",
+                                       "2 S2 1100.000 2000.000 101.000 0.003 0",
+                                       "3 S3 1000.000 2100.000 99.000 0 0.0005", "0 T1 1050 2050 100"};
+
+}  // namespace
+
+TEST_F(ObsConvertTest, RenormalisationSignedForTheCommandPositiveForTheConversions) {
+    Param().Dp_add = 0.001;
+    Param().Dp_mult = 2.0;
+    const std::vector<std::string> lines = {"3 S1 T1 123.4567 0.0010 0 0 0", "3 S1 T2 50.0000 -0.0010 0 0 0",
+                                            "3 S1 T3 50.0000 0 0 0 0", "1 S1 T4 20.0000 0.0010 0 0 0",
+                                            "9 A B 0 0.0010 0 0 0"};
+    auto sigmas = [&](RenormSign sign) {
+        std::vector<std::string> s;
+        for (const ObsRecord& r : ReadObsLines(lines, sign).records) s.push_back(r.sigma);
+        return s;
+    };
+    EXPECT_EQ(sigmas(RenormSign::Signed), (std::vector<std::string>{"0.0022", "-0.0022", "-0.0010", "0.0022", "0.0010"}));
+    EXPECT_EQ(sigmas(RenormSign::Unsigned), (std::vector<std::string>{"0.0022", "0.0022", "0.0010", "0.0022", "0.0010"}));
+    EXPECT_TRUE(RenormalisationChangesSigmas());
+    Param().renormalisation = false;
+    EXPECT_EQ(sigmas(RenormSign::Signed)[1], "-0.0010");
+    Param() = TParam();
+    EXPECT_FALSE(RenormalisationChangesSigmas());
+}
+
+TEST_F(ObsConvertTest, RenormalisedFileRegroupsTheObservations) {
+    Param().AH_add = 0.0003;
+    const std::vector<std::string> out = Renormalised(
+        {"*Données reduites", "", "7 S1 T1 0.0000 0.0008 0.0000 1.5500 1.6000", "5 S1 T2 100.0010 0.0008",
+         "", "6 S1 T1 100.0000 0.0012 0.0000 1.5500 1.6000", "", "3 S1 T1 50.0000 0.0010 0 0 0",
+         "3 S1 T2 0 0.0010 0 0 0", "3 S1 T3 0.0300 0.0010 0 0 0", "1 S1 T2 20.0 0.0010", "4 A B 0.15234 0.0005",
+         "9 A B 0 0.0010", "4 A B 0.1523 0.0005"},
+        RenormSign::Signed);
+    const std::vector<std::string> expected = {
+        "* fichier créé le 06/12/2026 à 09:12:31",
+        "",
+        "*Données reduites",
+        "",
+        "7 S1               T1                   0.0000     0.0009     0.0000  1.5500   1.6000",
+        "5 S1               T2                 100.0010     0.0009     0.0000  0.0000   0.0000",
+        "",
+        "6 S1               T1                 100.0000     0.0012     0.0000  1.5500   1.6000",
+        "",
+        "3 S1               T1                  50.0000     0.0010     0.0000  0.0000   0.0000",
+        "3 S1               T3                   0.0300     0.0010     0.0000  0.0000   0.0000",
+        "",
+        "4 A                B                   0.15234    0.00050     0.0000  0.0000   0.0000",
+        "",
+        "9 A                B                    0.0000     0.0010     0.0000  0.0000   0.0000",
+        "4 A                B                   0.15230    0.00050     0.0000  0.0000   0.0000",
+    };
+    EXPECT_EQ(out, expected);
+}
+
+TEST_F(ObsConvertTest, GeolabDistanceAndAngleColumns) {
+    const std::vector<std::string> lines = {"3 S1 T1 123.4567 0.0010", "6 S1 T1 98.7654321 0.0012",
+                                            "5 S1 T2 3.0512 0.0008", "3 S1 T2 12345.6789 0.0010"};
+    const std::vector<ObsRecord> r = ReadObsLines(lines, RenormSign::Unsigned).records;
+    const std::string dist = GeolabObsDistanceLine(r[0]);
+    EXPECT_EQ(dist.substr(0, 5), " DIST");
+    EXPECT_EQ(dist.substr(10, 2), "S1");
+    EXPECT_EQ(dist.substr(23, 2), "T1");
+    EXPECT_EQ(dist.substr(56, 8), "123.4567");  // point at column 60
+    EXPECT_EQ(dist.substr(69, 6), "0.0010");
+    EXPECT_EQ(dist[76], 'm');
+    EXPECT_EQ(dist.substr(77), std::string(20, ' ') + "m ");  // the template's own "m", pushed right
+    const std::string zang = GeolabObsAngleLine(" ZANG", r[1]);
+    EXPECT_EQ(zang.substr(49, 15), "+ 98 76    54.3");
+    EXPECT_EQ(zang.substr(72, 3), " 12");
+    const std::string dir = GeolabObsAngleLine(" DIR", r[2]);
+    EXPECT_EQ(dir.substr(0, 4), " DIR");
+    EXPECT_EQ(dir.substr(49, 15), "+  3  5    12.0");
+    EXPECT_EQ(dir.substr(73, 1), "8");
+    // 10000 m or more: no value, the standard deviation still at 70.
+    const std::string far = GeolabObsDistanceLine(r[3]);
+    EXPECT_EQ(far.find("12345"), std::string::npos);
+    EXPECT_EQ(far.substr(69, 6), "0.0010");
+}
+
+TEST_F(ObsConvertTest, GeolabFileLayout) {
+    const std::vector<std::string> out =
+        Geolab({"* Station S1", "7 S1 T1 0.0000 0.0008", "5 S1 T2 100.0010 0.0008", "6 S1 T1 100.0 0.0012",
+                "3 S1 T1 0.0300 0.0010", "3 S1 T2 0 0.0010", "1 S1 T2 20.0 0.0010", "9 A B 0 0.0010",
+                "4 A B 0.1523 0.0005"});
+    ASSERT_GE(out.size(), 19u);
+    EXPECT_EQ(out[0], " COMP ADJ");
+    EXPECT_EQ(out[14], " LDEC 4");
+    EXPECT_EQ(std::vector<std::string>(out.begin() + 15, out.begin() + 20),
+              (std::vector<std::string>{" ", " HIST NEW", " ", "", "* Station S1"}));
+    EXPECT_EQ(out[20], "");
+    EXPECT_EQ(out[21], " DSET ");
+    EXPECT_EQ(out[22].substr(0, 4), " DIR");
+    EXPECT_EQ(out[23].substr(0, 4), " DIR");
+    EXPECT_EQ(out[24], "");
+    EXPECT_EQ(out[25].substr(0, 5), " ZANG");
+    EXPECT_EQ(out[26], "");
+    EXPECT_EQ(out[27].substr(56, 8), "  0.0300");  // a 3 cm distance is kept here
+    EXPECT_EQ(out[28], "");  // the 0 distance left out, then the centring
+    EXPECT_EQ(out[29], " 2DD");
+    EXPECT_EQ(out[30].substr(0, 58), " PL       A            n  0  0  0.000000 e  0  0  0.000000");
+    EXPECT_EQ(out[31].substr(10, 1), "B");
+    EXPECT_EQ(out[32], " COV  LG DIAG");
+    EXPECT_EQ(out[33].substr(0, 78),
+              " ELEM 0.0000010000000000      0.0000010000000000      0.0000010000000000      ");
+    EXPECT_EQ(out[34].substr(0, 5), " OHDF");  // no empty line after the centring
+    EXPECT_EQ(out[34].substr(49, 6), "0.1523");
+    EXPECT_EQ(out[34].substr(69, 6), "0.0005");
+    EXPECT_EQ(std::vector<std::string>(out.begin() + 35, out.end()),
+              (std::vector<std::string>{"", " HIST ALL", " END"}));
+}
+
+TEST_F(ObsConvertTest, LongNamesAreCutTo16AndLaidOutWhole) {
+    const std::vector<std::string> lines = {"7 STATION_TRES_LONGUE CIBLE_ENCORE_PLUS_LONGUE 0.0000 0.0008",
+                                            "7 ABCDEFGHIJKLM T2 0.0000 0.0008"};
+    const std::vector<ObsRecord> r = ReadObsLines(lines, RenormSign::Unsigned).records;
+    EXPECT_EQ(r[0].from, "STATION_TRES_LON");
+    EXPECT_EQ(r[0].to, "CIBLE_ENCORE_PLU");
+    const std::string dir = GeolabObsAngleLine(" DIR", r[0]);
+    EXPECT_EQ(dir.substr(10, 34), "STATION_TRES_LON CIBLE_ENCORE_PLU ");
+    EXPECT_EQ(dir[49], '+');
+    // 13 characters: the to name stays at column 24.
+    EXPECT_EQ(GeolabObsAngleLine(" DIR", r[1]).substr(10, 15), "ABCDEFGHIJKLMT2");
+    EXPECT_NE(Joined(Renormalised(lines, RenormSign::Signed)).find("7 STATION_TRES_LON CIBLE_ENCORE_PLU "),
+              std::string::npos);
+    EXPECT_NE(Joined(Gama(lines, kCor)).find("<obs from=\"STATION_TRES_LON\">"), std::string::npos);
+}
+
+TEST_F(ObsConvertTest, GamaPointsConstraintsAndObservations) {
+    Param().export_hauteurs_brelix = "Y";
+    const std::string gkf = Joined(Gama({"*Tours d'horizon - été", "7 S1 T1 0.0000 0.0008 0 1.55 1.60",
+                                         "5 S1 T\"2 100.0010 0.0008", "6 S1 T1 98.7654 0.0012",
+                                         "3 S1 T1 50.0000 0.0010", "3 S1 T2 0.0300 0.0010", "1 S1 T2 20.0 0.0010",
+                                         "7 S2 T1 0.0000 0.0008", "9 S1 S9 0 0.0010", "3 S2 T1 12.5 0.0010"},
+                                        kCor));
+    const std::string expectedHead =
+        "<?xml version=\"1.0\" ?>\n"
+        "<!DOCTYPE gama-local SYSTEM \"gama-local.dtd\">\n\n"
+        "<gama-local version=\"2.0\">\n"
+        "<network axes-xy=\"en\" angles=\"left-handed\" >\n"
+        "    <description>\n    </description>\n\n"
+        "    <parameters conf-pr = \"0.95\"\n"
+        "        sigma-act=\"apriori\" />\n\n"
+        "    <points-observations\n"
+        "        direction-stdev=\"8\"\n        angle-stdev=\"8\"\n        zenith-angle-stdev=\"12\"\n"
+        "        distance-stdev=\"1 0 1\" >\n\n"
+        "        <point id=\"S1\"             x=\"1000.000\" y=\"2000.000\" z=\"100.000\" adj=\"XYZ\"/>\n"
+        "        <point id=\"S2\"             x=\"1100.000\" y=\"2000.000\" z=\"101.000\" adj=\"XYz\"/>\n"
+        "        <point id=\"S3\"             x=\"1000.000\" y=\"2100.000\" z=\"99.000\" adj=\"xyZ\"/>\n"
+        "        <point id=\"T1\"             x=\"1050\" y=\"2050\" z=\"100\" adj=\"xyz\"/>\n\n"
+        "        <coordinates>\n"
+        "            <point id=\"S1\"             x=\"1000.000\" y=\"2000.000\" z=\"100.000\" adj=\"XYZ\"/>\n"
+        "            <point id=\"S2\"             x=\"1100.000\" y=\"2000.000\" adj=\"XYz\"/>\n"
+        "            <point id=\"S3\"             z=\"99.000\" adj=\"xyZ\"/>\n"
+        "            <cov-mat dim=\"6\" band=\"0\">\n"
+        "                1.00\n                1.00\n                4.00\n"
+        "                9.00\n                9.00\n                0.25\n"
+        "            </cov-mat>\n        </coordinates>\n\n"
+        "        <!-- Tours d'horizon   ete -->\n"
+        "        <obs from=\"S1\">\n"
+        "            <direction   to=\"T1\"             val=  \"0.0000\" stdev=\"8\" from_dh=\"1.55\" to_dh=\"1.60\" />\n"
+        "            <direction   to=\"T&quot;2\"       val=\"100.0010\" stdev=\"8\" from_dh=\"0.0000\" to_dh=\"0.0000\" />\n"
+        "            <z-angle     to=\"T1\"             val= \"98.7654\" stdev=\"12\" from_dh=\"0.0000\" to_dh=\"0.0000\" />\n"
+        "            <s-distance  to=\"T1\"             val=\"50.0000\" stdev=\"1.0\" from_dh=\"0.0000\" to_dh=\"0.0000\" />\n"
+        "        </obs>\n\n"
+        "        <obs from=\"S2\">\n"
+        "            <direction   to=\"T1\"             val=  \"0.0000\" stdev=\"8\" from_dh=\"0.0000\" to_dh=\"0.0000\" />\n"
+        "        <!-- Centrage plani non gere par Gnu-Gama -->\n"
+        "            <s-distance  to=\"T1\"             val=\"12.5\" stdev=\"1.0\" from_dh=\"0.0000\" to_dh=\"0.0000\" />\n"
+        "        </obs>\n"
+        "</points-observations>\n</network>\n</gama-local>\n";
+    EXPECT_EQ(gkf, expectedHead);  // the 3 cm distance and the code 1 line are left out
+}
+
+TEST_F(ObsConvertTest, GamaCentringVectorAtTheTopAndInASet) {
+    const std::vector<std::string> pair = {"9 A B 0 0.0010 0 0 0", "4 A B 0.1523 0.0005 0 0 0"};
+    const std::string vector =
+        "        <!-- Centrage plani alti -->\n"
+        "        <vectors>\n"
+        "            <vec from=\"A\"              to=\"B\"              dx=\"0.000\" dy=\"0.000\" dz=\"0.1523\" />\n"
+        "            <cov-mat dim=\"3\" band=\"0\" >\n"
+        "                1.000\n                    1.000\n                        0.250\n"
+        "            </cov-mat>\n        </vectors>\n\n";
+    const std::string top = Joined(Gama(exports_test::Concat(pair, {"4 B C 1.2000 0.0010", "4 C A -1.3500 0.0010"}), kCor));
+    EXPECT_NE(top.find(vector), std::string::npos) << top;
+    EXPECT_EQ(top.find("dh from=\"A\""), std::string::npos);  // its height is in the vector
+    EXPECT_NE(top.find("        <height-differences>\n"
+                       "            <dh from=\"B\"              to=\"C\"              val=\"1.2000\" stdev=\"1.0\" />\n"
+                       "            <dh from=\"C\"              to=\"A\"              val=\"-1.3500\" stdev=\"1.0\" />\n"
+                       "        </height-differences>\n"),
+              std::string::npos)
+        << top;
+    // Inside a direction set: the set closes before the vector and opens again after it.
+    const std::string inside = Joined(
+        Gama({"7 S1 T1 0.0000 0.0008", pair[0], pair[1], "5 S1 T2 100.0 0.0008"}, kCor));
+    EXPECT_NE(inside.find("        </obs>\n\n" + vector + "        <obs from=\"S1\">\n            <direction   to=\"T2\""),
+              std::string::npos)
+        << inside;
+}
+
+TEST_F(ObsConvertTest, NonNumericFieldsStopWithTheFileAndLineAndWriteNothing) {
+    WriteFile("old.iob", {"ancien contenu"});
+    const std::vector<std::string> bad = {"* entête", "7 S1 T1 0.0000 0.0008", "5 S1 T2 100.0 abc"};
+    try {
+        ConvertObsToGeolab(bad, "mesures.obs", Path("old.iob"), Path("old_2.obs"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Erreur de conversion dans le fichier mesures.obs, ligne 3 : écart type « abc » non numérique ; rien "
+                  "n'est écrit");
+    }
+    EXPECT_EQ(ReadCrLfLines(Path("old.iob")), (std::vector<std::string>{"ancien contenu"}));
+    EXPECT_THROW(WriteRenormalisedObsFile(bad, "mesures.obs", Path("r.obs"), RenormSign::Signed), ObsConversionError);
+    EXPECT_FALSE(std::filesystem::exists(Path("r.obs")));
+
+    const std::vector<std::string> good = {"7 S1 T1 0.0000 0.0008", "6 S1 T1 1OO.0 0.0012"};
+    try {
+        ConvertObsToGama(good, "m.obs", {"1 S1 1000 2000 100 0.001 x"}, "pts.cor", Path("g.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_NE(std::string(e.what()).find("fichier pts.cor, ligne 1 : écart type de coordonnée « x »"),
+                  std::string::npos)
+            << e.what();
+    }
+    try {
+        ConvertObsToGama(good, "m.obs", kCor, "pts.cor", Path("g.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_NE(std::string(e.what()).find("fichier m.obs, ligne 2 : valeur « 1OO.0 »"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("g.gkf")));
+    try {
+        ConvertObsToGama({"* rien"}, "m.obs", kCor, "pts.cor", Path("g.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_TRUE(e.UnknownFormat());
+        EXPECT_EQ(e.File(), "m.obs");
+    }
+    try {
+        ConvertObsToGama(good, "m.obs", {"* aucun point"}, "pts.cor", Path("g.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Format non reconnu !");
+        EXPECT_EQ(e.File(), "pts.cor");
+    }
+}
+
+TEST_F(ObsConvertTest, GeolabWritesTheRenormalisedFileOnlyWhenAPairChangesSomething) {
+    const std::vector<std::string> lines = {"7 S1 T1 0.0000 0.0008", "3 S1 T1 10.0 0.0010"};
+    EXPECT_EQ(ConvertObsToGeolab(lines, "m.obs", Path("a.iob"), Path("a_2.obs")).size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(Path("a_2.obs")));
+    Param().Dp_mult = 2.0;
+    EXPECT_EQ(ConvertObsToGeolab(lines, "m.obs", Path("a.iob"), Path("a_2.obs")).size(), 2u);
+    const std::vector<std::string> renormalised = ReadCrLfLines(Path("a_2.obs"));
+    ASSERT_EQ(renormalised.size(), 5u);
+    EXPECT_EQ(renormalised[4].substr(47, 10), "    0.0020");
+}
+
+// gama-local on the .gkf of a real reduction with two constrained points,
+// and on a levelling file with a centring pair.
+TEST_F(ObsConvertTest, GamaLocalAdjustsAReductionAndALevelling) {
+    SKIP_WITHOUT_GAMA_LOCAL();
+    Tday_obs book;
+    ASSERT_TRUE(book.LoadFromFile(std::string(KESTROVA_TEST_DATA) + "/crt2obs/text_book.crt"));
+    BuildTargetsAndCheck(book);
+    CorrectAndReduce(book);
+    const ReductionFiles files = ReductionFileNames(Path("chantier.obs"));
+    WriteConsoleReductionOutputs(book, files);
+    const std::vector<std::string> cor = {"1 1001 1000.000 1000.000 100.000 0.001 0.001",
+                                          "1 1002 1000.000 1187.450 99.000 0.001 0.001",
+                                          "0 1003", "0 2001", "0 2002", "0 2003"};
+    ConvertObsToGama(ReadTextLines(files.obs), files.obs, cor, "chantier.cor", Path("chantier.gkf"));
+    exports_test::GamaVerdict v = exports_test::RunGamaLocal(Path("chantier.gkf"));
+    EXPECT_TRUE(v.accepted) << v.error;
+    EXPECT_TRUE(v.adjusted);
+
+    const std::vector<std::string> levelling = {
+        "* Nivellement du 06/12/2026 - repères", "9 A B 0 0.0010 0 0 0", "4 A B 0.1523 0.0005 0 0 0", "",
+        "4 A C 1.2500 0.0010 0 0 0", "4 C D -0.5000 0.0010 0 0 0", "4 D A -0.7490 0.0010 0 0 0"};
+    const std::vector<std::string> points = {"3 A 0 0 100.000 0 0.001", "0 B 0 0 100.15", "0 C 0 0 101.25",
+                                             "0 D 0 0 100.75"};
+    ConvertObsToGama(levelling, "niv.obs", points, "niv.cor", Path("niv.gkf"));
+    v = exports_test::RunGamaLocal(Path("niv.gkf"));
+    EXPECT_TRUE(v.accepted) << v.error;
+    EXPECT_TRUE(v.adjusted);
+}
