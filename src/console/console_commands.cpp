@@ -12,6 +12,10 @@
 #include "console/cmd_iob2tri.hpp"
 #include "console/cmd_na32obs.hpp"
 #include "console/cmd_obs2tri.hpp"
+#include "console/cmd_obs2gkf.hpp"
+#include "console/cmd_obs2iob.hpp"
+#include "console/cmd_reduce.hpp"
+#include "console/cmd_renorm.hpp"
 
 namespace kestrova {
 
@@ -38,6 +42,10 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
         {"obs2tri", "dénivelées (.obs, .iob) -> fichier obs trié (.tri)", true, RunObs2Tri},
         {"iob2tri", "dénivelées (.obs, .iob) -> fichier geolab trié (.tri)", true, RunIob2Tri},
         {"iob2obs", "dénivelées (.iob) -> fichier Brelix (.obs)", true, RunIob2Obs},
+        {"reduce", "carnet -> .obs (un par station si cycles) .chk .xml .xsl .gkf .iob _out.gsi", true, RunReduce},
+        {"obs2iob", "fichier obs -> .iob (Geolab) [+ _2.obs renormalisé selon Kestrova.ini]", true, RunObs2Iob},
+        {"obs2gkf", "fichier obs + coordonnées (-c FICHIER.cor) -> .gkf (GNU Gama)", true, RunObs2Gkf},
+        {"renorm", "fichier obs -> .obs aux écarts types renormalisés", true, RunRenorm},
     };
     return commands;
 }

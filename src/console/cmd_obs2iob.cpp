@@ -1,0 +1,21 @@
+#include "console/cmd_obs2iob.hpp"
+
+#include "base/fixed_text.hpp"
+#include "base/text_file.hpp"
+#include "console/obs_command_support.hpp"
+#include "exports/obs_convert.hpp"
+
+namespace kestrova {
+
+int RunObs2Iob(const ConsoleArgs& args) {
+    const std::string iob = ChangeFileExt(args.out, ".iob");
+    const std::string renormalised = GeolabOffersRenormalisedObs() ? PathWithoutExt(args.out) + "_2.obs" : "";
+    std::vector<std::string> outputs = {iob};
+    if (!renormalised.empty()) outputs.push_back(renormalised);
+    if (OutputReplacesInput(outputs, {args.in})) return 1;
+    std::vector<std::string> lines;
+    if (!ReadConsoleInput(args.in, "obs", &lines)) return 1;
+    return RunConversion([&] { ConvertObsToGeolab(lines, args.in, iob, renormalised, *args.progress); });
+}
+
+}  // namespace kestrova

@@ -1,0 +1,47 @@
+#include "console/cmd_reduce.hpp"
+
+#include <iostream>
+
+#include "base/text_file.hpp"
+#include "exports/reduction_outputs.hpp"
+#include "fieldbook/model.hpp"
+#include "fieldbook/reduction.hpp"
+
+namespace kestrova {
+
+int RunReduce(const ConsoleArgs& args) {
+    Tday_obs book;
+    book.trace.enabled = false;
+    try {
+        if (!book.LoadFromFile(args.in)) {
+            std::cerr << "Impossible de lire le fichier carnet " << args.in << " : fichier introuvable\n";
+            return 1;
+        }
+    } catch (const TextFileError& e) {
+        std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
+        return 1;
+    }
+    if (book.stations.empty()) {
+        std::cerr << "Problème de lecture du fichier Carnet " << args.in << " : aucune station lue, rien n'est écrit\n";
+        return 1;
+    }
+    const ReductionFiles files = ReductionFileNames(args.out);
+    const std::string replaced = ReductionOutputReplacing(files, args.in, true);
+    if (!replaced.empty()) {
+        std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
+        return 1;
+    }
+    args.progress->Stage("Réduction du carnet " + args.in);
+    BuildTargetsAndCheck(book);
+    CorrectAndReduce(book);
+    args.progress->Stage("Écriture des fichiers de la réduction");
+    try {
+        WriteInteractiveReductionOutputs(book, files);
+    } catch (const TextFileError& e) {
+        std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kestrova

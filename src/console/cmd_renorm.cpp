@@ -1,0 +1,25 @@
+#include "console/cmd_renorm.hpp"
+
+#include <iostream>
+
+#include "base/param.hpp"
+#include "base/text_file.hpp"
+#include "console/obs_command_support.hpp"
+#include "exports/obs_convert.hpp"
+
+namespace kestrova {
+
+int RunRenorm(const ConsoleArgs& args) {
+    if (!Param().renormalisation) {
+        std::cerr << "La renormalisation n'est pas activée (renormalisation=N dans Kestrova.ini) : rien n'est écrit\n";
+        return 1;
+    }
+    const std::string out = ChangeFileExt(args.out, ".obs");
+    if (OutputReplacesInput({out}, {args.in})) return 1;
+    std::vector<std::string> lines;
+    if (!ReadConsoleInput(args.in, "obs", &lines)) return 1;
+    return RunConversion(
+        [&] { WriteRenormalisedObsFile(lines, args.in, out, RenormSign::Signed, *args.progress); });
+}
+
+}  // namespace kestrova

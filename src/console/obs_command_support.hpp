@@ -1,0 +1,23 @@
+// What the console commands on observation files share: reading the input
+// lines, refusing an output that would replace an input, and reporting a
+// failed conversion on stderr with the exit status of the console.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "console/console_commands.hpp"
+
+namespace kestrova {
+
+// Reads `path` into *lines; on failure prints "Impossible de lire le
+// fichier <what> ..." and returns false.
+bool ReadConsoleInput(const std::string& path, const char* what, std::vector<std::string>* lines);
+
+// True (after printing why) when one of `outputs` is one of `inputs`.
+bool OutputReplacesInput(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
+
+// Runs a conversion; returns 0, or 1 after printing its error on stderr.
+int RunConversion(const std::function<void()>& conversion);
+
+}  // namespace kestrova

@@ -1,0 +1,169 @@
+// The console commands around the reduction, run as a surveyor scripts
+// them: renorm, obs2iob, obs2gkf on the observation files of
+// tests/data/obsconv, and reduce on the books of tests/data/crt2obs. Every
+// file written is compared whole with tests/data/obsconv/golden, the date
+// lines and the output folder masked ("@DATE@", "@OUT@").
+// Set KESTROVA_UPDATE_GOLDEN=1 to rewrite the golden files from a run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "e2e/run_binary.hpp"
+
+namespace fs = std::filesystem;
+using e2e::RunKestrova;
+using e2e::ShellQuote;
+using e2e::Slurp;
+
+namespace {
+
+const fs::path kData = fs::path(KESTROVA_TEST_DATA) / "obsconv";
+const char* const kRenormIni =
+    "[parametres_renormalisation]\r\nrenormalisation=Y\r\nAH_add=0.0003\r\nAH_mult=1.0000\r\n"
+    "AV_add=0.0000\r\nAV_mult=1.5000\r\nDp_add=0.0010\r\nDp_mult=2.0000\r\nDn_add=0.0000\r\nDn_mult=1.0000\r\n";
+
+class ObsCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(KESTROVA_TEST_TMP) / "obsconv" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "ini");
+        fs::create_directories(dir_ / "out");
+        env_ = "Kestrova=" + ShellQuote((dir_ / "ini").string());
+    }
+    void SetIni(const std::string& text) { std::ofstream(dir_ / "ini" / "Kestrova.ini") << text; }
+    e2e::RunResult Run(const std::string& command, const fs::path& in, const std::string& extra = "") {
+        return RunKestrova("-x " + command + " -i " + ShellQuote(in.string()) + " -o " +
+                               ShellQuote((dir_ / "out" / "res").string()) + " " + extra,
+                           env_, dir_);
+    }
+    std::string Masked(const std::string& bytes) const {
+        std::string s = bytes;
+        const std::string out = (dir_ / "out").string();
+        for (std::size_t p; (p = s.find(out)) != std::string::npos;) s.replace(p, out.size(), "@OUT@");
+        static const std::regex date("\\d\\d[/-]\\d\\d[/-]\\d{4}( \xE0)? \\d\\d:\\d\\d:\\d\\d");
+        return std::regex_replace(s, date, "@DATE@");
+    }
+    // Every file under out/ against golden/<name>/, and no other.
+    void ExpectGolden(const std::string& name) {
+        const fs::path golden = kData / "golden" / name;
+        std::vector<std::string> written;
+        for (const auto& e : fs::recursive_directory_iterator(dir_ / "out"))
+            if (e.is_regular_file()) written.push_back(fs::relative(e.path(), dir_ / "out").string());
+        std::sort(written.begin(), written.end());
+        if (std::getenv("KESTROVA_UPDATE_GOLDEN")) {
+            fs::remove_all(golden);
+            for (const std::string& f : written) {
+                fs::create_directories((golden / f).parent_path());
+                std::ofstream(golden / f, std::ios::binary) << Masked(Slurp(dir_ / "out" / f));
+            }
+            return;
+        }
+        std::vector<std::string> expected;
+        for (const auto& e : fs::recursive_directory_iterator(golden))
+            if (e.is_regular_file()) expected.push_back(fs::relative(e.path(), golden).string());
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(written, expected);
+        for (const std::string& f : written) {
+            SCOPED_TRACE(name + "/" + f);
+            const std::string got = Masked(Slurp(dir_ / "out" / f));
+            const std::string want = Slurp(golden / f);
+            if (got == want) continue;
+            std::istringstream g(got), w(want);
+            std::string gl, wl;
+            for (int line = 1; std::getline(w, wl); ++line) {
+                if (!std::getline(g, gl)) gl = "<fin du fichier>";
+                ASSERT_EQ(gl, wl) << "line " << line;
+            }
+            FAIL() << "longer than the golden file";
+        }
+    }
+    fs::path dir_;
+    std::string env_;
+};
+
+}  // namespace
+
+TEST_F(ObsCommandsTest, RenormKeepsTheSignAndRegroups) {
+    SetIni(kRenormIni);
+    const auto r = Run("renorm", kData / "reseau.obs");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("renorm");
+}
+
+TEST_F(ObsCommandsTest, Obs2IobWithTheRenormalisedFile) {
+    SetIni(kRenormIni);
+    const auto r = Run("obs2iob", kData / "reseau.obs");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("obs2iob");
+}
+
+TEST_F(ObsCommandsTest, Obs2IobAloneWithNeutralPairs) {
+    const auto r = Run("obs2iob", kData / "niv.obs");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("obs2iob_niv");
+}
+
+TEST_F(ObsCommandsTest, Obs2GkfWithTheCoordinates) {
+    auto r = Run("obs2gkf", kData / "reseau.obs", "--cor " + ShellQuote((kData / "reseau.cor").string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunKestrova("-x obs2gkf -i " + ShellQuote((kData / "niv.obs").string()) + " -c " +
+                        ShellQuote((kData / "niv.cor").string()) + " -o " + ShellQuote((dir_ / "out" / "niv").string()),
+                    env_, dir_);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("obs2gkf");
+}
+
+TEST_F(ObsCommandsTest, ReduceWritesTheSevenOutputsAndOneObsPerCycle) {
+    auto r = Run("reduce", fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "cycles_book.xcrt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("reduce_cycles");
+    fs::remove_all(dir_ / "out");
+    fs::create_directories(dir_ / "out");
+    r = Run("reduce", fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "text_book.crt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("reduce_text");
+}
+
+TEST_F(ObsCommandsTest, RefusalsWriteNothing) {
+    SetIni(kRenormIni);
+    fs::copy_file(kData / "reseau.obs", dir_ / "out" / "res.iob");  // an older output stays as it was
+    const std::string before = Slurp(dir_ / "out" / "res.iob");
+    auto r = Run("obs2iob", kData / "bad_sigma.obs");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("dans le fichier " + (kData / "bad_sigma.obs").string() +
+                         ", ligne 3 : écart type « 8e-4x » non numérique ; rien n'est écrit"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp(dir_ / "out" / "res.iob"), before);
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "res_2.obs"));
+
+    r = Run("obs2gkf", kData / "reseau.obs");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("-c/--cor"), std::string::npos);
+    r = Run("obs2gkf", kData / "reseau.obs", "-c " + ShellQuote((kData / "notes.txt").string()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("notes.txt : Format non reconnu !"), std::string::npos) << r.err;
+    r = Run("renorm", kData / "notes.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("notes.txt : Format non reconnu !"), std::string::npos) << r.err;
+    r = RunKestrova("-x renorm -i " + ShellQuote((dir_ / "out" / "res.iob").string()) + " -o " +
+                        ShellQuote((dir_ / "out" / "res.obs").string()),
+                    env_, dir_);
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = RunKestrova("-x renorm -i " + ShellQuote((dir_ / "out" / "res.obs").string()) + " -o " +
+                        ShellQuote((dir_ / "out" / "res").string()),
+                    env_, dir_);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("est un fichier lu : rien n'est écrit"), std::string::npos) << r.err;
+    SetIni("[parametres_renormalisation]\r\nrenormalisation=N\r\n");
+    r = Run("renorm", kData / "reseau.obs");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("renormalisation=N"), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "out" / "res.iob"), before);
+}
