@@ -38,9 +38,12 @@ build: deps
 
 run: build
 	@mkdir -p $(EXAMPLE_OUT)
+	cp examples/Kestrova.ini $(EXAMPLE_OUT)/Kestrova.ini
 	Kestrova=$(CURDIR)/$(EXAMPLE_OUT) ./$(BUILD)/kestrova -x crt2obs -i examples/chantier.crt -o $(EXAMPLE_OUT)/chantier
+	Kestrova=$(CURDIR)/$(EXAMPLE_OUT) ./$(BUILD)/kestrova -x obs2gkf -i $(EXAMPLE_OUT)/chantier.obs -c examples/chantier.cor -o $(EXAMPLE_OUT)/chantier_reseau
 	@echo "Fichiers écrits dans $(EXAMPLE_OUT) :"
 	@ls -l $(EXAMPLE_OUT)
+	@sh examples/adjust.sh $(EXAMPLE_OUT)/chantier_reseau.gkf examples/chantier.cor
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

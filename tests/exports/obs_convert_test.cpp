@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/numbers.hpp"
 #include "base/text_file.hpp"
+#include "base/text_helpers.hpp"
 #include "exports/export_test_support.hpp"
 #include "exports/gama_local.hpp"
 #include "exports/obs_convert.hpp"
@@ -332,4 +334,40 @@ TEST_F(ObsConvertTest, GamaLocalAdjustsAReductionAndALevelling) {
     v = exports_test::RunGamaLocal(Path("niv.gkf"));
     EXPECT_TRUE(v.accepted) << v.error;
     EXPECT_TRUE(v.adjusted);
+}
+
+// The bundled example: its book reduced with the heights exported, its
+// coordinate file with two fixed points, and gama-local giving back the
+// known coordinates (the "*=" lines of the coordinate file) within
+// millimetres.
+TEST_F(ObsConvertTest, BundledExampleAdjustsBackToTheKnownCoordinates) {
+    const std::string examples = std::string(KESTROVA_TEST_DATA) + "/../../examples";
+    Param().export_hauteurs_brelix = "Y";
+    Tday_obs book;
+    book.trace.enabled = false;
+    ASSERT_TRUE(book.LoadFromFile(examples + "/chantier.crt"));
+    BuildTargetsAndCheck(book);
+    CorrectAndReduce(book);
+    ASSERT_EQ(book.stations.size(), 5u);
+    for (const TStation& s : book.stations) EXPECT_TRUE(s.valid) << s.pt_sta;
+    const ReductionFiles files = ReductionFileNames(Path("chantier.obs"));
+    WriteConsoleReductionOutputs(book, files);
+    const std::vector<std::string> cor = ReadTextLines(examples + "/chantier.cor");
+    ConvertObsToGama(ReadTextLines(files.obs), files.obs, cor, "chantier.cor", Path("reseau.gkf"));
+
+    SKIP_WITHOUT_GAMA_LOCAL();
+    const exports_test::GamaVerdict v = exports_test::RunGamaLocal(Path("reseau.gkf"));
+    ASSERT_TRUE(v.adjusted) << v.error;
+    int known = 0;
+    for (const std::string& line : cor) {
+        if (line.rfind("*=", 0) != 0) continue;
+        const TLineFields f = SplitLineFields(line.substr(2));
+        ++known;
+        double x = 0, y = 0, z = 0;
+        ASSERT_TRUE(exports_test::AdjustedPoint(v.xml, f.fields[0], &x, &y, &z)) << f.fields[0];
+        EXPECT_NEAR(x, TextToDoubleOr(f.fields[1], 0), 0.003) << f.fields[0];
+        EXPECT_NEAR(y, TextToDoubleOr(f.fields[2], 0), 0.003) << f.fields[0];
+        EXPECT_NEAR(z, TextToDoubleOr(f.fields[3], 0), 0.003) << f.fields[0];
+    }
+    EXPECT_EQ(known, 7);
 }
