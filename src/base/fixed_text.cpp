@@ -70,6 +70,11 @@ bool AppendFixedFast(std::string& out, double value, int decimals, std::size_t w
 
 void AppendFixed(std::string& out, double value, int decimals, std::size_t width) {
     if (AppendFixedFast(out, value, decimals, width)) return;
+    const std::string big = OutOfRangeFixedText(value, decimals, static_cast<int>(width));
+    if (!big.empty()) {
+        out += big;
+        return;
+    }
     char buf[512];
     const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
     if (r.ec != std::errc()) {

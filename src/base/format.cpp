@@ -125,6 +125,16 @@ std::string FormatOne(const ConvSpec& s, const FormatArg& arg) {
             return FormatText(s, AsText(arg));
         default: {  // f F e E g G
             const double v = AsDouble(arg);
+            if (s.conv == 'f' || s.conv == 'F') {
+                std::string big = OutOfRangeFixedText(v, s.precision < 0 ? 6 : s.precision, s.width < 0 ? 0 : s.width);
+                if (!big.empty()) {
+                    if (s.flags.find('-') != std::string::npos && s.width > 0 && big.front() == ' ') {
+                        const size_t lead = big.find_first_not_of(' ');
+                        big = big.substr(lead) + std::string(lead, ' ');
+                    }
+                    return big;
+                }
+            }
             const std::string pattern = PatternText(s, "", s.conv);
             std::string out = CFormat(pattern, v);
             if (std::isfinite(v) && std::signbit(v) && IsNegativeZeroText(out)) out = CFormat(pattern, 0.0);
@@ -168,6 +178,18 @@ std::string FormatList(std::string_view fmt, const std::vector<FormatArg>& args)
         i = p + 1;
     }
     return out;
+}
+
+std::string OutOfRangeFixedText(double value, int decimals, int width) {
+    if (std::isfinite(value) && std::fabs(value) < 1e15) return {};
+    if (width < 0) width = 0;
+    if (!std::isfinite(value)) return std::string(static_cast<size_t>(std::max(width, 1)), '*');
+    // "d.dddE+ddd": 7 characters besides the decimals, 8 with a sign.
+    int digits = decimals < 0 ? 0 : decimals;
+    if (width > 0) digits = std::clamp(width - (value < 0 ? 8 : 7), 0, digits);
+    std::string text = CFormat("%." + std::to_string(digits) + "E", value);
+    if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<size_t>(width) - text.size(), ' ');
+    return text;
 }
 
 std::string FormatFixed(double value, int decimals) {

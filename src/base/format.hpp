@@ -6,6 +6,13 @@
 // Supported conversions: d i u x X c s f F e E g G and %%, with flags
 // "-+ 0#", width and precision (a "*" is not supported). A floating value
 // that rounds to zero is printed without its minus sign.
+//
+// Absurd values never widen a line: with "%f"/"%F" (and the fixed-point
+// helpers of fixed_text.hpp), a value of magnitude 1e15 or more is printed
+// in exponent form, "1.000E+308", its decimals cut so that the text fits
+// the width when there is one (down to "1E+308"); a value that is not a
+// number at all (an overflowed computation: inf, nan) prints as "*"
+// repeated over the width (one "*" without a width).
 #pragma once
 #include <string>
 #include <string_view>
@@ -38,6 +45,10 @@ template <typename... Args>
 std::string Format(std::string_view fmt, const Args&... args) {
     return FormatList(fmt, std::vector<FormatArg>{detail::ToFormatArg(args)...});
 }
+
+// The text of a value too large for the fixed-point form (see above), or
+// "" when the fixed-point form is fine. `width` 0: no width.
+std::string OutOfRangeFixedText(double value, int decimals, int width);
 
 // Fixed-point text with the given decimals ("%.*f"), no "-0".
 std::string FormatFixed(double value, int decimals);

@@ -1,6 +1,7 @@
 #include "base/line_sink.hpp"
 
 #include "base/encoding.hpp"
+#include "base/text_helpers.hpp"
 
 namespace kestrova {
 
@@ -18,6 +19,13 @@ bool IsAscii(std::string_view text) {
 
 TAtomicTextFile::TAtomicTextFile(const std::string& path, FileEncoding encoding)
     : file_(path), encoding_(encoding) {}
+
+void TPrintableSink::Add(std::string_view line) {
+    if (HasControlCharacter(line))
+        next_.Add(PrintableText(line));
+    else
+        next_.Add(line);
+}
 
 void TAtomicTextFile::Add(std::string_view line) {
     if (buffer_.capacity() < kFlushSize) buffer_.reserve(kFlushSize + 4096);

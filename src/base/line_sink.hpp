@@ -25,6 +25,18 @@ public:
     std::vector<std::string> lines;
 };
 
+// Passes lines on with their control characters replaced by "?" (see
+// PrintableText): the writers of column formats put it in front of their
+// sink, so a name holding a tabulation cannot shift the columns.
+class TPrintableSink : public TLineSink {
+public:
+    explicit TPrintableSink(TLineSink& next) : next_(next) {}
+    void Add(std::string_view line) override;
+
+private:
+    TLineSink& next_;
+};
+
 class TAtomicTextFile : public TLineSink {
 public:
     // Creates the temporary file; throws TextFileError.

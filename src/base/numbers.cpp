@@ -41,10 +41,12 @@ std::optional<double> TextToDouble(std::string_view text, bool exponentAllowed) 
         if (res.ec == std::errc() && (*res.ptr == 'e' || *res.ptr == 'E')) {
             const char* q = res.ptr + 1;
             if (q < e && (*q == '+' || *q == '-')) ++q;
-            if (q == e) return value;
+            if (q == e && std::isfinite(value)) return value;
         }
         return std::nullopt;
     }
+    // Never a value that is not a number (inf, nan): defaults apply instead.
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -135,4 +135,39 @@ std::string CleanFieldText(std::string_view text) {
     return r;
 }
 
+namespace {
+
+// Length of the control character at text[i], 0 when there is none.
+std::size_t ControlLength(std::string_view text, std::size_t i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) return 1;
+    if (c == 0xC2 && i + 1 < text.size()) {
+        const unsigned char d = static_cast<unsigned char>(text[i + 1]);
+        if (d >= 0x80 && d <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool HasControlCharacter(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (ControlLength(text, i)) return true;
+    return false;
+}
+
+std::string PrintableText(std::string_view text) {
+    std::string r;
+    r.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (const std::size_t n = ControlLength(text, i)) {
+            r += '?';
+            i += n;
+        } else {
+            r += text[i++];
+        }
+    }
+    return r;
+}
+
 }  // namespace kestrova

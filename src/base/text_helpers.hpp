@@ -27,6 +27,15 @@ std::string StripLeadingZeros(std::string_view text);
 std::string CleanFieldText(std::string_view text);
 
 // Blanks and control characters removed at both ends.
+// True when the text holds a control character: C0 (below 0x20), DEL, or
+// C1 (U+0080 to U+009F).
+bool HasControlCharacter(std::string_view text);
+
+// The text with every control character replaced by "?": the column
+// formats of the adjustment programs cannot hold a tabulation, an escape
+// or a start-of-heading inside a name.
+std::string PrintableText(std::string_view text);
+
 std::string Trim(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);

@@ -134,7 +134,8 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
 
 }  // namespace
 
-void ProduceCheckListing(const Tday_obs& book, TLineSink& out) {
+void ProduceCheckListing(const Tday_obs& book, TLineSink& sink) {
+    TPrintableSink out(sink);  // no control character inside a column
     const int a = Param().angle;
     const int l = Param().longueur;
     const std::string stars(74, '*');

@@ -85,7 +85,8 @@ std::string GeolabDistanceLine(const std::string& station, const std::string& ta
     return line;
 }
 
-void ProduceGeolabFile(const Tday_obs& book, TLineSink& out) {
+void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
+    TPrintableSink out(sink);  // no control character inside a column
     const TParam& p = Param();
     for (const std::string& h : p.geolab) out.Add(" " + h);
     out.Add(" ");

@@ -26,7 +26,8 @@ std::string GsiField(const std::string& text) {
 
 std::string GsiNumber(double value) { return ZeroFilled(FixedText(value, 0, 8)); }
 
-void ProduceGsiFile(const Tday_obs& book, TLineSink& out) {
+void ProduceGsiFile(const Tday_obs& book, TLineSink& sink) {
+    TPrintableSink out(sink);  // no control character inside a column
     const bool heights = ExportHeights();
     long long k = 0;
     for (const TStation& st : book.stations) {

@@ -116,7 +116,8 @@ std::string ObsLine(int code, const std::string& station, const std::string& tar
     return line;
 }
 
-void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& out) {
+void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink) {
+    TPrintableSink out(sink);  // no control character inside a column
     const ObsSettings s = CurrentSettings();
     AppendHeader(out, path, time);
     out.Add("*Tours d'horizon");
@@ -136,7 +137,8 @@ std::vector<std::string> ObsFileLines(const Tday_obs& book, const std::string& p
 }
 
 void ProduceObsStationFile(const Tday_obs& book, std::size_t stationIndex, const std::string& path,
-                           const TExportTime& time, TLineSink& out) {
+                           const TExportTime& time, TLineSink& sink) {
+    TPrintableSink out(sink);  // no control character inside a column
     const ObsSettings s = CurrentSettings();
     AppendHeader(out, path, time);
     AppendStationBlock(out, book.stations.at(stationIndex), static_cast<int>(stationIndex) + 1, s, true);
