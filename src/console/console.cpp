@@ -6,9 +6,16 @@
 #include "console/console_commands.hpp"
 #include "console/getopts.hpp"
 #include "base/param.hpp"
+#include "base/text_file.hpp"
 #include "base/version.hpp"
 
 namespace kestrova {
+
+bool IsOutputFileName(const std::string& out) {
+    const std::string name = ExtractFileName(out);
+    if (name.empty() || name == "." || name == "..") return false;
+    return !ChangeFileExt(name, "").empty();
+}
 
 StartMode ChooseStartMode(const std::vector<std::string>& args) {
     bool anyOption = false;
@@ -95,6 +102,11 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (exe == c.name) command = &c;
     if (parseError.empty() && command && command->needsOut && !outGiven)
         parseError = args[0] + ": a required option (-o) is missing.";
+    // "-o ''" or "-o resultats/" would write hidden files ".chk", ".obs"...
+    // into the folder.
+    if (parseError.empty() && command && command->needsOut && !IsOutputFileName(a.out))
+        parseError = "Nom de sortie incorrect (-o \"" + a.out +
+                     "\") : un nom de fichier est attendu, pas un nom vide ni un dossier seul.";
 
     out << "Param x : " << exe << "\n"
         << "Param i : " << a.in << "\n"

@@ -14,6 +14,10 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
 enum class StartMode { Interactive, Console, Help, Version };
 StartMode ChooseStartMode(const std::vector<std::string>& args);
 
+// An output name that names a file: not empty, not a folder alone
+// ("resultats/", ".", ".."), not an extension alone (".obs").
+bool IsOutputFileName(const std::string& out);
+
 std::string UsageText();
 std::string VersionText();
 

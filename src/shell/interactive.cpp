@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "base/param.hpp"
+#include "shell/display_check.hpp"
 #include "shell/main_window.hpp"
 #include "shell/qt_text.hpp"
 
@@ -26,7 +27,9 @@ int RunInteractive(int argc, char** argv, const std::vector<std::string>& files)
 #if defined(__linux__)
     // Without a display Qt aborts the process (a core dump for a file name
     // typed in a remote session): say why and stop.
-    if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+    // A display that is set but does not answer (DISPLAY=:99 of a session
+    // that has ended) gets the same answer.
+    if ((!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) || !XDisplayReachable()) {
         std::cerr << "Aucun affichage graphique (DISPLAY, WAYLAND_DISPLAY) : la fenêtre ne peut pas s'ouvrir.\n"
                      "En mode console : kestrova -x crt2obs -i ENTREE -o SORTIE (kestrova --help)\n";
         return 1;

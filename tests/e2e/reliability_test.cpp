@@ -1,0 +1,93 @@
+// The console as a hostile user meets it: a full disk in the middle of a
+// reduction, output names that name no file, a display that does not
+// answer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "e2e/run_binary.hpp"
+
+namespace fs = std::filesystem;
+using e2e::RunKestrova;
+using e2e::ShellQuote;
+using e2e::Slurp;
+
+namespace {
+
+const fs::path kData = fs::path(KESTROVA_TEST_DATA) / "crt2obs";
+
+class ReliabilityTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(KESTROVA_TEST_TMP) / "reliability" /
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "res");
+        env_ = "Kestrova=" + ShellQuote((dir_ / "ini").string());
+    }
+    e2e::RunResult Reduce(const std::string& book, const std::string& out, const std::string& env = "") {
+        return RunKestrova("-x crt2obs -i " + ShellQuote((kData / book).string()) + " -o " + ShellQuote(out),
+                           env_ + " " + env, dir_);
+    }
+    // Every file under res/, with its bytes.
+    std::map<std::string, std::string> Folder() const {
+        std::map<std::string, std::string> files;
+        for (const auto& e : fs::directory_iterator(dir_ / "res")) files[e.path().filename().string()] = Slurp(e.path());
+        return files;
+    }
+    fs::path dir_;
+    std::string env_;
+};
+
+}  // namespace
+
+TEST_F(ReliabilityTest, DiskFullOnALaterOutputLeavesTheEarlierRunWhole) {
+    const std::string out = (dir_ / "res" / "chantier").string();
+    ASSERT_EQ(Reduce("text_book.crt", out).status, 0);
+    const auto before = Folder();
+    ASSERT_EQ(before.size(), 6u);
+
+    // Another book to the same name; every write to the .iob's temporary
+    // fails as on a full disk, after the .chk, .xml, .xsl and .obs are done.
+    const auto r = Reduce("xml_book.xcrt", out,
+                          "LD_PRELOAD=" + ShellQuote(KESTROVA_WRITE_SHIM) + " KESTROVA_FAIL_WRITE=.chantier.iob.");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Impossible d'écrire le fichier " + out + ".iob : "), std::string::npos) << r.err;
+    EXPECT_EQ(Folder(), before) << "a file of the failed run replaced one of the earlier run, or a temporary is left";
+
+    // The same run without the fault replaces the whole set.
+    ASSERT_EQ(Reduce("xml_book.xcrt", out).status, 0);
+    const auto after = Folder();
+    ASSERT_EQ(after.size(), 6u);
+    for (const auto& [name, bytes] : after)
+        if (name != "chantier.xsl") EXPECT_NE(bytes, before.at(name)) << name;  // the stylesheet never changes
+}
+
+TEST_F(ReliabilityTest, OutputNameThatNamesNoFileIsABadCommandLine) {
+    for (const std::string out : {std::string(), std::string("res/"), (dir_ / "res").string() + "/", std::string("res/.obs"),
+                                  std::string(".")}) {
+        SCOPED_TRACE(out);
+        for (const char* cmd : {"crt2obs", "gsi2xcrt"}) {
+            const auto r = RunKestrova(std::string("-x ") + cmd + " -i " + ShellQuote((kData / "text_book.crt").string()) +
+                                           " -o " + ShellQuote(out),
+                                       env_, dir_);
+            EXPECT_EQ(r.status, 2) << cmd;
+            EXPECT_NE(r.err.find("Nom de sortie incorrect"), std::string::npos) << r.err;
+            EXPECT_NE(r.out.find("Param o : " + out + "\n"), std::string::npos) << r.out;
+        }
+    }
+    EXPECT_TRUE(Folder().empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << "only res/ and ini/";
+}
+
+TEST_F(ReliabilityTest, DisplaySetButUnreachableIsReportedInsteadOfAborting) {
+    int n = 73;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(n))) ++n;
+    const std::string env = "-u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:" + std::to_string(n) + " " + env_;
+    const auto r = RunKestrova("", env, dir_);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Aucun affichage graphique"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("kestrova -x crt2obs"), std::string::npos) << r.err;
+}
