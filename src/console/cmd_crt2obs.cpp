@@ -9,6 +9,18 @@
 
 namespace kestrova {
 
+bool ReportBookReading(const Tday_obs& book, const std::string& in, std::ostream& err) {
+    if (book.stations.empty()) {
+        err << "Problème de lecture du fichier Carnet " << in << " : aucune station lue, rien n'est écrit\n";
+        if (!book.erreur_lecture.empty()) err << "Lecture arrêtée : " << book.erreur_lecture << "\n";
+        return false;
+    }
+    if (!book.erreur_lecture.empty())
+        err << "Avertissement : lecture du fichier Carnet " << in << " arrêtée (" << book.erreur_lecture
+            << ") : seules les " << book.stations.size() << " stations lues avant sont réduites\n";
+    return true;
+}
+
 int RunCrt2Obs(const std::string& in, const std::string& out) {
     Tday_obs book;
     book.trace.enabled = false;  // nobody reads the readers' trace here
@@ -24,10 +36,7 @@ int RunCrt2Obs(const std::string& in, const std::string& out) {
     // The menu command reports a book with no station; here too, rather
     // than writing empty outputs and calling it a success (a GSI recording
     // or a UTF-16 file given by mistake reads as no station at all).
-    if (book.stations.empty()) {
-        std::cerr << "Problème de lecture du fichier Carnet " << in << " : aucune station lue, rien n'est écrit\n";
-        return 1;
-    }
+    if (!ReportBookReading(book, in, std::cerr)) return 1;
     const ReductionFiles files = ReductionFileNames(out);
     const std::string replaced = ReductionOutputReplacing(files, in, false);
     if (!replaced.empty()) {

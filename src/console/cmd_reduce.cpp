@@ -1,5 +1,7 @@
 #include "console/cmd_reduce.hpp"
 
+#include "console/cmd_crt2obs.hpp"
+
 #include <iostream>
 
 #include "base/text_file.hpp"
@@ -21,10 +23,7 @@ int RunReduce(const ConsoleArgs& args) {
         std::cerr << "Impossible de lire le fichier carnet " << e.what() << "\n";
         return 1;
     }
-    if (book.stations.empty()) {
-        std::cerr << "Problème de lecture du fichier Carnet " << args.in << " : aucune station lue, rien n'est écrit\n";
-        return 1;
-    }
+    if (!ReportBookReading(book, args.in, std::cerr)) return 1;
     const ReductionFiles files = ReductionFileNames(args.out);
     const std::string replaced = ReductionOutputReplacing(files, args.in, true);
     if (!replaced.empty()) {

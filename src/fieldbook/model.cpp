@@ -103,6 +103,7 @@ void Tday_obs::ReadGuarded(const std::function<void()>& read) {
         // Readers guard their own work; this only catches what they could
         // not (memory). Whatever was built stays, resolved.
         trace.Append(std::string("Erreur : ") + e.what());
+        erreur_lecture = e.what();
         try {
             ResolveCalibrations();
         } catch (...) {

@@ -176,6 +176,10 @@ public:
     double Z0 = 0.0;
     double SigmaZ0 = 0.0;
     TTraceLog trace;
+    // Why the reading stopped before the end of the book ("ligne 4,
+    // élément etalonnage, attribut Ddep = \"inf\" : nombre attendu"); empty
+    // when the whole book was read.
+    std::string erreur_lecture;
 
     Tday_obs() = default;
     Tday_obs(const Tday_obs&) = delete;

@@ -1,5 +1,6 @@
 #include "fieldbook/xml_book.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <pugixml.hpp>
@@ -10,15 +11,20 @@
 #include "base/numbers.hpp"
 #include "base/param.hpp"
 #include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 #include "fieldbook/text_reader.hpp"
 
 namespace kestrova {
 
 namespace {
 
+// `offset`: where the faulty element starts in the parsed text, -1 when
+// unknown; the reader turns it into a line number.
 class XmlBookError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit XmlBookError(const std::string& what, std::ptrdiff_t offset = -1)
+        : std::runtime_error(what), offset(offset) {}
+    std::ptrdiff_t offset;
 };
 
 // The children that count as entries: elements and texts; comments,
@@ -44,8 +50,18 @@ std::string ElementName(const pugi::xml_node& n) {
     return n.type() == pugi::node_element ? std::string(n.name()) : std::string("#text");
 }
 
+// Names the element, the attribute and, when it is there, its value.
 [[noreturn]] void Fail(const pugi::xml_node& n, const char* attr, const char* what) {
-    throw XmlBookError(Format("élément %s, attribut %s : %s", ElementName(n), attr, what));
+    const pugi::xml_attribute a = n.attribute(attr);
+    const std::string value = a ? Format(" = \"%s\"", Utf8Left(a.value(), 40)) : std::string();
+    throw XmlBookError(Format("élément %s, attribut %s%s : %s", ElementName(n), attr, value, what), n.offset_debug());
+}
+
+// Line (from 1) of a position in the text.
+long long LineAt(const std::string& text, std::ptrdiff_t offset) {
+    if (offset < 0) return 0;
+    const auto end = text.begin() + std::min<std::ptrdiff_t>(offset, static_cast<std::ptrdiff_t>(text.size()));
+    return 1 + std::count(text.begin(), end, '\n');
 }
 
 // Raw text of an attribute; empty when absent.
@@ -284,7 +300,7 @@ void ReadStation(Tday_obs& book, const pugi::xml_node& node) {
     s.cycle = OptionalInt(node, "cycle", -1);
     s.logs.clear();
 
-    if (!rawdata) throw XmlBookError(Format("station %s sans rawdata", s.pt_sta));
+    if (!rawdata) throw XmlBookError(Format("station %s sans rawdata", s.pt_sta), node.offset_debug());
     const int count = CountEntries(rawdata);
     book.trace.Append(Format("XRawData nb de noeuds : %d", count));
     s.obs.resize(static_cast<size_t>(count));
@@ -320,6 +336,8 @@ void TraceCalibrations(Tday_obs& book) {
     }
 }
 
+void ReadEntries(Tday_obs& book, const pugi::xml_node& root, TProgress& progress);
+
 void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::xml_document& doc, TProgress& progress) {
     std::string text;
     size_t size = 0;
@@ -334,14 +352,23 @@ void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::x
     const pugi::xml_parse_result r =
         doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_declaration,
                         pugi::encoding_utf8);
-    if (!r) throw XmlBookError(Format("document XML invalide (%s, position %d)", r.description(),
-                                      static_cast<long long>(r.offset)));
+    if (!r) throw XmlBookError(Format("ligne %d : document XML invalide (%s)", LineAt(text, r.offset), r.description()));
     const pugi::xml_node root = doc.document_element();
 
     book.nb_etal = 0;
     book.AddEtalonnage();
     book.nb_etal = 1;
 
+    try {
+        ReadEntries(book, root, progress);
+    } catch (const XmlBookError& e) {
+        if (e.offset < 0) throw;
+        throw XmlBookError(Format("ligne %d, %s", LineAt(text, e.offset), e.what()));
+    }
+    TraceCalibrations(book);
+}
+
+void ReadEntries(Tday_obs& book, const pugi::xml_node& root, TProgress& progress) {
     for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
         const std::string_view name = child.name();
@@ -358,7 +385,6 @@ void ReadDocument(Tday_obs& book, const std::vector<std::string>& lines, pugi::x
             book.nb_stat = static_cast<int>(book.stations.size());
         }
     }
-    TraceCalibrations(book);
 }
 
 // A name as an attribute value: markup characters escaped, a tabulation as
@@ -392,6 +418,7 @@ bool ReadXmlBook(Tday_obs& book, const std::vector<std::string>& lines, TProgres
     } catch (const std::exception& e) {
         ok = false;
         book.trace.Append(std::string("Erreur de lecture du carnet XML : ") + e.what());
+        book.erreur_lecture = e.what();
         // Keep the stations read completely; the one being read is dropped.
         const size_t complete = book.nb_stat < 0 ? 0 : static_cast<size_t>(book.nb_stat);
         if (book.stations.size() > complete) book.stations.resize(complete);

@@ -53,7 +53,10 @@ void TFMain_velka::Reduction1Click() {
         return;
     }
     if (book.stations.empty()) {
-        prompts_->Message(this, QString::fromUtf8("Problème de lecture du fichier Carnet"));
+        // The cause, when the reading stopped on a fault: line, element, attribute.
+        QString text = QString::fromUtf8("Problème de lecture du fichier Carnet");
+        if (!book.erreur_lecture.empty()) text += QString::fromUtf8("\nLecture arrêtée : ") + Q(book.erreur_lecture);
+        prompts_->Message(this, text);
         return;
     }
     const auto name = AskOutputName("choix du nom du fichier Brelix", "Fichier Brelix (*.obs)|*.obs",

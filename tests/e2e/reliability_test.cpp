@@ -91,3 +91,17 @@ TEST_F(ReliabilityTest, DisplaySetButUnreachableIsReportedInsteadOfAborting) {
     EXPECT_NE(r.err.find("Aucun affichage graphique"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("kestrova -x crt2obs"), std::string::npos) << r.err;
 }
+
+TEST_F(ReliabilityTest, XmlBookFaultIsNamedWithItsLine) {
+    std::ofstream(dir_ / "suivi.xcrt") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<carnet>\n<etalonnages>\n"
+                                          "<etalonnage num=\"1\" serial=\"1\" Ddep=\"inf\" Dmax=\"9\" P=\"1\" "
+                                          "deg_Fourier=\"0\" deg_polynome=\"0\" n_corr_interp=\"0\"/>\n"
+                                          "</etalonnages>\n<stations/>\n</carnet>\n";
+    const auto r = RunKestrova("-x crt2obs -i suivi.xcrt -o res/suivi", env_, dir_);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Problème de lecture du fichier Carnet suivi.xcrt : aucune station lue, rien n'est écrit\n"
+                         "Lecture arrêtée : ligne 4, élément etalonnage, attribut Ddep = \"inf\" : nombre attendu\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(Folder().empty());
+}

@@ -272,10 +272,31 @@ TEST(XmlBook, ErrorsEndTheReadingAndTheStationsReadAreResolved) {
     for (const std::string& doc : faulty) {
         Tday_obs f = ReadXml(std::string(kHeader) + doc, &ok);
         EXPECT_FALSE(ok) << doc;
+        EXPECT_NE(f.erreur_lecture.find("ligne "), std::string::npos) << doc << " : " << f.erreur_lecture;
         EXPECT_TRUE(f.stations.empty()) << doc;
         EXPECT_LE(f.nb_stat, 0) << doc;
         EXPECT_FALSE(f.etalonnages.empty()) << doc;
     }
+}
+
+TEST(XmlBook, TheCauseOfAStopNamesLineElementAndAttribute) {
+    bool ok = true;
+    Tday_obs a = ReadXml(std::string(kHeader) + "<carnet>\n <etalonnages>\n"
+                         "  <etalonnage num=\"1\" serial=\"1\" Ddep=\"inf\" Dmax=\"9\" P=\"1\" deg_Fourier=\"0\"\n"
+                         "     deg_polynome=\"0\" n_corr_interp=\"0\"/>\n </etalonnages>\n</carnet>", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(a.erreur_lecture, "ligne 4, élément etalonnage, attribut Ddep = \"inf\" : nombre attendu");
+
+    Tday_obs b = ReadXml(std::string(kHeader) + "<carnet><stations>\n<station pt_sta=\"S\" temp=\"10\" press=\"750\" Ht=\"0\"/>\n"
+                         "</stations></carnet>", &ok);
+    EXPECT_EQ(b.erreur_lecture, "ligne 3, station S sans rawdata");
+    Tday_obs c = ReadXml(std::string(kHeader) + "<carnet>\n<stations>\n</carnet>", &ok);
+    EXPECT_EQ(c.erreur_lecture.substr(0, 37), "ligne 4 : document XML invalide (Star") << c.erreur_lecture;
+
+    // A book read to its end has no cause.
+    Tday_obs d = ReadXml(std::string(kHeader) + "<carnet><stations/></carnet>", &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(d.erreur_lecture.empty());
 }
 
 TEST(XmlBook, Latin1DeclaredDocumentKeepsItsAccentedNames) {

@@ -106,6 +106,20 @@ private slots:
         shell.main->Reduction1Click();
         QCOMPARE(shell.prompts->messages, QStringList{QString::fromUtf8("Problème de lecture du fichier Carnet")});
         QVERIFY(shell.prompts->dialogs.empty());
+
+        // An XML book whose reading stops on a fault: the box tells where.
+        WriteBytes(dir + "/suivi.xcrt",
+                   CrLf({"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<carnet><etalonnages>",
+                         "<etalonnage num=\"1\" serial=\"1\" Ddep=\"inf\" Dmax=\"9\" P=\"1\" deg_Fourier=\"0\" "
+                         "deg_polynome=\"0\" n_corr_interp=\"0\"/>",
+                         "</etalonnages><stations/></carnet>"}));
+        shell.main->OpenAsDocument(dir + "/suivi.xcrt");
+        shell.prompts->messages.clear();
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->messages,
+                 QStringList{QString::fromUtf8("Problème de lecture du fichier Carnet\nLecture arrêtée : ligne 3, "
+                                               "élément etalonnage, attribut Ddep = \"inf\" : nombre attendu")});
     }
 
     void fullReductionWritesSevenFilesAndShowsTheReport() {
