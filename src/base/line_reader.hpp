@@ -2,12 +2,22 @@
 // same rules as ReadTextLines: UTF-8 (BOM or not) or Windows-1252, detected
 // for the whole file, CR LF or LF line ends. A first pass over the raw
 // bytes decides the encoding (and looks for an optional ASCII marker).
+//
+// Memory stays bounded whatever the file holds: the bytes go through a
+// fixed buffer, and a line longer than kMaxLineBytes (16 MiB, far beyond
+// any line of a field book or a recording) is refused with an error naming
+// it, instead of being gathered whole (a 1 GB line with no line end would
+// otherwise take several times its size).
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrova {
+
+inline constexpr std::size_t kMaxLineBytes = std::size_t(16) << 20;
 
 class TTextLineReader {
 public:
@@ -18,7 +28,8 @@ public:
     TTextLineReader& operator=(const TTextLineReader&) = delete;
 
     // The next line as UTF-8, without its line end; false at the end of
-    // the file. Throws TextFileError on a read error.
+    // the file. Throws TextFileError on a read error, and on a line longer
+    // than kMaxLineBytes ("<path> : ligne N : ...").
     bool Next(std::string& line);
 
     bool IsUtf8() const { return utf8_; }
@@ -26,13 +37,15 @@ public:
     bool MarkerFound() const { return markerFound_; }
 
 private:
-    bool NextRaw(std::string_view& raw);
+    bool Fill();  // false at the end of the file
+    bool NextRaw(std::string& raw);
 
     std::string path_;
     std::FILE* file_ = nullptr;
-    char* buffer_ = nullptr;
-    size_t capacity_ = 0;
-    bool first_ = true;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0, end_ = 0;
+    std::string raw_;
+    long long lineNumber_ = 0;
     bool utf8_ = true;
     bool markerFound_ = false;
 };

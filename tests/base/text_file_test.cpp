@@ -171,3 +171,44 @@ TEST(TextLineReader, StreamsTheSameLinesAsTheWholeFileReader) {
     EXPECT_THROW(TTextLineReader(Scratch("absent.crt").string()), TextFileError);
     EXPECT_THROW(TTextLineReader(Scratch("").string()), TextFileError);  // a folder
 }
+
+TEST(TextLineReader, ChunkBoundariesAndOverlongLines) {
+    // An "é" and the marker cut by the end of the first 64 KiB chunk.
+    std::string bytes(65535, 'a');
+    bytes += "\xC3\xA9\n";
+    const auto accent = Scratch("stream_boundary.crt");
+    WriteRaw(accent, bytes + "fin\n");
+    std::string markerBytes(65533, 'b');
+    const auto marker = Scratch("stream_marker.xcrt");
+    WriteRaw(marker, markerBytes + "<?xml ?>\n");
+    for (const auto& p : {accent, marker}) {
+        TTextLineReader reader(p.string(), "<?xml");
+        EXPECT_TRUE(reader.IsUtf8()) << p;
+        EXPECT_EQ(reader.MarkerFound(), p == marker) << p;
+        std::vector<std::string> lines;
+        std::string line;
+        while (reader.Next(line)) lines.push_back(line);
+        EXPECT_EQ(lines, ReadTextLines(p.string())) << p;
+    }
+    // A sequence cut by the end of the file is not UTF-8.
+    const auto cut = Scratch("stream_cut.crt");
+    WriteRaw(cut, "nom \xC3");
+    EXPECT_FALSE(TTextLineReader(cut.string()).IsUtf8());
+
+    // A line of the limit is read; one byte more is refused, naming the line.
+    const auto big = Scratch("stream_big.crt");
+    WriteRaw(big, "station S1\r\n" + std::string(kMaxLineBytes, 'A') + "\r\n" + std::string(kMaxLineBytes + 1, 'A'));
+    TTextLineReader reader(big.string());
+    std::string line;
+    ASSERT_TRUE(reader.Next(line));
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line.size(), kMaxLineBytes);
+    try {
+        reader.Next(line);
+        FAIL() << "no error";
+    } catch (const TextFileError& e) {
+        EXPECT_EQ(e.path(), big.string());
+        EXPECT_EQ(e.reason(), "ligne 3 : plus de 16 Mo sans fin de ligne, le fichier n'est pas lu");
+    }
+    fs::remove(big);
+}
