@@ -30,6 +30,10 @@ ObsReading Read(const std::vector<std::string>& lines, const std::string& source
 
 }  // namespace
 
+void CheckObsLines(const std::vector<std::string>& lines, const std::string& source) {
+    Read(lines, source, RenormSign::Unsigned, NoProgress(), true);
+}
+
 bool GeolabOffersRenormalisedObs() { return Param().renormalisation && RenormalisationChangesSigmas(); }
 
 std::vector<std::string> WriteRenormalisedObsFile(const std::vector<std::string>& lines, const std::string& source,

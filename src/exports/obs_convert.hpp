@@ -55,6 +55,11 @@ std::vector<std::string> ConvertObsToGama(const std::vector<std::string>& lines,
                                           const std::vector<std::string>& corLines, const std::string& corSource,
                                           const std::string& gkf, TProgress& progress = NoProgress());
 
+// Reads the lines as the conversions do and throws what they would throw
+// for them (a value that is not a number, no observation at all), before
+// the user is asked for more.
+void CheckObsLines(const std::vector<std::string>& lines, const std::string& source);
+
 // Whether the Geolab conversion also offers the renormalised file.
 bool GeolabOffersRenormalisedObs();
 

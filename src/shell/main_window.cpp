@@ -23,6 +23,7 @@
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/import_commands.hpp"
+#include "shell/obs_commands.hpp"
 #include "shell/options_dialog.hpp"
 #include "shell/pressure_dialog.hpp"
 #include "shell/prompts.hpp"
@@ -100,6 +101,7 @@ void TFMain_velka::BuildMenus() {
                                [this] { ConversionGSILeicaformatcarnetxml1Click(); });
     ConversionGSILeicaformatcarnetxml1->setObjectName("ConversionGSILeicaformatcarnetxml1");
     AddImportConversionEntries(*this);
+    AddObsConversionEntries(*this);
     Topo1->addSeparator();
     Reduction1 = Topo1->addAction(QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)"),
                                   this, [this] { Reduction1Click(); });
