@@ -22,6 +22,7 @@
 #include "base/version.hpp"
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
+#include "shell/editing_tools.hpp"
 #include "shell/import_commands.hpp"
 #include "shell/obs_commands.hpp"
 #include "shell/options_dialog.hpp"
@@ -109,6 +110,7 @@ void TFMain_velka::BuildMenus() {
     Options1 = Topo1->addAction("Options", this, [this] { Options1Click(); });
     Options1->setObjectName("Options1");
     Options1->setShortcut(QKeySequence(Qt::Key_F11));
+    AddEditingToolEntries(*this);
 
     Outils1 = new QMenu("Outils", this);
     Outils1->setObjectName("Outils1");
@@ -167,6 +169,7 @@ void TFMain_velka::RebuildMenuBar(TEditForm* document) {
         bar->addMenu(Fichier1);
     }
     bar->addMenu(Topo1);
+    bar->addMenu(LevellingMenu(*this));
     bar->addMenu(Outils1);
     bar->addMenu(Fenetre1);
     bar->addMenu(Aide1);
@@ -223,6 +226,7 @@ TEditForm* TFMain_velka::NewDocument() {
     connect(document, &TEditForm::quitRequested, this, [this] { Quitter1Click(); });
     connect(document, &TEditForm::reductionRequested, this, [this] { Reduction1Click(); });
     connect(document, &TEditForm::statusTextChanged, this, [this](const QString& text) { SetStatusText(text); });
+    AddEditingToolContextEntries(*this, *document);
     AddChild(document);
     return document;
 }

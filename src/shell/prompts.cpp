@@ -1,5 +1,6 @@
 #include "shell/prompts.hpp"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -11,6 +12,14 @@
 #include "shell/options_dialog.hpp"
 
 namespace kestrova {
+
+int Prompts::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+void Prompts::ShowDialog(QDialog& dialog) {
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
 
 QString QtFileFilter(const QString& filter) {
     const QStringList parts = filter.split('|');

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -46,6 +47,13 @@ public:
     virtual bool AskPrint(QWidget* parent, QPrinter& printer) = 0;
     // Printer set-up (page) dialog.
     virtual void PrinterSetup(QWidget* parent, QPrinter& printer) = 0;
+
+    // ---- Editing tools (line editor, insertions, renaming): their own
+    // dialogs, run modally or shown beside the documents.
+    // Runs `dialog` modally; returns its result (QDialog::Accepted or Rejected).
+    virtual int ExecDialog(QDialog& dialog);
+    // Shows a modeless `dialog` and gives it the focus.
+    virtual void ShowDialog(QDialog& dialog);
 };
 
 // The real dialogs.

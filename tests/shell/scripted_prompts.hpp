@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QDialog>
 #include <QFile>
 #include <QPrinter>
 #include <QString>
@@ -78,6 +79,32 @@ public:
     }
     bool AskPrint(QWidget*, QPrinter& printer) override { return print ? print(printer) : false; }
     void PrinterSetup(QWidget*, QPrinter&) override {}
+
+    // ---- Editing-tool dialogs: each script plays the user on the next
+    // dialog (fills its fields, presses its buttons); `dialogTitles` records
+    // every dialog run or shown.
+    std::deque<std::function<void(QDialog&)>> dialogScripts;
+    QStringList dialogTitles;
+    int ExecDialog(QDialog& dialog) override {
+        dialogTitles << dialog.windowTitle();
+        if (dialogScripts.empty()) {
+            unexpected << "dialog " + dialog.windowTitle();
+            return QDialog::Rejected;
+        }
+        auto script = std::move(dialogScripts.front());
+        dialogScripts.pop_front();
+        dialog.setResult(QDialog::Rejected);
+        script(dialog);
+        return dialog.result();
+    }
+    void ShowDialog(QDialog& dialog) override {
+        dialogTitles << dialog.windowTitle();
+        dialog.show();
+        if (dialogScripts.empty()) return;  // the test plays it afterwards
+        auto script = std::move(dialogScripts.front());
+        dialogScripts.pop_front();
+        script(dialog);
+    }
 
 private:
     std::optional<QString> NextName(const QString& what) {

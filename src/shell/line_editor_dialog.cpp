@@ -1,0 +1,266 @@
+#include "shell/line_editor_dialog.hpp"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "shell/edit_form.hpp"
+#include "shell/main_window.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+
+namespace kestrova {
+
+namespace {
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+TFModifligne::TFModifligne(TEditForm& document, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), document_(document), prompts_(prompts) {
+    setObjectName("FModifligne");
+    setWindowTitle("Modifier l'observation");
+    auto* grid = new QGridLayout;
+    int row = 0;
+    auto field = [&](QLineEdit*& edit, QLabel*& label, const char* name, const char* caption) {
+        label = new QLabel(U(caption), this);
+        label->setObjectName(QString("L") + name);
+        edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setMinimumWidth(160);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        ++row;
+    };
+    field(Numligne, LNumligne, "Numligne", "Numéro ligne : ");
+    field(Ptvise, LPtvise, "Ptvise", "Point visé : ");
+    field(Ah, LAh, "Ah", "Angle horizontal AH : ");
+    field(Av, LAv, "Av", "Angle vertical AV : ");
+    field(Dp, LDp, "Dp", "Distance Dp : ");
+    field(ppm, Lppm, "ppm", "Ppm : ");
+    field(Hv, LHv, "Hv", "Hauteur de voyant hv : ");
+    field(prisme, Lprisme, "prisme", "Prisme : ");
+    Numligne->setReadOnly(true);
+    ppm->setReadOnly(true);
+
+    auto button = [this](QPushButton*& b, const char* name, const char* caption) {
+        b = new QPushButton(U(caption), this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto* steps = new QHBoxLayout;
+    steps->addWidget(button(Ajouter, "Ajouter", "Ajouter"));
+    steps->addWidget(button(Supprimer, "Supprimer", "Supprimer"));
+    steps->addWidget(button(Precedente, "Precedente", "Obs précédente"));
+    steps->addWidget(button(Suivante, "Suivante", "Obs suivante"));
+    auto* ends = new QHBoxLayout;
+    ends->addStretch();
+    ends->addWidget(button(Valider, "Valider", "Valider"));
+    ends->addWidget(button(ValiderQuitter, "ValiderQuitter", "Valider et Quitter"));
+    ends->addWidget(button(Annuler, "Annuler", "Annuler"));
+    Valider->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(steps);
+    layout->addLayout(ends);
+
+    connect(Ajouter, &QPushButton::clicked, this, [this] { AjouterClick(); });
+    connect(Supprimer, &QPushButton::clicked, this, [this] { SupprimerClick(); });
+    connect(Precedente, &QPushButton::clicked, this, [this] { PrecedenteClick(); });
+    connect(Suivante, &QPushButton::clicked, this, [this] { SuivanteClick(); });
+    connect(Valider, &QPushButton::clicked, this, [this] { ValiderClick(); });
+    connect(ValiderQuitter, &QPushButton::clicked, this, [this] { ValiderQuitterClick(); });
+    connect(Annuler, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+TEditorMode TFModifligne::Mode() const {
+    // Every action looks again at the document's first lines.
+    std::vector<std::string> head;
+    const std::vector<std::string> lines = document_.Lines();
+    head.assign(lines.begin(), lines.begin() + std::min<size_t>(7, lines.size()));
+    return DetectEditorMode(head);
+}
+
+bool TFModifligne::Open() {
+    const TEditorMode mode = Mode();
+    if (mode == TEditorMode::None) {
+        prompts_.Message(parentWidget(), "Action possible uniquement sur un fichier *.crt ou*.xcrt");
+        return false;
+    }
+    index_ = document_.CaretLine() - 1;
+    direction_ = 1;
+    ShowCurrent();
+    return true;
+}
+
+void TFModifligne::ClearFields() {
+    for (QLineEdit* e : {Numligne, Ptvise, Ah, Av, Dp, ppm, Hv, prisme}) e->clear();
+}
+
+TObsFields TFModifligne::Fields() const {
+    TObsFields f;
+    f.Numligne = S(Numligne->text());
+    f.Ptvise = S(Ptvise->text());
+    f.Ah = S(Ah->text());
+    f.Av = S(Av->text());
+    f.Dp = S(Dp->text());
+    f.ppm = S(ppm->text());
+    f.Hv = S(Hv->text());
+    f.prisme = S(prisme->text());
+    return f;
+}
+
+void TFModifligne::ApplyLayout(TObsLayout layout) {
+    struct Captions {
+        const char *pt, *ah, *av, *dp, *ppm, *hv;
+        bool showPpm, showHv, showAvDp, showPrisme;
+    };
+    Captions c{"Point visé : ", "Angle horizontal AH : ", "Angle vertical AV : ", "Distance Dp : ", "Ppm : ",
+               "Hauteur de voyant hv : ", true, true, true, true};
+    switch (layout) {
+        case TObsLayout::Observation:
+            c = {"Point visé :", "Angle horizontal AH :", "Angle vertical AV :", "Distance Dp :", "Ppm : ",
+                 "Hauteur de voyant hv : ", true, true, true, true};
+            break;
+        case TObsLayout::XmlObservation:
+            // The XML form has no prism name on its observations.
+            c = {"Point visé :", "Angle horizontal AH :", "Angle vertical AV :", "Distance Dp :", "Ppm :",
+                 "Hauteur de voyant hv : ", true, true, true, false};
+            break;
+        case TObsLayout::Station:
+            c = {"Nom de la station :", "Température :", "Pression :", "Hauteur appareil :", "Ppm : ",
+                 "Hauteur de voyant hv : ", false, false, true, true};
+            break;
+        case TObsLayout::XmlStation:
+            c = {"Nom de la station :", "Température :", "Pression :", "Hauteur appareil :", "Etalonnage :",
+                 "Hauteur de voyant hv : ", true, false, true, false};
+            break;
+        case TObsLayout::Prism:
+            c = {"Prisme :", "Constante :", "Angle vertical AV :", "Distance Dp :", "Ppm : ",
+                 "Hauteur de voyant hv : ", false, false, false, false};
+            break;
+        case TObsLayout::Other: break;
+    }
+    LPtvise->setText(U(c.pt));
+    LAh->setText(U(c.ah));
+    LAv->setText(U(c.av));
+    LDp->setText(U(c.dp));
+    Lppm->setText(U(c.ppm));
+    LHv->setText(U(c.hv));
+    for (QWidget* w : {static_cast<QWidget*>(Av), static_cast<QWidget*>(LAv), static_cast<QWidget*>(Dp),
+                       static_cast<QWidget*>(LDp)})
+        w->setVisible(c.showAvDp);
+    ppm->setVisible(c.showPpm);
+    Lppm->setVisible(c.showPpm);
+    Hv->setVisible(c.showHv);
+    LHv->setVisible(c.showHv);
+    prisme->setVisible(c.showPrisme);
+    Lprisme->setVisible(c.showPrisme);
+}
+
+void TFModifligne::ShowCurrent() {
+    ClearFields();
+    const std::vector<std::string> lines = document_.Lines();
+    TObsView view;
+    if (Mode() == TEditorMode::Xml) {
+        const auto shown = XmlShownIndex(lines, index_, direction_);
+        if (shown) {
+            index_ = *shown;
+            view = ShowXmlLine(lines, index_);
+        }
+    } else if (!lines.empty()) {
+        view = ShowTextLine(lines, index_);
+        index_ = view.index;
+    }
+    ApplyLayout(view.layout);
+    Precedente->setEnabled(view.canPrevious);
+    Suivante->setEnabled(view.canNext);
+    if (index_ >= 0 && index_ < static_cast<int>(lines.size())) {
+        // The line shown, selected in the document from its second character.
+        const int length = document_.Editor->text(index_).remove('\n').remove('\r').size();
+        document_.Editor->setSelection(index_, std::min(1, length), index_, length);
+        document_.Editor->ensureLineVisible(index_);
+    }
+    const TObsFields& f = view.fields;
+    Numligne->setText(Q(f.Numligne));
+    Ptvise->setText(Q(f.Ptvise));
+    Ah->setText(Q(f.Ah));
+    Av->setText(Q(f.Av));
+    Dp->setText(Q(f.Dp));
+    ppm->setText(Q(f.ppm));
+    Hv->setText(Q(f.Hv));
+    prisme->setText(Q(f.prisme));
+}
+
+bool TFModifligne::ValiderClick() {
+    const std::vector<std::string> lines = document_.Lines();
+    if (index_ < 0 || index_ >= static_cast<int>(lines.size())) return true;
+    const TObsEdit edit = Mode() == TEditorMode::Xml ? ValidateXmlLine(lines, index_, Fields())
+                                                     : ValidateTextLine(lines[static_cast<size_t>(index_)], Fields());
+    for (const std::string& message : edit.messages) prompts_.Message(this, Q(message));
+    if (!edit.messages.empty()) return false;
+    if (edit.line) document_.ReplaceLine(index_, *edit.line);
+    ShowCurrent();
+    return true;
+}
+
+void TFModifligne::ValiderQuitterClick() {
+    // A refused line keeps the form open with what was typed.
+    if (ValiderClick()) accept();
+}
+
+void TFModifligne::PrecedenteClick() {
+    ClearFields();
+    if (index_ > 0) --index_;
+    direction_ = -1;
+    ShowCurrent();
+}
+
+void TFModifligne::SuivanteClick() {
+    const int count = static_cast<int>(document_.Lines().size());
+    if (index_ + 1 < count) ++index_;
+    direction_ = 1;
+    ShowCurrent();
+}
+
+void TFModifligne::AjouterClick() {
+    if (Mode() == TEditorMode::Xml) {
+        const TXmlInsertion r = AddXmlObservation(document_.Lines(), index_);
+        if (r.index < 0) {
+            if (!r.message.empty()) prompts_.Message(this, Q(r.message));
+            return;
+        }
+        document_.SetLines(r.lines);
+        index_ = r.index;
+        direction_ = 1;
+    } else {
+        document_.InsertLines(index_ + 1, {std::string()});
+        ++index_;
+    }
+    ShowCurrent();
+}
+
+void TFModifligne::SupprimerClick() {
+    std::vector<std::string> lines = document_.Lines();
+    if (index_ < 0 || index_ >= static_cast<int>(lines.size())) return;
+    lines.erase(lines.begin() + index_);
+    document_.SetLines(lines);
+    index_ = std::min(index_, static_cast<int>(lines.size()) - 1);
+    ShowCurrent();
+}
+
+void Modifierlobservation1Click(TFMain_velka& main) {
+    TEditForm* document = main.ActiveDocument();
+    if (!document) return;
+    TFModifligne form(*document, main.prompts(), &main);
+    if (!form.Open()) return;
+    main.prompts().ExecDialog(form);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,57 @@
+// "Modifier l'observation": one line of the active field book as labelled
+// fields, checked and written back into the document.
+#pragma once
+#include <QDialog>
+
+#include "tools/line_editor.hpp"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kestrova {
+
+class Prompts;
+class TEditForm;
+class TFMain_velka;
+
+class TFModifligne : public QDialog {
+    Q_OBJECT
+public:
+    TFModifligne(TEditForm& document, Prompts& prompts, QWidget* parent = nullptr);
+
+    // Takes the mode and the current line from the document and shows it;
+    // false (after saying so) when the document is no field book.
+    bool Open();
+
+    QLineEdit *Numligne, *Ptvise, *Ah, *Av, *Dp, *ppm, *Hv, *prisme;
+    QLabel *LNumligne, *LPtvise, *LAh, *LAv, *LDp, *Lppm, *LHv, *Lprisme;
+    QPushButton *Ajouter, *Supprimer, *Precedente, *Suivante, *Valider, *ValiderQuitter, *Annuler;
+
+    int CurrentIndex() const { return index_; }
+
+    void AjouterClick();
+    void SupprimerClick();
+    void PrecedenteClick();
+    void SuivanteClick();
+    // True when the line was written or had nothing to write.
+    bool ValiderClick();
+    void ValiderQuitterClick();
+
+private:
+    TEditorMode Mode() const;
+    void ShowCurrent();
+    void ApplyLayout(TObsLayout layout);
+    void ClearFields();
+    TObsFields Fields() const;
+
+    TEditForm& document_;
+    Prompts& prompts_;
+    int index_ = 0;
+    int direction_ = 1;
+};
+
+// The menu command (F7, and the document's context menu).
+void Modifierlobservation1Click(TFMain_velka& main);
+
+}  // namespace kestrova

@@ -1,0 +1,111 @@
+#include "shell/rename_dialog.hpp"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "base/text_file.hpp"
+#include "base/text_helpers.hpp"
+#include "shell/command_runner.hpp"
+#include "shell/edit_form.hpp"
+#include "shell/main_window.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+#include "tools/rename_point.hpp"
+
+namespace kestrova {
+
+TFRename_Point::TFRename_Point(TFMain_velka& main) : QDialog(&main), main_(main) {
+    setObjectName("FRename_Point");
+    setWindowTitle("Renommer un point");
+    auto* layout = new QVBoxLayout(this);
+    auto* names = new QHBoxLayout;
+    edit_point_from = new QLineEdit(this);
+    edit_point_from->setObjectName("edit_point_from");
+    Edit_point_to = new QLineEdit(this);
+    Edit_point_to->setObjectName("Edit_point_to");
+    Renommer = new QPushButton(">", this);
+    Renommer->setObjectName("Renommer");
+    Renommer->setDefault(true);
+    Renommer->setMaximumWidth(40);
+    names->addWidget(edit_point_from);
+    names->addWidget(Renommer);
+    names->addWidget(Edit_point_to);
+    layout->addLayout(names);
+    cb_rename_target = new QCheckBox(QString::fromUtf8("Renommer les visées"), this);
+    cb_rename_target->setObjectName("cb_rename_target");
+    cb_rename_target->setChecked(true);
+    cb_rename_station = new QCheckBox("Renommer les stations", this);
+    cb_rename_station->setObjectName("cb_rename_station");
+    layout->addWidget(cb_rename_target);
+    layout->addWidget(cb_rename_station);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    Fermer = new QPushButton("Fermer", this);
+    Fermer->setObjectName("Fermer");
+    Fermer->setAutoDefault(false);
+    row->addWidget(Fermer);
+    layout->addLayout(row);
+    connect(Renommer, &QPushButton::clicked, this, [this] { RenommerClick(); });
+    connect(Fermer, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+bool TFRename_Point::Prepare() {
+    TEditForm* document = main_.ActiveDocument();
+    if (!document) return false;
+    input_ = document->Lines();
+    if (input_.empty() || (input_.size() == 1 && input_.front().empty())) {
+        main_.prompts().Message(&main_, "Fichier vide !");
+        return false;
+    }
+    current_ = document->CaretLine() - 1;
+    edit_point_from->clear();
+    Edit_point_to->clear();
+    const TRenamePreset preset = RenamePreset(input_, current_);
+    edit_point_from->setText(Q(preset.name));
+    cb_rename_target->setEnabled(preset.choicesEnabled);
+    cb_rename_station->setEnabled(preset.choicesEnabled);
+    return true;
+}
+
+void TFRename_Point::RenommerClick() {
+    const std::string from = S(edit_point_from->text());
+    const std::string to = S(Edit_point_to->text());
+    if (Trim(CleanFieldText(from)).empty() || Trim(CleanFieldText(to)).empty()) return;
+    accept();
+    TEditForm* document = main_.ActiveDocument();
+    if (!document) return;
+    const TRenameOptions options{cb_rename_target->isChecked(), cb_rename_station->isChecked()};
+    const auto output = RenamePoint(input_, from, to, options);
+    if (!output) return;  // neither a field book nor a levelling book
+    // A book never saved gets its name first (through the usual save-as).
+    if (document->FileName() == TEditForm::kUntitled && !document->Save1Click()) return;
+    const QString path = document->FileName();
+    const std::vector<std::string> before = input_;
+    try {
+        RunWithProgress(&main_, "Renommer un point", [&](TProgress& progress) {
+            progress.Stage("Ecriture de " + S(path));
+            WriteRenamedBook(S(path), before, *output);
+        });
+    } catch (const TextFileError& error) {
+        main_.prompts().Error(&main_, QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2\n"
+                                                        "Le carnet et sa copie de sauvegarde sont inchangés.")
+                                          .arg(Q(error.path()), Q(error.reason())));
+        return;
+    }
+    document->SetLines(*output);
+    document->Editor->setCursorPosition(std::max(0, current_), 0);
+}
+
+void RenommerunPoint1Click(TFMain_velka& main) {
+    if (!main.ActiveDocument()) return;
+    auto* dialog = main.findChild<TFRename_Point*>();
+    if (!dialog) dialog = new TFRename_Point(main);
+    if (!dialog->Prepare()) return;
+    main.prompts().ExecDialog(*dialog);
+}
+
+}  // namespace kestrova
