@@ -389,7 +389,8 @@ private slots:
         for (QAction* a : doc->PopupMenu1->actions())
             if (!a->isSeparator()) texts << a->text();
         QCOMPARE(texts, (QStringList{"Cu&t", "&Copy", "&Paste",
-                                     QString::fromUtf8("Réduction d'un carnet de terrain (*.crt ou *.xcrt)")}));
+                                     QString::fromUtf8("Réduction d'un carnet de terrain (*.crt ou *.xcrt)"),
+                                     "Modifier l'observation", QString::fromUtf8("Ajouter une ligne d'entête")}));
         // Its reduction entry runs the reduction command: a modified
         // document is refused.
         QTest::keyClicks(doc->Editor, "x");
@@ -432,12 +433,12 @@ private slots:
         WriteBytes(dir + "/r.xml", "<?xml version=\"1.0\"?>\r\n<a/>\r\n");
         Shell shell;
         QMenuBar* bar = shell.main->menuBar();
-        QCOMPARE(MenuTitles(bar), (QStringList{"&Fichier", "&Topo", "Outils", QString::fromUtf8("Fe&nêtre"), "?"}));
+        QCOMPARE(MenuTitles(bar), (QStringList{"&Fichier", "&Topo", "Ni&vellement", "Outils", QString::fromUtf8("Fe&nêtre"), "?"}));
         QCOMPARE(bar->actions()[0]->menu(), shell.main->Fichier1);
 
         TEditForm* doc = shell.main->NewDocument();
         QCOMPARE(MenuTitles(bar),
-                 (QStringList{"&Fichier", "&Editer", "&Topo", "Outils", QString::fromUtf8("Fe&nêtre"), "?"}));
+                 (QStringList{"&Fichier", "&Editer", "&Topo", "Ni&vellement", "Outils", QString::fromUtf8("Fe&nêtre"), "?"}));
         QCOMPARE(bar->actions()[0]->menu(), doc->Fichier1);
         QStringList fileEntries;
         for (QAction* a : doc->Fichier1->actions())
@@ -448,7 +449,7 @@ private slots:
 
         shell.main->OpenInReportViewer(dir + "/r.xml");
         QCOMPARE(bar->actions()[0]->menu(), shell.main->Fichier1);
-        QCOMPARE(MenuTitles(bar).size(), 5);
+        QCOMPARE(MenuTitles(bar).size(), 6);
 
         shell.main->MdiArea()->setActiveSubWindow(shell.main->Children()[0]);
         QCOMPARE(bar->actions()[1]->menu(), doc->Edit1);

@@ -65,7 +65,11 @@ private slots:
         QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Quitter=Ctrl+Q"}));
         QCOMPARE(Entries(m.Topo1),
                  (QStringList{"&Conversion=", QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)="),
-                              "Options=F11"}));
+                              "Options=F11", "Modifier l'observation=F7",
+                              QString::fromUtf8("Insérer une entête de station (gsi ou carnet)="),
+                              QString::fromUtf8("Insérer une définition de prisme (carnet)="),
+                              QString::fromUtf8("Insérer une équation de centrage (obs)="),
+                              QString::fromUtf8("Insérer une définition de hauteur de voyant ou de station (carnet)=")}));
         // The GSI entries come first; the other conversions follow them.
         QCOMPARE(Entries(m.Conversion1).mid(0, 2), (QStringList{"Convert GSI (Leica) --> Notebook format (*.carnet)=",
                                                       "Conversion GSI (Leica) --> format carnet xml (*.xcrt)="}));
