@@ -45,32 +45,36 @@ TObsView ShowTextLine(const std::vector<std::string>& lines, int index) {
     view.canPrevious = index > 0;
     view.canNext = index + 1 < static_cast<int>(lines.size());
     const std::string& line = lines[static_cast<size_t>(index)];
-    const TLineFields w = SplitLineFields(line);
-    const std::string first = Word(w, 1);
+    // The fields come from the words before the comment: a comment is never
+    // shown (and written back) as a prism name or a height.
+    const TLineWords w = SplitLineWords(line);
+    const int count = static_cast<int>(w.words.size());
+    auto word = [&](int n) { return n >= 1 && n <= count ? w.words[static_cast<size_t>(n - 1)] : std::string(); };
+    const std::string first = FirstWord(line);
     TObsFields& f = view.fields;
     if (first == "numero" || Trim(line).empty()) {
         view.layout = TObsLayout::Observation;
         f.Numligne = std::to_string(index + 1);
-        f.Ptvise = Word(w, 2);
-        f.Ah = Word(w, 4);
-        f.Av = Word(w, 6);
-        f.Dp = Word(w, 8);
-        f.ppm = Word(w, 10);
-        if (w.count > 10) f.Hv = Word(w, 12);
-        if (w.count > 12) f.prisme = Word(w, 14);
+        f.Ptvise = word(2);
+        f.Ah = word(4);
+        f.Av = word(6);
+        f.Dp = word(8);
+        f.ppm = word(10);
+        if (count > 10) f.Hv = word(12);
+        if (count > 12) f.prisme = word(14);
     } else if (first == "station") {
         view.layout = TObsLayout::Station;
         f.Numligne = std::to_string(index + 1);
-        f.Ptvise = Word(w, 2);
-        f.Ah = Word(w, 4);
-        f.Av = Word(w, 6);
-        f.Dp = Word(w, 8);
-        if (w.count > 8) f.prisme = Word(w, 10);
+        f.Ptvise = word(2);
+        f.Ah = word(4);
+        f.Av = word(6);
+        f.Dp = word(8);
+        if (count > 8) f.prisme = word(10);
     } else if (first == "prisme") {
         view.layout = TObsLayout::Prism;
         f.Numligne = std::to_string(index + 1);
-        f.Ptvise = Word(w, 2);
-        f.Ah = Word(w, 4);
+        f.Ptvise = word(2);
+        f.Ah = word(4);
     }
     return view;
 }

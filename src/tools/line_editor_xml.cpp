@@ -105,7 +105,9 @@ std::string RewriteStartTag(const std::string& line, pugi::xml_node element) {
     const bool selfClosing = oldTag.size() >= 2 && oldTag.compare(oldTag.size() - 2, 2, "/>") == 0;
     std::string tag = "<" + std::string(element.name());
     for (pugi::xml_attribute a : element.attributes()) tag += " " + std::string(a.name()) + "=\"" + Escape(a.value()) + "\"";
-    tag += selfClosing ? "/>" : ">";
+    // The closing of the tag keeps its spelling ("/>" or " />").
+    const bool spaced = selfClosing && oldTag.size() >= 3 && oldTag[oldTag.size() - 3] == ' ';
+    tag += selfClosing ? (spaced ? " />" : "/>") : ">";
     return IndentXmlLine(line.substr(0, open) + tag + line.substr(end));
 }
 

@@ -56,6 +56,14 @@ TEST(LineEditor, ShowsEachKindOfLine) {
     EXPECT_TRUE(v.canPrevious);
     EXPECT_FALSE(v.canNext);
 
+    // A comment is no field: its words are not a prism name.
+    v = ShowTextLine({" numero 12 AH_gr 1 AV_gr 2 Dp_m 3 ppm_cste_mm 0 hv_m 1.65 * rep\xC3\xA8re"}, 0);
+    EXPECT_EQ(v.fields.Hv, "1.65");
+    EXPECT_EQ(v.fields.prisme, "");
+    const TObsEdit kept = ValidateTextLine(" numero 12 AH_gr 1 AV_gr 2 Dp_m 3 ppm_cste_mm 0 hv_m 1.65 * note", v.fields);
+    EXPECT_EQ(*kept.line, " numero        12 AH_gr         1 AV_gr         2 Dp_m         3 ppm_cste_mm         0 "
+                          "hv_m      1.65 * note");
+
     v = ShowTextLine(kTextBook, 2);
     EXPECT_EQ(v.layout, TObsLayout::Station);
     EXPECT_EQ(v.fields.Ptvise, "S1");
@@ -182,6 +190,10 @@ TEST(LineEditorXml, ValidatingRewritesTheElementOfTheLine) {
     TObsEdit e = ValidateXmlLine(kXmlBook, 13, f);
     ASSERT_TRUE(e.line);
     EXPECT_EQ(*e.line, "            <obs pt_vis=\"C&amp;D\" Hz=\"31.5\" V=\"99.5\" Dp=\"35.5\" Hv=\"1.7\" ppm=\"4\" cste=\"0\"/>");
+    std::vector<std::string> spaced = kXmlBook;
+    spaced[13] = "  <obs pt_vis=\"C\" Hz=\"30\" />";
+    EXPECT_EQ(*ValidateXmlLine(spaced, 13, f).line,
+              "            <obs pt_vis=\"C&amp;D\" Hz=\"31.5\" V=\"99.5\" Dp=\"35.5\" Hv=\"1.7\" ppm=\"4\" />");
     e = ValidateXmlLine(kXmlBook, 5, StationFields("S9", "20.5", "750.0", "1.2"));
     ASSERT_TRUE(e.line);
     EXPECT_EQ(*e.line, "      <station num=\"1\" pt_sta=\"S9\" temp=\"20.5\" press=\"750.0\" Ht=\"1.2\" etalonnage=\"0\">");
