@@ -47,6 +47,27 @@ TEST(RenameCommand, RenamesTargetsAndKeepsTheBookAsItWasInTheBackup) {
     EXPECT_NE(after.find(" numero        13 AH_gr"), std::string::npos);
 }
 
+TEST(RenameCommand, LevellingBookFromTheLevellingConverter) {
+    const fs::path dir = Scratch("rename_na3");
+    const fs::path book = dir / "ligne.na3";
+    fs::copy_file(fs::path(KESTROVA_TEST_DATA) / "levelling/bffb16.na3", book);
+    const std::string before = e2e::Slurp(book);
+    const auto r = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(book.string()) + " --from 700001 --to P1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(e2e::Slurp(dir / "ligne.na3.backup"), before);
+    // Only the name column of the measurement lines that named the point changes.
+    std::string expected = before;
+    const std::string oldName = "   700001";
+    size_t renamed = 0;
+    for (size_t at = expected.find("\n" + oldName); at != std::string::npos;
+         at = expected.find("\n" + oldName, at + 1)) {
+        expected.replace(at + 1, 9, "       P1");
+        ++renamed;
+    }
+    EXPECT_GT(renamed, 2u);
+    EXPECT_EQ(e2e::Slurp(book), expected);
+}
+
 TEST(RenameCommand, RefusalsWriteNothing) {
     const fs::path dir = Scratch("rename_refused");
     const fs::path book = dir / "book.crt";
