@@ -32,8 +32,6 @@ char Fold(std::uint32_t c) {
         return kLatin1[c - 0xC0];
     }
     switch (c) {
-        case 0x152: return 'O';  // OE
-        case 0x153: return 'o';
         case 0x178: return 'Y';
         default: return '?';
     }
@@ -67,7 +65,8 @@ std::string GamaCommentText(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
-            out += b == '-' ? ' ' : static_cast<char>(b);
+            // XML 1.0 allows no control character but the tabulation.
+            out += b == '-' ? ' ' : (b < 0x20 && b != '\t') || b == 0x7F ? '?' : static_cast<char>(b);
             ++i;
             continue;
         }
@@ -75,7 +74,8 @@ std::string GamaCommentText(const std::string& text) {
         std::uint32_t c = n == 4 ? b & 0x07u : n == 3 ? b & 0x0Fu : b & 0x1Fu;
         for (std::size_t k = 1; k < n && i + k < text.size(); ++k)
             c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
-        out += Fold(n == 1 ? 0xFFFFu : c);
+        if (c == 0x152 || c == 0x153) out += c == 0x152 ? "OE" : "oe";
+        else out += Fold(n == 1 ? 0xFFFFu : c);
         i += n;
     }
     return out;

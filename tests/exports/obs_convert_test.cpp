@@ -223,6 +223,10 @@ TEST_F(ObsConvertTest, GamaPointsConstraintsAndObservations) {
     EXPECT_EQ(gkf, expectedHead);  // the 3 cm distance and the code 1 line are left out
 }
 
+TEST_F(ObsConvertTest, GamaCommentsAreFoldedToAscii) {
+    EXPECT_EQ(GamaCommentText("Étés à Noël - 12°C, cœur\x01ç"), "Etes a Noel   12 C, coeur?c");
+}
+
 TEST_F(ObsConvertTest, GamaCentringVectorAtTheTopAndInASet) {
     const std::vector<std::string> pair = {"9 A B 0 0.0010 0 0 0", "4 A B 0.1523 0.0005 0 0 0"};
     const std::string vector =
