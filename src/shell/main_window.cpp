@@ -24,6 +24,7 @@
 #include "shell/edit_form.hpp"
 #include "shell/editing_tools.hpp"
 #include "shell/import_commands.hpp"
+#include "shell/levelling_commands.hpp"
 #include "shell/obs_commands.hpp"
 #include "shell/options_dialog.hpp"
 #include "shell/pressure_dialog.hpp"
@@ -111,6 +112,8 @@ void TFMain_velka::BuildMenus() {
     Options1->setObjectName("Options1");
     Options1->setShortcut(QKeySequence(Qt::Key_F11));
     AddEditingToolEntries(*this);
+
+    AddLevellingEntries(*this);
 
     Outils1 = new QMenu("Outils", this);
     Outils1->setObjectName("Outils1");

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "shell/choix_reduc.hpp"
+#include "shell/niv_dialog.hpp"
 #include "shell/options_dialog.hpp"
 
 namespace kestrova {
@@ -71,6 +72,11 @@ Prompts::Answer QtPrompts::AskYesNoCancel(QWidget* parent, const QString& text) 
     if (button == QMessageBox::Yes) return Answer::Yes;
     if (button == QMessageBox::No) return Answer::No;
     return Answer::Cancel;
+}
+
+TNivSettings QtPrompts::ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) {
+    TFniv dialog(parent);
+    return dialog.Run(settings);
 }
 
 Prompts::ReductionChoice QtPrompts::ChooseReduction(QWidget* parent) {

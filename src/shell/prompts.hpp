@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "levelling/niv_model.hpp"
+
 class QDialog;
 class QPrinter;
 class QWidget;
@@ -54,6 +56,11 @@ public:
     virtual int ExecDialog(QDialog& dialog);
     // Shows a modeless `dialog` and gives it the focus.
     virtual void ShowDialog(QDialog& dialog);
+
+    // ---- Levelling
+    // The weighting dialog "Nivellement" (TFniv), shown with `settings`;
+    // gives the settings it was closed with (it has only "Ok").
+    virtual TNivSettings ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) = 0;
 };
 
 // The real dialogs.
@@ -75,6 +82,7 @@ public:
     void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) override;
     bool AskPrint(QWidget* parent, QPrinter& printer) override;
     void PrinterSetup(QWidget* parent, QPrinter& printer) override;
+    TNivSettings ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) override;
 
 private:
     TF_opt* options_;

@@ -106,6 +106,21 @@ public:
         script(dialog);
     }
 
+    // Levelling: the settings the weighting dialog is closed with (none:
+    // left as shown); the settings it was shown with.
+    std::deque<std::optional<TNivSettings>> weightings;
+    std::vector<TNivSettings> weightingShown;
+    TNivSettings ChooseLevellingWeighting(QWidget*, const TNivSettings& settings) override {
+        weightingShown.push_back(settings);
+        if (weightings.empty()) {
+            unexpected << "weighting dialog";
+            return settings;
+        }
+        const auto w = weightings.front();
+        weightings.pop_front();
+        return w ? *w : settings;
+    }
+
 private:
     std::optional<QString> NextName(const QString& what) {
         if (names.empty()) {
