@@ -8,6 +8,7 @@
 #include "levelling/deniv_file.hpp"
 #include "levelling/gsi_levelling.hpp"
 #include "levelling/line_source.hpp"
+#include "levelling/niv_processor.hpp"
 #include "levelling/niv_reduce.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
@@ -20,11 +21,12 @@ namespace kestrova {
 
 namespace {
 
-// Holds the weighting settings beside the main window.
+// The levelling processor of the window, kept beside it for the whole run
+// of the program (its weighting settings persist between commands).
 class TNivState : public QObject {
 public:
     explicit TNivState(QObject* parent) : QObject(parent) { setObjectName("NivState"); }
-    TNivSettings settings;
+    TNivProcessor niv;
 };
 
 struct Job {
@@ -107,7 +109,7 @@ QAction* AddEntry(QMenu* menu, QAction* before, TFMain_velka& main, const char* 
 TNivSettings& LevellingSettings(TFMain_velka& main) {
     auto* state = main.findChild<TNivState*>("NivState", Qt::FindDirectChildrenOnly);
     if (!state) state = new TNivState(&main);
-    return state->settings;
+    return state->niv.settings;
 }
 
 void AddLevellingEntries(TFMain_velka& main) {
