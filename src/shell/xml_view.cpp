@@ -1,5 +1,8 @@
 #include "shell/xml_view.hpp"
 
+#include <fstream>
+
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -7,14 +10,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "base/text_file.hpp"
+#include "shell/command_runner.hpp"
 #include "shell/qt_text.hpp"
-#include "shell/xslt_render.hpp"
+#include "shell/report_pages.hpp"
 
 namespace kestrova {
 
@@ -28,6 +35,11 @@ TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     // other links go to the desktop.
     XMLview->setOpenLinks(false);
     connect(XMLview, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { FollowLink(url); });
+    // Near either end of the loaded sections, the next one is loaded (after
+    // the scroll itself is over).
+    connect(XMLview->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        QTimer::singleShot(0, this, [this] { ExtendOnScroll(); });
+    });
 
     OpenInBrowserAction = new QAction("Ouvrir dans le navigateur", this);
     OpenInBrowserAction->setObjectName("OpenInBrowser");
@@ -53,27 +65,50 @@ TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(XMLview, 1);
 }
 
+TForm_XMLView::~TForm_XMLView() = default;
+
 bool TForm_XMLView::LoadFile(const QString& path) {
     file_name_ = path;
     setWindowTitle(path);
     error_.clear();
+    html_.clear();
+    cache_.clear();
+    first_ = 0;
+    last_ = -1;
     XMLview->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/"));
 
-    const XsltResult rendered = RenderXmlWithStylesheet(S(path));
-    if (rendered.ok) {
+    auto pages = std::make_unique<TReportPages>();
+    bool rendered = false;
+    busy_ = true;
+    const bool finished = RunWithProgress(this, QString::fromUtf8("Ouverture du rapport"),
+                                          [&](TProgress& progress) { rendered = pages->Open(S(path), progress); });
+    busy_ = false;
+    if (!finished) {
+        formatted_ = false;
+        pages_.reset();
+        XMLview->clear();
+        error_ = QString::fromUtf8("ouverture annulée");
+        return false;
+    }
+    if (rendered) {
         formatted_ = true;
-        html_ = Q(rendered.html);
-        XMLview->setHtml(html_);
+        pages_ = std::move(pages);
+        if (pages_->Split()) {
+            ShowSections(0, pages_->StationCount() > 0 ? 1 : 0, "Top", 0);
+        } else {
+            html_ = Q(pages_->Whole());
+            XMLview->setHtml(html_);
+        }
         return true;
     }
     // Not a report with a usable stylesheet: show the XML text itself.
     formatted_ = false;
-    html_.clear();
+    pages_.reset();
     try {
         std::string text;
         for (const std::string& line : ReadTextLines(S(path))) text += line + "\n";
         XMLview->setPlainText(Q(text));
-        error_ = Q(rendered.error);
+        error_ = Q(pages->Error());
         return true;
     } catch (const TextFileError& error) {
         XMLview->clear();
@@ -82,27 +117,135 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     }
 }
 
+QString TForm_XMLView::SectionAnchor(int section) const {
+    return section == 0 ? QString("Top") : Q(pages_->AnchorOf(static_cast<std::size_t>(section - 1)));
+}
+
+QString TForm_XMLView::SectionHtml(int section) {
+    if (section == 0) return Q(pages_->Head());
+    auto it = cache_.find(section);
+    if (it == cache_.end()) it = cache_.emplace(section, Q(pages_->StationHtml(static_cast<std::size_t>(section - 1)))).first;
+    return it->second;
+}
+
+int TForm_XMLView::AnchorY(const QString& name) const {
+    QTextDocument* doc = XMLview->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isAnchor() && format.anchorNames().contains(name))
+                return static_cast<int>(doc->documentLayout()->blockBoundingRect(block).top());
+        }
+    }
+    return -1;
+}
+
+void TForm_XMLView::ShowSections(int first, int last, const QString& anchor, int offset) {
+    const int count = static_cast<int>(pages_->StationCount());
+    first_ = std::max(0, first);
+    last_ = std::min(count, last);
+    // Rendered sections outside the window are dropped.
+    for (auto it = cache_.begin(); it != cache_.end();)
+        it = it->first < first_ || it->first > last_ ? cache_.erase(it) : std::next(it);
+
+    QString html = first_ == 0 ? QString() : QString("<html><body>");
+    for (int s = first_; s <= last_; ++s) html += SectionHtml(s);
+    html += last_ == count ? Q(pages_->Tail()) : QString("</body></html>");
+    html_ = html;
+
+    extending_ = true;
+    XMLview->setHtml(html_);
+    // The summary's anchor sits below the page margin: its section starts
+    // at the very top.
+    const int y = anchor == "Top" ? 0 : AnchorY(anchor);
+    XMLview->verticalScrollBar()->setValue(y < 0 ? 0 : y + offset);
+    extending_ = false;
+}
+
+void TForm_XMLView::ExtendOnScroll() {
+    if (!pages_ || !pages_->Split() || extending_ || busy_) return;
+    const int count = static_cast<int>(pages_->StationCount());
+    QScrollBar* bar = XMLview->verticalScrollBar();
+    const int value = bar->value();
+    const int margin = bar->pageStep();
+    const bool nearEnd = value >= bar->maximum() - margin && last_ < count;
+    const bool nearStart = value <= margin && first_ > 0;
+    if (!nearEnd && !nearStart) return;
+
+    // The section at the top of the view stays where it is on screen.
+    int top = first_;
+    int topY = 0;
+    for (int s = first_; s <= last_; ++s) {
+        const int y = s == 0 ? 0 : AnchorY(SectionAnchor(s));
+        if (y >= 0 && y <= value) {
+            top = s;
+            topY = y;
+        }
+    }
+    int first = first_, last = last_;
+    if (nearEnd) {
+        ++last;
+        if (last - first + 1 > maxSections) first = std::min(top, last - maxSections + 1);
+    } else {
+        --first;
+        if (last - first + 1 > maxSections) last = std::max(top, first + maxSections - 1);
+    }
+    ShowSections(first, last, SectionAnchor(top), value - topY);
+}
+
 void TForm_XMLView::FollowLink(const QUrl& url) {
     if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {
-        XMLview->scrollToAnchor(url.fragment());
+        const QString name = url.fragment();
+        if (pages_ && pages_->Split()) {
+            const int count = static_cast<int>(pages_->StationCount());
+            int section = -1;
+            if (name == "Top") section = 0;
+            else if (name == "Bottom") section = count;
+            else if (const long k = pages_->StationOfAnchor(S(name)); k >= 0) section = static_cast<int>(k) + 1;
+            if (section >= 0 && (section < first_ || section > last_)) {
+                // A section not loaded: a new window around it.
+                const int first = section == 0 ? 0 : std::max(1, section - 1);
+                ShowSections(first, std::min(count, std::max(section + 1, first + 1)), name, 0);
+                return;
+            }
+        }
+        XMLview->scrollToAnchor(name);
         return;
     }
     openUrl(XMLview->document()->baseUrl().resolved(url));
 }
 
 QString TForm_XMLView::OpenInBrowser() {
-    QString content = html_;
-    QString suffix = ".html";
-    if (!formatted_) {
-        content = XMLview->toPlainText();
-        suffix = ".txt";
-    }
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    const QString target = QDir(folder).filePath("kestrova-" + QFileInfo(file_name_).completeBaseName() + suffix);
-    QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
-    file.write(content.toUtf8());
-    file.close();
+    const QString base = QDir(folder).filePath("kestrova-" + QFileInfo(file_name_).completeBaseName());
+    QString target;
+    if (formatted_ && pages_) {
+        target = base + ".html";
+        bool written = false;
+        busy_ = true;
+        bool finished = false;
+        try {
+            finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
+                std::ofstream out(S(target), std::ios::binary | std::ios::trunc);
+                pages_->WriteWhole(out, progress);
+                out.close();
+                written = static_cast<bool>(out);
+            });
+        } catch (const std::exception&) {
+            written = false;
+        }
+        busy_ = false;
+        if (!finished || !written) {
+            QFile::remove(target);
+            return QString();
+        }
+    } else {
+        target = base + ".txt";
+        QFile file(target);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
+        file.write(XMLview->toPlainText().toUtf8());
+        file.close();
+    }
     openUrl(QUrl::fromLocalFile(target));
     return target;
 }

@@ -1,6 +1,11 @@
 // The report viewer: one XML reduction report shown through its stylesheet.
+// The summary shows at once; each station's section is rendered when a link
+// leads to it or the view scrolls to it, and only a few sections around the
+// one shown are kept, so that the memory follows the part shown.
 #pragma once
 #include <functional>
+#include <map>
+#include <memory>
 
 #include <QString>
 #include <QUrl>
@@ -11,10 +16,13 @@ class QTextBrowser;
 
 namespace kestrova {
 
+class TReportPages;
+
 class TForm_XMLView : public QWidget {
     Q_OBJECT
 public:
     explicit TForm_XMLView(QWidget* parent = nullptr);
+    ~TForm_XMLView() override;
 
     // Shows the file: caption = path; a report with a stylesheet is shown
     // formatted, any other XML file as its text. False when the file could
@@ -22,23 +30,44 @@ public:
     bool LoadFile(const QString& path);
 
     QString FileName() const { return file_name_; }
+    // The HTML shown now (the summary and the sections loaded).
     QString Html() const { return html_; }
     bool Formatted() const { return formatted_; }
     QString LastError() const { return error_; }
 
-    // Writes the shown HTML into a temporary file and opens it in the
-    // user's web browser. Returns the path of the HTML file (empty on
-    // failure).
+    // Writes the complete HTML page into a temporary file and opens it in
+    // the user's web browser. Returns the path of the HTML file (empty on
+    // failure or cancel).
     QString OpenInBrowser();
 
     // How URLs are handed to the desktop (replaced in tests).
     std::function<bool(const QUrl&)> openUrl;
+
+    // The sections shown: 0 is the summary, k the k-th station. At most
+    // `maxSections` stay loaded.
+    int FirstSection() const { return first_; }
+    int LastSection() const { return last_; }
+    int maxSections = 8;
 
     QTextBrowser* XMLview = nullptr;
     QAction* OpenInBrowserAction = nullptr;
 
 private:
     void FollowLink(const QUrl& url);
+    // Shows sections [first, last], then puts the anchor `anchor` at
+    // `offset` pixels above the top of the view.
+    void ShowSections(int first, int last, const QString& anchor, int offset);
+    // Loads the next or previous section when the view nears an end.
+    void ExtendOnScroll();
+    QString SectionHtml(int section);
+    QString SectionAnchor(int section) const;
+    int AnchorY(const QString& name) const;
+
+    std::unique_ptr<TReportPages> pages_;
+    std::map<int, QString> cache_;  // rendered sections of the window
+    int first_ = 0, last_ = -1;
+    bool extending_ = false;
+    bool busy_ = false;
 
     QString file_name_;
     QString html_;

@@ -54,6 +54,79 @@ void ForbidWritesAndNetwork() {
 
 }  // namespace
 
+namespace {
+
+// The transformation of a parsed document; sets result.ok or result.error.
+void Transform(xsltStylesheetPtr style, xmlDocPtr doc, const std::string& messages, XsltResult& result) {
+    xmlDocPtr html = xsltApplyStylesheet(style, doc, nullptr);
+    if (!html) {
+        result.error = "transformation impossible" + (messages.empty() ? std::string() : " : " + messages);
+        return;
+    }
+    xmlChar* bytes = nullptr;
+    int size = 0;
+    if (xsltSaveResultToString(&bytes, &size, html, style) == 0) {
+        result.ok = true;
+        if (bytes) result.html.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    } else {
+        result.error = "transformation impossible";
+    }
+    if (bytes) xmlFree(bytes);
+    xmlFreeDoc(html);
+}
+
+xmlDocPtr ParseText(const std::string& path, const std::string& xml) {
+    return xmlReadMemory(xml.data(), static_cast<int>(xml.size()), path.c_str(), nullptr,
+                         XML_PARSE_NONET | XML_PARSE_HUGE);
+}
+
+}  // namespace
+
+TXsltRenderer::~TXsltRenderer() {
+    if (style_) xsltFreeStylesheet(static_cast<xsltStylesheetPtr>(style_));
+}
+
+bool TXsltRenderer::Load(const std::string& path, const std::string& xml, std::string* error) {
+    std::string messages;
+    ErrorCapture capture(&messages);
+    ForbidWritesAndNetwork();
+    path_ = path;
+    xmlDocPtr doc = ParseText(path, xml);
+    if (!doc) {
+        if (error) *error = "document XML illisible" + (messages.empty() ? std::string() : " : " + messages);
+        return false;
+    }
+    xsltStylesheetPtr style = xsltLoadStylesheetPI(doc);
+    xmlFreeDoc(doc);
+    if (!style) {
+        if (error) *error = "feuille de style introuvable" + (messages.empty() ? std::string() : " : " + messages);
+        return false;
+    }
+    if (style->encoding) xmlFree(style->encoding);
+    style->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("UTF-8"));
+    if (style_) xsltFreeStylesheet(static_cast<xsltStylesheetPtr>(style_));
+    style_ = style;
+    return true;
+}
+
+XsltResult TXsltRenderer::Render(const std::string& xml) const {
+    XsltResult result;
+    if (!style_) {
+        result.error = "feuille de style introuvable";
+        return result;
+    }
+    std::string messages;
+    ErrorCapture capture(&messages);
+    xmlDocPtr doc = ParseText(path_, xml);
+    if (!doc) {
+        result.error = "document XML illisible" + (messages.empty() ? std::string() : " : " + messages);
+        return result;
+    }
+    Transform(static_cast<xsltStylesheetPtr>(style_), doc, messages, result);
+    xmlFreeDoc(doc);
+    return result;
+}
+
 XsltResult RenderXmlWithStylesheet(const std::string& path) {
     XsltResult result;
     std::string messages;
@@ -75,21 +148,7 @@ XsltResult RenderXmlWithStylesheet(const std::string& path) {
     if (style->encoding) xmlFree(style->encoding);
     style->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("UTF-8"));
 
-    xmlDocPtr html = xsltApplyStylesheet(style, doc, nullptr);
-    if (html) {
-        xmlChar* bytes = nullptr;
-        int size = 0;
-        if (xsltSaveResultToString(&bytes, &size, html, style) == 0) {
-            result.ok = true;
-            if (bytes) result.html.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
-        } else {
-            result.error = "transformation impossible";
-        }
-        if (bytes) xmlFree(bytes);
-        xmlFreeDoc(html);
-    } else {
-        result.error = "transformation impossible" + (messages.empty() ? std::string() : " : " + messages);
-    }
+    Transform(style, doc, messages, result);
     xsltFreeStylesheet(style);
     xmlFreeDoc(doc);
     return result;

@@ -15,4 +15,26 @@ struct XsltResult {
 // it with UTF-8 output.
 XsltResult RenderXmlWithStylesheet(const std::string& path);
 
+// One stylesheet applied to many small documents (the parts of a report).
+// Usable from one thread at a time.
+class TXsltRenderer {
+public:
+    TXsltRenderer() = default;
+    ~TXsltRenderer();
+    TXsltRenderer(const TXsltRenderer&) = delete;
+    TXsltRenderer& operator=(const TXsltRenderer&) = delete;
+
+    // Loads the stylesheet named by the xml-stylesheet instruction of
+    // `xml`, a document read from `path` (relative names are taken from
+    // there). False with the reason in *error.
+    bool Load(const std::string& path, const std::string& xml, std::string* error);
+
+    // `xml` (with the same base path) through the stylesheet, as UTF-8 HTML.
+    XsltResult Render(const std::string& xml) const;
+
+private:
+    std::string path_;
+    void* style_ = nullptr;  // xsltStylesheetPtr
+};
+
 }  // namespace kestrova

@@ -1,5 +1,7 @@
 // The report viewer: a reduction report rendered through its stylesheet,
 // links inside the report, the copy for the web browser, other XML files.
+#include <sstream>
+
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -9,7 +11,9 @@
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
+#include "shell/report_pages.hpp"
 #include "shell/xml_view.hpp"
+#include "shell/xslt_render.hpp"
 #include "test_support.hpp"
 
 using namespace kestrova;
@@ -22,6 +26,20 @@ std::vector<std::string> TwoStations() {
     for (const char* station : {"1001", "1002"}) {
         book.push_back(std::string(" station ") + station + "     Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420");
         book.push_back("  numero 2001     AH_gr   12.3455 AV_gr  100.4137 Dp_m  187.4510 ppm_cste_mm 0000+000 hv_m    1.6000");
+        book.push_back("  numero 2002     AH_gr   75.5974 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm 0000+000 hv_m    1.6500");
+        book.push_back("  numero 2002     AH_gr  275.5976 AV_gr  300.8137 Dp_m  142.3372 ppm_cste_mm 0000+000 hv_m    1.6500");
+        book.push_back("  numero 2001     AH_gr  212.3461 AV_gr  299.5891 Dp_m  187.4522 ppm_cste_mm 0000+000 hv_m    1.6000");
+    }
+    return book;
+}
+
+// `count` stations; every fifth one has a single pointing (not valid).
+std::vector<std::string> ManyStations(int count) {
+    std::vector<std::string> book;
+    for (int k = 1; k <= count; ++k) {
+        book.push_back(" station " + std::to_string(1000 + k) + "     Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420");
+        book.push_back("  numero 2001     AH_gr   12.3455 AV_gr  100.4137 Dp_m  187.4510 ppm_cste_mm 0000+000 hv_m    1.6000");
+        if (k % 5 == 0) continue;
         book.push_back("  numero 2002     AH_gr   75.5974 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm 0000+000 hv_m    1.6500");
         book.push_back("  numero 2002     AH_gr  275.5976 AV_gr  300.8137 Dp_m  142.3372 ppm_cste_mm 0000+000 hv_m    1.6500");
         book.push_back("  numero 2001     AH_gr  212.3461 AV_gr  299.5891 Dp_m  187.4522 ppm_cste_mm 0000+000 hv_m    1.6000");
@@ -98,6 +116,94 @@ private slots:
         QTRY_VERIFY(bar->value() > 100);
         QVERIFY(ClickLink(viewer.XMLview, "#Top"));
         QTRY_VERIFY(bar->value() < 20);  // the top anchor sits below the page margin
+        QVERIFY(opened.isEmpty());
+    }
+
+    void sectionsRenderedApartMakeTheWholePage() {
+        // The summary and every station rendered on its own, put together,
+        // are the page the stylesheet gives for the whole report.
+        const QString dir = ScratchDir("sections");
+        const QString xml = ReduceInto(dir, ManyStations(12));
+        const XsltResult whole = RenderXmlWithStylesheet(xml.toStdString());
+        QVERIFY(whole.ok);
+        TReportPages pages;
+        QVERIFY(pages.Open(xml.toStdString()));
+        QVERIFY(pages.Split());
+        QCOMPARE(pages.StationCount(), size_t(12));
+        std::ostringstream out;
+        pages.WriteWhole(out);
+        QVERIFY(out.str() == whole.html);
+        QVERIFY(pages.Head().find("station_12") != std::string::npos);  // the table of contents
+        QVERIFY(pages.Head().find("name=\"station_1\"") == std::string::npos);
+        QCOMPARE(pages.StationOfAnchor("station_5"), 4L);
+        QCOMPARE(pages.StationOfAnchor("station_13"), -1L);
+
+        // The viewer's copy for the browser is that page too.
+        TForm_XMLView viewer;
+        QVERIFY(viewer.LoadFile(xml));
+        viewer.openUrl = [](const QUrl&) { return true; };
+        const QString html = viewer.OpenInBrowser();
+        QVERIFY(!html.isEmpty());
+        QVERIFY(ReadBytes(html).toStdString() == whole.html);
+    }
+
+    void scrollingLoadsTheSectionsInTurn() {
+        const QString dir = ScratchDir("scroll");
+        const QString xml = ReduceInto(dir, ManyStations(30));
+        TForm_XMLView viewer;
+        viewer.maxSections = 4;
+        viewer.resize(700, 400);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(viewer.LoadFile(xml));
+        QCOMPARE(viewer.FirstSection(), 0);
+        QVERIFY(!viewer.Html().contains("name=\"station_3\""));
+        QVERIFY(viewer.Html().contains("Station #30 (Point 1030)"));  // the whole table of contents
+
+        // Down to the end of the report, a page at a time: the sections come
+        // in order and no more than four are kept.
+        QScrollBar* bar = viewer.XMLview->verticalScrollBar();
+        int lastSeen = viewer.LastSection();
+        for (int step = 0; step < 2000 && viewer.LastSection() < 30; ++step) {
+            bar->setValue(bar->value() + bar->pageStep());
+            QCoreApplication::processEvents();
+            QVERIFY(viewer.LastSection() - viewer.FirstSection() < 4);
+            QVERIFY(viewer.LastSection() >= lastSeen);
+            lastSeen = viewer.LastSection();
+        }
+        QCOMPARE(viewer.LastSection(), 30);
+        QVERIFY(viewer.Html().contains(QString::fromUtf8("Station n°30 - Point 1030")));
+        QVERIFY(!viewer.Html().contains(QString::fromUtf8("Station n°1 - Point")));
+        // Back up: the previous sections return.
+        for (int step = 0; step < 2000 && viewer.FirstSection() > 20; ++step) {
+            bar->setValue(bar->value() - bar->pageStep());
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(viewer.FirstSection() <= 20);
+        QVERIFY(viewer.LastSection() - viewer.FirstSection() < 4);
+
+        // A link to a station far away, then back to the summary.
+        QVERIFY(ClickLink(viewer.XMLview, "#Top"));
+        QTRY_COMPARE(viewer.FirstSection(), 0);
+        QVERIFY(bar->value() < 20);
+        QStringList opened;
+        viewer.openUrl = [&](const QUrl& url) {
+            opened << url.toString();
+            return true;
+        };
+        bool clicked = false;
+        for (int step = 0; step < 500 && !clicked; ++step) {
+            clicked = ClickLink(viewer.XMLview, "#station_17");
+            if (!clicked) {
+                bar->setValue(bar->value() + 20);
+                QCoreApplication::processEvents();
+            }
+        }
+        QVERIFY(clicked);
+        QTRY_VERIFY(viewer.FirstSection() <= 17 && viewer.LastSection() >= 17);
+        QVERIFY(viewer.Html().contains(QString::fromUtf8("Station n°17 - Point 1017")));
+        QVERIFY(viewer.Html().contains(QString::fromUtf8("Messages d'erreur")) ==
+                (viewer.FirstSection() <= 15 || viewer.LastSection() >= 20));
         QVERIFY(opened.isEmpty());
     }
 

@@ -1,0 +1,119 @@
+#include "shell/report_pages.hpp"
+
+#include "base/text_file.hpp"
+
+namespace kestrova {
+
+namespace {
+
+constexpr const char* kStationAnchor = "<a name=\"station_";
+constexpr const char* kBottomAnchor = "<a name=\"Bottom\"";
+
+// The start of the last "<hr" before `pos`, or `pos` when there is none
+// between the previous tag boundary and it.
+std::size_t RuleBefore(const std::string& html, std::size_t pos) {
+    const std::size_t hr = html.rfind("<hr", pos);
+    if (hr == std::string::npos) return pos;
+    // Only blanks and the rule's own tag between the two.
+    const std::size_t close = html.find('>', hr);
+    if (close == std::string::npos || close >= pos) return pos;
+    for (std::size_t i = close + 1; i < pos; ++i)
+        if (html[i] != ' ' && html[i] != '\n' && html[i] != '\r' && html[i] != '\t') return pos;
+    return hr;
+}
+
+}  // namespace
+
+bool FindStationSection(const std::string& html, std::size_t from, std::size_t* begin, std::size_t* end) {
+    const std::size_t anchor = html.find(kStationAnchor, from);
+    if (anchor == std::string::npos) return false;
+    const std::size_t bottom = html.find(kBottomAnchor, anchor);
+    if (bottom == std::string::npos) return false;
+    *begin = RuleBefore(html, anchor);
+    *end = RuleBefore(html, bottom);
+    return true;
+}
+
+bool TReportPages::Open(const std::string& path, TProgress& progress) {
+    split_ = false;
+    head_.clear();
+    tail_.clear();
+    error_.clear();
+    anchors_.clear();
+    progress.Stage("Lecture du rapport");
+    if (sections_.Scan(path)) {
+        progress.ThrowIfCancelled();
+        const std::string summary = sections_.SummaryDocument();
+        progress.Stage("Mise en forme du sommaire");
+        if (!renderer_.Load(path, summary, &error_)) return false;
+        XsltResult page = renderer_.Render(summary);
+        if (!page.ok) {
+            error_ = page.error;
+            return false;
+        }
+        progress.ThrowIfCancelled();
+        std::size_t begin = 0, end = 0;
+        if (FindStationSection(page.html, 0, &begin, &end)) {
+            const std::size_t bottom = page.html.find(kBottomAnchor, begin);
+            head_ = page.html.substr(0, begin);
+            tail_ = page.html.substr(RuleBefore(page.html, bottom));
+            for (std::size_t i = 0; i < sections_.Count(); ++i) anchors_.emplace(AnchorOf(i), i);
+            split_ = true;
+            return true;
+        }
+    }
+    // Whole: a small document, or a stylesheet whose page this cannot cut.
+    progress.Stage("Mise en forme du rapport");
+    std::string xml;
+    try {
+        xml = ReadFileBytes(path);
+    } catch (const TextFileError& e) {
+        error_ = e.reason();
+        return false;
+    }
+    progress.ThrowIfCancelled();
+    if (!renderer_.Load(path, xml, &error_)) return false;
+    XsltResult page = renderer_.Render(xml);
+    if (!page.ok) {
+        error_ = page.error;
+        return false;
+    }
+    head_ = std::move(page.html);
+    return true;
+}
+
+long TReportPages::StationOfAnchor(const std::string& name) const {
+    const auto it = anchors_.find(name);
+    return it == anchors_.end() ? -1 : static_cast<long>(it->second);
+}
+
+std::string TReportPages::StationHtml(std::size_t i) const {
+    std::string reason;
+    try {
+        const XsltResult page = renderer_.Render(sections_.StationDocument(i));
+        std::size_t begin = 0, end = 0;
+        if (page.ok && FindStationSection(page.html, 0, &begin, &end)) return page.html.substr(begin, end - begin);
+        reason = page.ok ? "section introuvable" : page.error;
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+    std::string text;
+    for (char c : reason) text += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : std::string(1, c);
+    return "<hr><a name=\"" + AnchorOf(i) + "\"></a><p>Station " + sections_.At(i).num +
+           " : affichage impossible (" + text + ")</p>\n";
+}
+
+void TReportPages::WriteWhole(std::ostream& out, TProgress& progress) const {
+    out << head_;
+    if (split_) {
+        progress.Stage("Mise en forme des stations");
+        const std::size_t n = sections_.Count();
+        for (std::size_t i = 0; i < n; ++i) {
+            progress.Advance(static_cast<double>(i), static_cast<double>(n));
+            out << StationHtml(i);
+        }
+        out << tail_;
+    }
+}
+
+}  // namespace kestrova
