@@ -1,6 +1,7 @@
 // The menu commands that turn the active document into files: the reduction
 // of a field book and the two GSI conversions.
 #include <QStringList>
+#include <QTimer>
 
 #include "base/param.hpp"
 #include "base/text_file.hpp"
@@ -10,6 +11,7 @@
 #include "import/gsi_convert.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
+#include "shell/event_loop_probe.hpp"
 #include "shell/main_window.hpp"
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
@@ -62,6 +64,7 @@ void TFMain_velka::Reduction1Click() {
     const auto name = AskOutputName("choix du nom du fichier Brelix", "Fichier Brelix (*.obs)|*.obs",
                                     ProposedName(*document, ".obs"));
     if (!name) return;
+    ProbeMark("output-name-chosen");
     const ReductionFiles files = ReductionFileNames(S(*name));
     // A field book called "chantier.xml" reduced to "chantier.obs" would be
     // replaced by the report, and its window closed with it.
@@ -89,6 +92,7 @@ void TFMain_velka::Reduction1Click() {
     CloseDocumentsNamed(Q(files.chk));
     CloseDocumentsNamed(Q(files.xml));
     OpenInReportViewer(Q(files.xml));
+    QTimer::singleShot(0, this, [] { ProbeMark("report-shown"); });
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "base/param.hpp"
 #include "shell/display_check.hpp"
+#include "shell/event_loop_probe.hpp"
 #include "shell/main_window.hpp"
 #include "shell/qt_text.hpp"
 
@@ -48,7 +49,9 @@ int RunInteractive(int argc, char** argv, const std::vector<std::string>& files)
 
     TFMain_velka main;
     main.show();
+    StartEventLoopProbe();
     for (const std::string& file : files) main.OpenAsDocument(Q(file));
+    if (!files.empty()) ProbeMark("documents-opened");
     // The parameters are stored when the window closes (also by "Quitter").
     return app.exec();
 }

@@ -1,0 +1,83 @@
+#!/bin/sh
+# The window under Xvfb on generated books: opens the book given on the
+# command line, runs the reduction from the menu (keys sent with xdotool),
+# accepts the proposed output name and waits for the report viewer. The
+# program itself logs the moments and the largest event-loop delay
+# (KESTROVA_PROBE). Prints, per book: the time from the save dialog closing
+# to the report summary shown, the largest event-loop block from the book
+# opened to the window closed, and the peak memory.
+# Usage: bench/bench_gui.sh [BUILD_DIR] [POINTINGS...]   (needs xvfb-run, xdotool)
+set -e
+build=${1:-build}
+[ $# -gt 0 ] && shift
+sizes=${*:-"100000 1000000"}
+for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "gui_bench: $tool missing, skipped"; exit 0; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+kestrova=$(cd "$build" && pwd)/kestrova
+gen="$build/bench/gen_fieldbook"
+shots=${KESTROVA_SHOTS:-}
+
+# wait_mark FILE NAME SECONDS: waits until the probe logged NAME.
+wait_mark() {
+    i=0
+    while ! grep -q " $2 " "$1" 2>/dev/null; do
+        i=$((i + 1))
+        [ "$i" -gt $(($3 * 10)) ] && { echo "gui_bench: no '$2' after $3 s" >&2; return 1; }
+        sleep 0.1
+    done
+}
+
+# One run, inside the X server: $1 book, $2 probe file, $3 screenshot prefix.
+cat > "$work/drive.sh" <<'DRIVE'
+#!/bin/sh
+book=$1 probe=$2 shot=$3 kestrova=$4
+. "$5"
+KESTROVA_PROBE="$probe" /usr/bin/time -f "%M" -o "$probe.mem" "$kestrova" "$book" >/dev/null 2>&1 &
+pid=$!
+wait_mark "$probe" documents-opened 120
+sleep 1
+# The reduction button of the toolbar (the window is placed alike on every
+# run of the same screen; without a window manager Alt does not reach the
+# menus).
+w=$(xdotool search --onlyvisible --name Kestrova | head -1)
+eval "$(xdotool getwindowgeometry --shell "$w")"
+xdotool mousemove $((X + 191)) $((Y + 37)) click 1
+sleep 1
+[ -n "$shot" ] && import -window root "$shot-choice.png" 2>/dev/null || true
+xdotool key Return               # reduction choice: Valider
+sleep 1.5
+xdotool key Return               # save dialog: the proposed name
+sleep 0.3
+[ -n "$shot" ] && import -window root "$shot-progress.png" 2>/dev/null || true
+wait_mark "$probe" report-shown 300
+sleep 0.3
+[ -n "$shot" ] && import -window root "$shot-report.png" 2>/dev/null || true
+sleep 2
+xdotool key --clearmodifiers ctrl+q
+wait "$pid" || true
+DRIVE
+cat > "$work/lib.sh" <<EOF2
+$(sed -n '/^wait_mark()/,/^}/p' "$0")
+EOF2
+
+printf '%-10s %14s %16s %14s %10s\n' pointings "open s" "summary s" "max block ms" "peak MB"
+for n in $sizes; do
+    dir="$work/run_$n"
+    mkdir -p "$dir/ini"
+    Kestrova="$dir/ini" "$kestrova" -x none -i x -o y >/dev/null 2>&1 || true  # creates the ini
+    book="$dir/book.crt"
+    "$gen" "$n" crt "$book" >/dev/null
+    probe="$dir/probe.log"
+    Kestrova="$dir/ini" xvfb-run -a -s "-screen 0 1280x1024x24" \
+        sh "$work/drive.sh" "$book" "$probe" "${shots:+$shots/gui_$n}" "$kestrova" "$work/lib.sh" \
+        || { echo "gui_bench: run of $n pointings failed" >&2; cat "$probe" >&2; continue; }
+    awk -v n="$n" -v mem="$(tail -n 1 "$probe.mem" 2>/dev/null)" '
+        { t[$2] = $1; split($3, d, "="); if ($2 != "start" && $2 != "documents-opened" && d[2] > block) block = d[2] }
+        END {
+            printf "%-10s %14.2f %16.2f %14d %10.0f\n", n, t["documents-opened"] - t["start"],
+                   t["report-shown"] - t["output-name-chosen"], block, mem / 1024
+        }' "$probe"
+done

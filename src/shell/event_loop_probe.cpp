@@ -1,0 +1,72 @@
+#include "shell/event_loop_probe.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace kestrova {
+
+namespace {
+
+constexpr int kTickMs = 10;
+
+struct Probe {
+    std::FILE* out = nullptr;
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    qint64 maxDelay = 0;
+};
+
+Probe& TheProbe() {
+    static Probe probe;
+    return probe;
+}
+
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    return 0;
+}
+
+}  // namespace
+
+void StartEventLoopProbe() {
+    const char* path = std::getenv("KESTROVA_PROBE");
+    Probe& p = TheProbe();
+    if (!path || !*path || p.out) return;
+    p.out = std::fopen(path, "a");
+    if (!p.out) return;
+    p.clock.start();
+    p.lastTick = 0;
+    auto* timer = new QTimer(QCoreApplication::instance());
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, timer, [] {
+        Probe& q = TheProbe();
+        const qint64 now = q.clock.elapsed();
+        if (now - q.lastTick - kTickMs > q.maxDelay) q.maxDelay = now - q.lastTick - kTickMs;
+        q.lastTick = now;
+    });
+    timer->start(kTickMs);
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { ProbeMark("quit"); });
+    ProbeMark("start");
+}
+
+void ProbeMark(const char* what) {
+    Probe& p = TheProbe();
+    if (!p.out) return;
+    const qint64 now = p.clock.elapsed();
+    std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld rss_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
+                 static_cast<long long>(p.maxDelay), ResidentKb());
+    std::fflush(p.out);
+    p.maxDelay = 0;
+    p.lastTick = now;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,13 @@
+// Measurements for the benchmarks (bench/bench_gui.sh). With KESTROVA_PROBE
+// naming a file in the environment, the window appends to it a line at each
+// named moment: the seconds since the start, the name, the largest delay of
+// a 10 ms timer since the previous moment (how long the event loop was
+// blocked) and the resident memory. Without it, nothing happens.
+#pragma once
+
+namespace kestrova {
+
+void StartEventLoopProbe();
+void ProbeMark(const char* what);
+
+}  // namespace kestrova
