@@ -3,6 +3,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "base/fixed_text.hpp"
 #include "base/format.hpp"
 #include "base/line_sink.hpp"
 #include "base/output_set.hpp"
@@ -108,6 +109,10 @@ TNivReduceResult ReduceNa3Book(TLineSource& source, const std::string& obsPath, 
         if (d.to == "!ERROR!")
             warnings.Add(Format("ligne %d : le point %s ferme la dénivelée partie de lui-même (!ERROR!)", lineNumber,
                                 d.from));
+        if (FixedText(d.sigma, Param().nivellement < 0 ? 0 : Param().nivellement).find_first_not_of("0.") ==
+            std::string::npos)
+            warnings.Add(Format("ligne %d : écart-type nul pour %s -> %s (refusé par gama-local)", lineNumber, d.from,
+                                d.to));
         writer.Add(reader.Runs(), d);
         ++result.differences;
     }

@@ -66,6 +66,7 @@ TEST(NivExports, ThreeFilesOfAReducedBook) {
     const auto result = ReduceNa3Book(source, obs, TNivSettings{}, "07-12-2026 10:11:12", NoProgress());
     EXPECT_EQ(result.runs, 3);
     EXPECT_EQ(result.differences, 2);
+    EXPECT_TRUE(result.warnings.empty());
     EXPECT_EQ(Lines(dir / "res.obs"), (std::vector<std::string>{
                                           "* Cheminement 1",
                                           "4      RN1      B&1      1.10000   0.00014  0.00000  0.00000  0.00000",
@@ -108,6 +109,15 @@ TEST(NivExports, ThreeFilesOfAReducedBook) {
     };
     EXPECT_EQ(gkf, expected);
 
+    // Mode 0 on a book without E.M.Q.: zero standard deviations, which
+    // gama-local refuses, are pointed out.
+    TNivSettings byEmq;
+    byEmq.mode = TWeighting::Default;
+    TVectorLineSource again(book);
+    const auto zero = ReduceNa3Book(again, (dir / "zero.obs").string(), byEmq, "x", NoProgress());
+    ASSERT_EQ(zero.warnings.size(), 2u);
+    EXPECT_EQ(zero.warnings[0], "ligne 11 : écart-type nul pour RN1 -> B&1 (refusé par gama-local)");
+
     // gama-local parses it, and adjusts a copy with one fixed height.
     std::string gama = std::getenv("GAMA_LOCAL") ? std::getenv("GAMA_LOCAL") : "";
     if (gama.empty() && std::getenv("PATH")) {
@@ -144,6 +154,7 @@ TEST(NivExports, EmptyBookOrFailureWritesNothing) {
     TVectorLineSource source(book);
     const auto result = ReduceNa3Book(source, obs, TNivSettings{}, "x", NoProgress());
     EXPECT_EQ(result.runs, 0);
+    EXPECT_TRUE(result.warnings.empty());
     EXPECT_EQ(Lines(obs), std::vector<std::string>{"earlier"});
     EXPECT_FALSE(fs::exists(dir / "res.iob"));
     EXPECT_FALSE(fs::exists(dir / "res.gkf"));
