@@ -23,6 +23,7 @@
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/editing_tools.hpp"
+#include "shell/calibration_commands.hpp"
 #include "shell/import_commands.hpp"
 #include "shell/levelling_commands.hpp"
 #include "shell/obs_commands.hpp"
@@ -112,6 +113,7 @@ void TFMain_velka::BuildMenus() {
     Options1->setObjectName("Options1");
     Options1->setShortcut(QKeySequence(Qt::Key_F11));
     AddEditingToolEntries(*this);
+    AddCalibrationEntries(*this);
 
     AddLevellingEntries(*this);
 

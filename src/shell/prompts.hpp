@@ -8,6 +8,8 @@
 #include <QString>
 
 #include "levelling/niv_model.hpp"
+#include "tools/calibration_editor.hpp"
+#include "tools/target_assignment.hpp"
 
 class QDialog;
 class QPrinter;
@@ -61,6 +63,16 @@ public:
     // The weighting dialog "Nivellement" (TFniv), shown with `settings`;
     // gives the settings it was closed with (it has only "Ok").
     virtual TNivSettings ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) = 0;
+
+    // ---- Calibration editor and target assignment (the real dialogs by
+    // default, in calibration_dialogs.cpp)
+    // The calibration editor (TFEtalonnage): what it holds when "Valider"
+    // is pressed, nothing when it is left otherwise.
+    virtual std::optional<TCalibrationInput> EditCalibration(QWidget* parent);
+    // The target assignment (TAffectEtal) opened on `station` (from 0): the
+    // assignment table when "Valider" is pressed.
+    virtual std::optional<TAssignmentTable> AssignTargets(QWidget* parent, const std::vector<TAssignStation>& stations,
+                                                          const std::vector<TCible>& cibles, int station);
 };
 
 // The real dialogs.

@@ -63,7 +63,8 @@ private slots:
         Shell shell;
         TFMain_velka& m = *shell.main;
         QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Quitter=Ctrl+Q"}));
-        QCOMPARE(Entries(m.Topo1),
+        // The editing tools' entries follow (their own tests check them).
+        QCOMPARE(Entries(m.Topo1).mid(0, 3),
                  (QStringList{"&Conversion=", QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)="),
                               "Options=F11", "Modifier l'observation=F7",
                               QString::fromUtf8("Insérer une entête de station (gsi ou carnet)="),

@@ -121,6 +121,37 @@ public:
         return w ? *w : settings;
     }
 
+    // ---- Calibration editor and target assignment: the answers in order
+    // (nothing: "Annuler"), and what the assignment form was opened with.
+    std::deque<std::optional<TCalibrationInput>> calibrations;
+    std::deque<std::optional<TAssignmentTable>> assignments;
+    struct AssignmentForm {
+        std::vector<TAssignStation> stations;
+        std::vector<TCible> cibles;
+        int station = -1;
+    };
+    std::vector<AssignmentForm> assignmentForms;
+    std::optional<TCalibrationInput> EditCalibration(QWidget*) override {
+        if (calibrations.empty()) {
+            unexpected << "calibration editor";
+            return std::nullopt;
+        }
+        auto c = calibrations.front();
+        calibrations.pop_front();
+        return c;
+    }
+    std::optional<TAssignmentTable> AssignTargets(QWidget*, const std::vector<TAssignStation>& stations,
+                                                  const std::vector<TCible>& cibles, int station) override {
+        assignmentForms.push_back({stations, cibles, station});
+        if (assignments.empty()) {
+            unexpected << "target assignment";
+            return std::nullopt;
+        }
+        auto a = assignments.front();
+        assignments.pop_front();
+        return a;
+    }
+
 private:
     std::optional<QString> NextName(const QString& what) {
         if (names.empty()) {

@@ -1,0 +1,93 @@
+#include "shell/calibration_commands.hpp"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QObject>
+
+#include "shell/edit_form.hpp"
+#include "shell/main_window.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
+#include "tools/calibration_editor.hpp"
+#include "tools/target_assignment.hpp"
+
+namespace kestrova {
+
+namespace {
+
+// The targets of the last calibration validated in this run, and the
+// assignment entry that it enables.
+class TCalibrationState : public QObject {
+public:
+    explicit TCalibrationState(QObject* parent) : QObject(parent) { setObjectName("CalibrationState"); }
+    std::vector<TCible> cibles;
+    QAction* affecter = nullptr;
+};
+
+TCalibrationState* State(TFMain_velka& main) { return main.findChild<TCalibrationState*>("CalibrationState"); }
+
+void ShowMessages(TFMain_velka& main, const std::vector<std::string>& messages) {
+    for (const std::string& m : messages) main.prompts().Message(&main, Q(m));
+}
+
+}  // namespace
+
+void AddCalibrationEntries(TFMain_velka& main) {
+    auto* state = new TCalibrationState(&main);
+    QMenu* topo = main.Topo1;
+    // Right after "Modifier l'observation" when it is there.
+    QAction* before = nullptr;
+    const QList<QAction*> actions = topo->actions();
+    for (qsizetype i = 0; i + 1 < actions.size(); ++i)
+        if (actions[i]->objectName() == "Modifierlobservation1") before = actions[i + 1];
+    auto add = [&](const char* name, const char* caption, const QKeySequence& key, void (*command)(TFMain_velka&)) {
+        auto* a = new QAction(QString::fromUtf8(caption), topo);
+        a->setObjectName(name);
+        a->setShortcut(key);
+        QObject::connect(a, &QAction::triggered, &main, [&main, command] { command(main); });
+        topo->insertAction(before, a);  // appended when `before` is null
+        return a;
+    };
+    add("Etalonnage1", "Etalonnage", QKeySequence(Qt::Key_F8), &Etalonnage1Click);
+    state->affecter = add("Affecterlescibles1", "Affecter les cibles aux points",
+                          QKeySequence(Qt::SHIFT | Qt::Key_F9), &Affecterlescibles1Click);
+    state->affecter->setEnabled(false);
+}
+
+void Etalonnage1Click(TFMain_velka& main) {
+    if (main.Children().isEmpty()) return;
+    TEditForm* document = main.ActiveDocument();
+    if (!document) return;
+    const auto input = main.prompts().EditCalibration(&main);
+    if (!input) return;
+    const TToolResult r = ValidateCalibration(document->Lines(), *input);
+    ShowMessages(main, r.messages);
+    if (!r.written) return;
+    // The document's text changes; its modified flag does not.
+    document->SetLines(r.lines);
+    if (TCalibrationState* state = State(main)) {
+        state->cibles = input->cibles;
+        state->affecter->setEnabled(true);
+    }
+}
+
+void Affecterlescibles1Click(TFMain_velka& main) {
+    TCalibrationState* state = State(main);
+    TEditForm* document = main.ActiveDocument();
+    if (!state || !document || !state->affecter->isEnabled()) return;
+    const std::vector<std::string> lines = document->Lines();
+    const auto stations = AssignmentStations(lines);
+    if (!stations) {
+        main.prompts().Message(&main, "carnet");
+        return;
+    }
+    const int start = AssignmentStartStation(lines, document->CaretLine(), stations->size());
+    const auto table = main.prompts().AssignTargets(&main, *stations, state->cibles, start);
+    if (!table) return;
+    const TToolResult r = ApplyAssignment(lines, state->cibles, *table);
+    ShowMessages(main, r.messages);
+    if (r.written) document->SetLines(r.lines);
+}
+
+}  // namespace kestrova
