@@ -63,10 +63,12 @@ private slots:
         Shell shell;
         TFMain_velka& m = *shell.main;
         QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Quitter=Ctrl+Q"}));
-        // The editing tools' entries follow (their own tests check them).
-        QCOMPARE(Entries(m.Topo1).mid(0, 3),
+        // "Affecter les cibles aux points" on Shift+F9: F9 is the documents'
+        // block selection.
+        QCOMPARE(Entries(m.Topo1),
                  (QStringList{"&Conversion=", QString::fromUtf8("Réduction d'un carnet de terrain (*.carnet, *.crt ou *.xcrt)="),
-                              "Options=F11", "Modifier l'observation=F7",
+                              "Options=F11", "Modifier l'observation=F7", "Etalonnage=F8",
+                              "Affecter les cibles aux points=Shift+F9",
                               QString::fromUtf8("Insérer une entête de station (gsi ou carnet)="),
                               QString::fromUtf8("Insérer une définition de prisme (carnet)="),
                               QString::fromUtf8("Insérer une équation de centrage (obs)="),
