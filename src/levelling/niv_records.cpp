@@ -53,9 +53,12 @@ std::string GamaRecord(const Tdeniv& d, int decimals) {
         return "        <!-- " + text + " -->";
     }
     const int dec = decimals < 0 ? 0 : decimals;
+    // gama-local reads a height difference's standard deviation in
+    // millimetres; written in mm with the resolution the metres had.
+    const int sigmaDec = dec > 5 ? dec - 3 : 2;
     return "        <dh from=" + PadRight("\"" + GamaXmlText(d.from) + "\"", 16) + " to=" +
            PadRight("\"" + GamaXmlText(d.to) + "\"", 16) + " val=\"" + FixedText(d.dh, dec) + "\" stdev=\"" +
-           FixedText(d.sigma, dec) + "\" />";
+           FixedText(d.sigma * 1000.0, sigmaDec) + "\" />";
 }
 
 std::string BrelixRunHeader(int run) { return "* Cheminement " + std::to_string(run); }
