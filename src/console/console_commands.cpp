@@ -16,6 +16,7 @@
 #include "console/cmd_obs2iob.hpp"
 #include "console/cmd_reduce.hpp"
 #include "console/cmd_renorm.hpp"
+#include "console/cmd_report.hpp"
 
 namespace kestrova {
 
@@ -46,6 +47,8 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
         {"obs2iob", "fichier obs -> .iob (Geolab) [+ _2.obs renormalisé selon Kestrova.ini]", true, RunObs2Iob},
         {"obs2gkf", "fichier obs + coordonnées (-c FICHIER.cor) -> .gkf (GNU Gama)", true, RunObs2Gkf},
         {"renorm", "fichier obs -> .obs aux écarts types renormalisés", true, RunRenorm},
+        {"report", "compte rendu de réduction (.xml) -> page HTML autonome avec croquis (.html)", true,
+         [](const ConsoleArgs& a) { return RunReport(a.in, a.out, *a.progress); }},
     };
     return commands;
 }

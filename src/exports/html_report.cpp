@@ -1,0 +1,282 @@
+#include "exports/html_report.hpp"
+
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "base/format.hpp"
+#include "base/numbers.hpp"
+#include "base/output_set.hpp"
+#include "base/text_file.hpp"
+#include "exports/report_reader.hpp"
+#include "exports/sketch_svg.hpp"
+#include "exports/station_sketch.hpp"
+#include "exports/xml_text.hpp"
+
+namespace kestrova {
+
+namespace {
+
+// Escaped text: the page stays ASCII.
+std::string H(std::string_view text) { return XmlTextAscii(text); }
+
+// An attribute value read as an XPath number.
+double XPathNumber(const std::string& text) {
+    if (auto v = TextToDouble(text, false)) return *v;
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+const char* const kStyle[] = {
+    "<style>",
+    "body { font-family: 'DejaVu Sans', Arial, sans-serif; font-size: 10pt; margin: 1em 2em; color: #111; }",
+    "h1 { font-size: 16pt; } h2 { font-size: 13pt; margin-top: 0.6em; } h3 { font-size: 11pt; margin-bottom: 0.2em; }",
+    "table { border-collapse: collapse; margin: 0.3em 0; }",
+    "td, th { border: 1px solid #555; padding: 1px 4px; }",
+    "th { background: #e8e8e8; }",
+    "table.param { width: 500px; } table.obs { width: 700px; }",
+    "table.obs td { text-align: right; } table.obs td:first-child { text-align: left; }",
+    ".sommaire a { text-decoration: none; } .sommaire a.invalide { color: #b00000; }",
+    ".invalide h2 { color: #b00000; }",
+    "figure.croquis { margin: 0.6em 0; } figure.croquis svg { max-width: 100%; height: auto; }",
+    "p.messages { color: #b00000; }",
+    "@media print {",
+    "  body { margin: 0; font-size: 9pt; }",
+    "  section.station { break-before: page; page-break-before: always; }",
+    "  a.retour { display: none; }",
+    "  table, figure.croquis { break-inside: avoid; page-break-inside: avoid; }",
+    "}",
+    "</style>",
+};
+
+void AddLines(TLineSink& sink, const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        sink.Add(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+std::string Row(std::initializer_list<std::string> cells, const char* tag = "td") {
+    std::string r = "<tr>";
+    for (const std::string& c : cells) {
+        r += '<';
+        r += tag;
+        r += '>';
+        r += c;
+        r += "</";
+        r += tag;
+        r += '>';
+    }
+    return r + "</tr>";
+}
+
+std::string TocEntry(const TReportAttrs& st) {
+    const std::string& num = st.Get("num");
+    std::string text = "Station #" + num + " (Point " + st.Get("pt_sta") + ") : ";
+    const bool valid = st.Get("valid") == "Y";
+    if (valid)
+        text += "station réduite";
+    else
+        text += "station non valide (fichier carnet ligne " + XPathNumberText(XPathNumber(st.Get("num_ligne")) + 1) + ")";
+    return std::string("<a href=\"#station_") + H(num) + "\"" + (valid ? "" : " class=\"invalide\"") + ">" + H(text) +
+           "</a><br/>";
+}
+
+void ParameterSections(TLineSink& out, const TReportHead& head) {
+    const TReportAttrs& s = head.stations;
+    out.Add("<section class=\"parametres\">");
+    out.Add("<hr/>");
+    out.Add("<a class=\"retour\" href=\"#Top\">Retour au Sommaire</a>");
+    out.Add("<h2>" + H("Paramètres de réduction") + "</h2>");
+    out.Add("<table class=\"param\">");
+    out.Add(Row({"Export des hauteurs instrument et cible", H(s.Get("export_hauteurs_brelix"))}));
+    out.Add(Row({"Utilisation de l'ouverture pour calculer Z0", H(s.Get("use_first_target_for_Z0_estimation"))}));
+    out.Add(Row({H("Utilisation de la météo saisie dans les entêtes de stations"), H(s.Get("use_meteo_entete_station"))}));
+    out.Add(Row({"&#963;Hz (gons)", H(s.Get("SigmaHz"))}));
+    out.Add(Row({"&#963;V (gons)", H(s.Get("SigmaV"))}));
+    out.Add(Row({"&#963;Dp (m)", H(s.Get("SigmaDp"))}));
+    out.Add("</table>");
+    out.Add("</section>");
+
+    out.Add("<section class=\"prismes\">");
+    out.Add("<hr/>");
+    out.Add("<a class=\"retour\" href=\"#Top\">Retour au Sommaire</a>");
+    out.Add("<h2>Prismes</h2>");
+    out.Add("<table class=\"param\">");
+    out.Add(Row({"Prismes", "Cste (m)"}, "th"));
+    for (const TReportAttrs& e : head.etalonnages)
+        out.Add(Row({H(e.Get("id")), H(XPathNumberText(-1 * XPathNumber(e.Get("M"))))}));
+    out.Add("</table>");
+    out.Add("</section>");
+
+    out.Add("<section class=\"z0\">");
+    out.Add("<hr/>");
+    out.Add("<a class=\"retour\" href=\"#Top\">Retour au Sommaire</a>");
+    out.Add("<h2>Z0 global</h2>");
+    out.Add("<table class=\"param\">");
+    out.Add(Row({"Z0 (gons)", "&#963;Z0 (gons)"}, "th"));
+    out.Add(Row({H(s.Get("Z0")), H(s.Get("SigmaZ0"))}));
+    out.Add("</table>");
+    out.Add("</section>");
+}
+
+void ObservationTable(TLineSink& out, const TReportStation& st, int circle, bool valid) {
+    const double count = XPathNumber(st.attrs.Get(circle == 1 ? "NbPointesC1" : "NbPointesC2"));
+    if (!(count > 0)) return;
+    out.Add(circle == 1 ? "<h3>Observations cercle I</h3>" : "<h3>Observations cercle II</h3>");
+    out.Add("<table class=\"obs\">");
+    if (valid)
+        out.Add(Row({H("Point visé"), "Hz (gon)", "V (gon)", "Dp (m)", "dHz (cc)", "dV (cc)", "dDp (mm)", "ppm",
+                     "Etalonnage", "Id Etalonnage", "Hv (m)"},
+                    "th"));
+    else
+        out.Add(Row({H("Point visé"), "Hz (gon)", "V (gon)", "Dp (m)", "Hv (m)"}, "th"));
+    for (const TReportAttrs& o : st.raw) {
+        const double v = XPathNumber(o.Get("V"));
+        if (circle == 1 ? !(v < 200) : !(v >= 200)) continue;
+        if (valid)
+            out.Add(Row({H(o.Get("pt_vis")), H(o.Get("Hz")), H(o.Get("V")), H(o.Get("Dp")), H(o.Get("dHz")),
+                         H(o.Get("dV")), H(o.Get("dDp")), H(o.Get("ppm")), H(o.Get("c_etal")),
+                         H(o.Get("id_etalonnage")), H(o.Get("Hv"))}));
+        else
+            out.Add(Row({H(o.Get("pt_vis")), H(o.Get("Hz")), H(o.Get("V")), H(o.Get("Dp")), H(o.Get("Hv"))}));
+    }
+    out.Add("</table>");
+}
+
+void StationSection(TLineSink& out, const TReportStation& st, const TSketchLimits& limits) {
+    const TReportAttrs& a = st.attrs;
+    const bool valid = a.Get("valid") == "Y";
+    const std::string id = "station_" + a.Get("num");
+    out.Add("<section class=\"station" + std::string(valid ? "" : " invalide") + "\" id=\"" + H(id) + "\">");
+    out.Add("<hr/>");
+    out.Add("<a class=\"retour\" href=\"#Top\">Retour au Sommaire</a>");
+    out.Add("<h2>" + H("Station n°" + a.Get("num") + " - Point " + a.Get("pt_sta")) + "</h2>");
+    const double line = 1 + XPathNumber(a.Get("num_ligne"));
+    if (line > 0) out.Add("<h3>Fichier carnet - ligne " + H(XPathNumberText(line)) + "</h3>");
+    out.Add("<table class=\"param\">");
+    out.Add(Row({"nom", H(a.Get("pt_sta"))}));
+    out.Add(Row({"Ht (m)", H(a.Get("Ht"))}));
+    out.Add(Row({H("Température (°C)"), H(a.Get("temp"))}));
+    out.Add(Row({"Pression (mmHg)", H(a.Get("press_mmHg"))}));
+    out.Add(Row({"Pression (hPa)", H(a.Get("press_hPa"))}));
+    out.Add(Row({H("Formule météo"), H(a.Get("formule_meteo"))}));
+    if (valid) {
+        out.Add(Row({"ppm", H(a.Get("ppm"))}));
+        out.Add(Row({"Valide ?", "Oui"}));
+        out.Add(Row({H("Nombre de pointés "), H(a.Get("NbPointes"))}));
+        out.Add(Row({"Nombre de cercles ", H(a.Get("cercles"))}));
+        out.Add(Row({"Fermeture ", a.Get("fermeture") == "Y" ? "Oui" : "Non"}));
+        if (a.Get("cercles") != "1") {
+            out.Add(Row({"Z0 (gons) ", H(a.Get("Z0"))}));
+            out.Add(Row({"&#963;Z0 (gons) ", H(a.Get("SigmaZ0"))}));
+        }
+    } else {
+        out.Add(Row({"Valide ?", "Non"}));
+    }
+    out.Add("</table>");
+
+    out.Add("<figure class=\"croquis\">");
+    AddLines(out, SketchSvg(BuildStationSketch(st, limits), "croquis_" + a.Get("num")));
+    out.Add("</figure>");
+
+    ObservationTable(out, st, 1, valid);
+    ObservationTable(out, st, 2, valid);
+    if (valid) {
+        out.Add("<h3>" + H("Observations réduites") + "</h3>");
+        out.Add("<table class=\"obs\">");
+        out.Add(Row({H("Point visé"), "Hz (gon)", "V (gon)", "Dp (m)"}, "th"));
+        for (const TReportAttrs& o : st.reduced)
+            out.Add(Row({H(o.Get("pt_vis")), H(o.Get("Hz")), H(o.Get("V")), H(o.Get("Dp"))}));
+        out.Add("</table>");
+    } else {
+        out.Add("<h3>" + H("Nombre de pointés par cercle") + "</h3>");
+        out.Add("<table class=\"param\">");
+        out.Add(Row({H("Point visé"), H("Pointés CI"), H("Pointés CII")}, "th"));
+        for (const TReportAttrs& n : st.nobs) out.Add(Row({H(n.Get("pt_vis")), H(n.Get("NObsC1")), H(n.Get("NObsC2"))}));
+        out.Add("</table>");
+        out.Add("<h3>Messages d'erreur : </h3>");
+        out.Add("<p class=\"messages\">");
+        for (const std::string& m : st.logs) out.Add(H(m) + "<br/>");
+        out.Add("</p>");
+    }
+    out.Add("</section>");
+}
+
+}  // namespace
+
+std::string XPathNumberText(double v) {
+    if (std::isnan(v)) return "NaN";
+    if (std::isinf(v)) return v > 0 ? "Infinity" : "-Infinity";
+    if (v > INT_MIN && v < INT_MAX && v == static_cast<int>(v)) return Format("%d", static_cast<int>(v));
+    const double a = std::fabs(v);
+    std::string s;
+    if (a > 1e9 || a < 1e-5) {
+        s = Format("%.14e", v);
+        const std::size_t e = s.find('e');
+        std::string mant = s.substr(0, e), exp = s.substr(e);
+        while (!mant.empty() && mant.back() == '0') mant.pop_back();
+        if (!mant.empty() && mant.back() == '.') mant.pop_back();
+        return mant + exp;
+    }
+    const int integerPlace = static_cast<int>(std::log10(a));
+    const int fraction = integerPlace > 0 ? 15 - integerPlace - 1 : 15 - integerPlace;
+    s = Format("%." + std::to_string(fraction) + "f", v);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLineSink& out, TProgress& progress) {
+    out.Add("<!DOCTYPE html>");
+    out.Add("<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"fr\">");
+    out.Add("<head>");
+    out.Add("<meta charset=\"utf-8\"/>");
+    out.Add("<title>" + H(title) + "</title>");
+    for (const char* l : kStyle) out.Add(l);
+    out.Add("</head>");
+    out.Add("<body>");
+    out.Add("<a id=\"Top\"></a>");
+    out.Add("<h1>" + H("Compte rendu de verification des données terrain") + "</h1>");
+
+    // First pass: the title block and the table of contents, written as
+    // the stations go by; the settings and prisms are kept for after it.
+    progress.Stage("Lecture du compte rendu");
+    TReportHead head;
+    ReadXmlReport(
+        xmlPath, false,
+        [&](const TReportHead& h) {
+            head = h;
+            out.Add("<h2>Kestrova<br/>" + H(h.version) + "</h2>");
+            out.Add("<hr/>");
+            out.Add("<nav class=\"sommaire\">");
+        },
+        [&](const TReportStation& st) { out.Add(TocEntry(st.attrs)); }, progress);
+    out.Add("</nav>");
+    ParameterSections(out, head);
+
+    // Second pass: one section per station.
+    progress.Stage("Écriture du rapport HTML");
+    const TSketchLimits limits = SketchLimitsFromReport(head.stations);
+    ReadXmlReport(
+        xmlPath, true, [](const TReportHead&) {},
+        [&](const TReportStation& st) { StationSection(out, st, limits); }, progress);
+    out.Add("<hr/>");
+    out.Add("<a id=\"Bottom\"></a>");
+    out.Add("</body>");
+    out.Add("</html>");
+}
+
+void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress) {
+    TOutputSet outputs;
+    TLineSink& sink = outputs.Add(htmlPath, FileEncoding::Cp1252);
+    ProduceHtmlReport(xmlPath, ExtractFileName(xmlPath), sink, progress);
+    outputs.Commit();
+}
+
+}  // namespace kestrova

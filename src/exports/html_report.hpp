@@ -1,0 +1,34 @@
+// The reduction report as one self-contained HTML page: the content of the
+// stylesheet's rendering (title, table of contents, reduction settings,
+// prisms, global Z0, every station with its tables and messages) plus the
+// sketch of each station as inline SVG, with its own small style sheet,
+// readable and printable in any browser (one station a page when printed).
+// It is made from the XML report, read twice as it streams by (the table of
+// contents, then the sections), so time is linear and memory follows one
+// station. The page is plain ASCII (other characters as references) and
+// well-formed XML as well as HTML.
+#pragma once
+#include <string>
+
+#include "base/line_sink.hpp"
+#include "base/progress.hpp"
+
+namespace kestrova {
+
+// Writes the page of the report at `xmlPath` into `sink`; `title` is the
+// page's title. Throws TReportReadError when the report cannot be read,
+// TCancelled on a cancel.
+void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLineSink& sink,
+                       TProgress& progress = NoProgress());
+
+// Writes `htmlPath` from `xmlPath` atomically (nothing is written on a
+// failure or a cancel). Throws TReportReadError, TextFileError, TCancelled.
+void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress = NoProgress());
+
+// A number the way the report's stylesheet prints the result of an XPath
+// expression ("-1 * @M", "@num_ligne + 1"): integers without decimals,
+// others with their significant digits and no trailing zero, "NaN" for
+// what is not a number.
+std::string XPathNumberText(double value);
+
+}  // namespace kestrova
