@@ -190,7 +190,9 @@ private slots:
         TCalibrationInput input;
         input.cibles = {{"A", 0.0175}, {"B", 0.0}};
         shell.prompts->calibrations = {input};
-        etalonnage->trigger();
+        // F8 in the document opens the editor.
+        doc->Editor->setFocus();
+        QTest::keyClick(doc->Editor, Qt::Key_F8);
         QVERIFY(shell.prompts->messages.isEmpty());
         QVERIFY(affecter->isEnabled());
         QVERIFY(!doc->Modified());
@@ -198,7 +200,9 @@ private slots:
 
         // The caret on the first line (above the first station): station 1.
         shell.prompts->assignments = {TAssignmentTable{{"A", "B"}, {"", "A"}}};
-        affecter->trigger();
+        QVERIFY(!doc->Editor->ColumnMode());
+        QTest::keyClick(doc->Editor, Qt::Key_F9, Qt::ShiftModifier);
+        QVERIFY(!doc->Editor->ColumnMode());  // Shift+F9 is not the block selection
         QCOMPARE(shell.prompts->assignmentForms.size(), size_t(1));
         const auto& form = shell.prompts->assignmentForms[0];
         QCOMPARE(form.station, 0);
@@ -210,6 +214,12 @@ private slots:
         for (const std::string& l : edited)
             found = found || l.find("pt_vis=\"T1\" Hz=\"0.0000\" V=\"100.0000\" Dp=\"25.0175\"") != std::string::npos;
         QVERIFY2(found, "T1 at 25.0175");
+
+        // F9 alone still toggles the block selection.
+        QTest::keyClick(doc->Editor, Qt::Key_F9);
+        QVERIFY(doc->Editor->ColumnMode());
+        QTest::keyClick(doc->Editor, Qt::Key_F9);
+        QVERIFY(!doc->Editor->ColumnMode());
 
         // Reduced straight away: the constants moved each distance once.
         shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
