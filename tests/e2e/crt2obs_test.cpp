@@ -171,7 +171,8 @@ TEST_F(Crt2ObsTest, HeightsExportedWhenTheIniSaysSo) {
 }
 
 TEST_F(Crt2ObsTest, ReportsAreWellFormedAndRenderEveryStation) {
-    for (const char* book : {"text_book.crt", "invalid_station.crt", "xml_book.xcrt", "cycles_book.xcrt"}) {
+    for (const char* book : {"text_book.crt", "invalid_station.crt", "xml_book.xcrt", "cycles_book.xcrt",
+                             "near_380.crt", "reader_choices.crt"}) {
         SCOPED_TRACE(book);
         const auto r = Reduce(book);
         ASSERT_EQ(r.status, 0) << r.err;
