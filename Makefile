@@ -3,16 +3,21 @@ BUILD ?= build
 JOBS  ?= 2
 PACKAGES = g++ make cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev \
            libpugixml-dev libxslt1-dev libxml2-dev libgtest-dev xvfb xauth \
-           xsltproc libxml2-utils fonts-dejavu-core locales
+           xsltproc libxml2-utils fonts-dejavu-core locales clang libclang-rt-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 EXAMPLE_OUT = $(BUILD)/example
+# Fuzzing (clang++, libFuzzer): its own build folder; each target runs
+# FUZZ_SECONDS in `make fuzz`, FUZZ_SMOKE_SECONDS in `make check`.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 3
 # GNU Gama's gama-local for the interop tests and the example's adjustment:
 # GAMA_LOCAL from the environment, else the PATH, else the shared tools
 # beside the repository. Tests that need it are skipped without it.
 GAMA_LOCAL ?= $(or $(shell command -v gama-local 2>/dev/null),$(wildcard $(abspath $(CURDIR)/../shared/tools/gama-local)))
 export GAMA_LOCAL
 
-.PHONY: all deps build run check gui bench install clean
+.PHONY: all deps build run check fuzz gui bench install clean
 
 all: build
 
@@ -47,6 +52,10 @@ run: build
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	FUZZ_SEED=1 JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
+fuzz: deps
+	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 gui: build
 	./$(BUILD)/kestrova
@@ -58,4 +67,4 @@ install: build
 	$(SUDO) cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

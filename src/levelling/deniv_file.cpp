@@ -83,7 +83,7 @@ std::vector<std::string> DenivFileLines(const std::vector<Tdeniv>& entries, TDen
     std::vector<std::string> lines;
     lines.reserve(entries.size());
     for (const Tdeniv& d : entries)
-        lines.push_back(output == TDenivOutput::SortedGeolab ? GeolabRecord(d) : BrelixRecord(d));
+        lines.push_back(PrintableText(output == TDenivOutput::SortedGeolab ? GeolabRecord(d) : BrelixRecord(d)));
     return lines;
 }
 

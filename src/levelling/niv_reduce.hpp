@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/line_sink.hpp"
 #include "levelling/niv_model.hpp"
 
 namespace kestrova {
@@ -24,8 +25,8 @@ public:
     void Finish();
 
 private:
-    TLineSink& obs_;
-    TLineSink& iob_;
+    TPrintableSink obs_;  // no control character inside a column
+    TPrintableSink iob_;
     TLineSink& gkf_;
     int decimals_;
     int headerRun_ = 0;

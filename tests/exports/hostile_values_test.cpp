@@ -11,6 +11,7 @@
 #include "base/numbers.hpp"
 #include "base/text_file.hpp"
 #include "export_test_support.hpp"
+#include "exports/obs_gama.hpp"
 #include "exports/reduction_outputs.hpp"
 
 using namespace kestrova;
@@ -102,4 +103,10 @@ TEST_F(HostileValuesTest, HugeValuesNeverWidenTheirField) {
         EXPECT_EQ(bytes.find("nan"), std::string::npos);
         for (const std::string& line : CrLfLines(bytes)) EXPECT_LT(line.size(), 300u) << line.substr(0, 80);
     }
+}
+
+TEST_F(HostileValuesTest, GamaCommentsHoldNoControlCharacter) {
+    // A .obs comment copied into the .gkf: NUL or ESC would make the XML
+    // unreadable for gama-local, "--" would end the comment.
+    EXPECT_EQ(GamaCommentText(std::string("Points\0du\x1B r--seau", 18)), "Points?du? r  seau");
 }

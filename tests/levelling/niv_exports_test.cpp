@@ -233,3 +233,24 @@ TEST(NivExports, SortsPairBothDirectionsAndConvert) {
     EXPECT_TRUE(fs::exists(dir / "e.tri"));
     EXPECT_EQ(fs::file_size(dir / "e.tri"), 0u);
 }
+
+TEST(NivExports, ControlCharactersInNamesBecomeQuestionMarks) {
+    Tdeniv d;
+    d.from = "R\x1B" "1";
+    d.to = "R\t2";
+    d.dh = 1.2345;
+    d.sigma = 0.001;
+    for (TDenivOutput output : {TDenivOutput::Brelix, TDenivOutput::SortedGeolab}) {
+        const std::vector<std::string> lines = DenivFileLines({d}, output);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("R?1"), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find("R?2"), std::string::npos) << lines[0];
+    }
+    TLineCollector obs, iob, gkf;
+    TRunList runs(1);
+    runs[0].second.denivs.emplace_back("", d);
+    WriteNivExports(runs, obs, iob, gkf, "out.gkf", "07/12/2026 10:00:00", 4);
+    for (const auto* lines : {&obs.lines, &iob.lines})
+        for (const std::string& line : *lines)
+            for (unsigned char c : line) ASSERT_GE(c, 0x20) << line;
+}
