@@ -21,11 +21,11 @@ bool ReportBookReading(const Tday_obs& book, const std::string& in, std::ostream
     return true;
 }
 
-int RunCrt2Obs(const std::string& in, const std::string& out) {
+int RunCrt2Obs(const std::string& in, const std::string& out, TProgress& progress) {
     Tday_obs book;
     book.trace.enabled = false;  // nobody reads the readers' trace here
     try {
-        if (!book.LoadFromFile(in)) {
+        if (!book.LoadFromFile(in, progress)) {
             std::cerr << "Impossible de lire le fichier carnet " << in << " : fichier introuvable\n";
             return 1;
         }
@@ -43,10 +43,10 @@ int RunCrt2Obs(const std::string& in, const std::string& out) {
         std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
         return 1;
     }
-    BuildTargetsAndCheck(book);
-    CorrectAndReduce(book);
+    BuildTargetsAndCheck(book, progress);
+    CorrectAndReduce(book, progress);
     try {
-        WriteConsoleReductionOutputs(book, files);
+        WriteConsoleReductionOutputs(book, files, progress);
     } catch (const TextFileError& e) {
         std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
         return 1;

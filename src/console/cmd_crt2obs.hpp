@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "base/progress.hpp"
+
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -18,6 +20,6 @@ bool ReportBookReading(const Tday_obs& book, const std::string& in, std::ostream
 // by ".obs" and the others). Returns 0, or 1 when the field book cannot be
 // read (nothing is written) or an output cannot be written; the reason
 // goes to stderr.
-int RunCrt2Obs(const std::string& in, const std::string& out);
+int RunCrt2Obs(const std::string& in, const std::string& out, TProgress& progress = NoProgress());
 
 }  // namespace kestrova

@@ -23,7 +23,7 @@ namespace kestrova {
 const std::vector<ConsoleCommand>& ConsoleCommands() {
     static const std::vector<ConsoleCommand> commands = {
         {"crt2obs", "carnet (.crt, .xcrt) -> .chk .xml .xsl .obs .iob _out.gsi", true,
-         [](const ConsoleArgs& a) { return RunCrt2Obs(a.in, a.out); }},
+         [](const ConsoleArgs& a) { return RunCrt2Obs(a.in, a.out, *a.progress); }},
         {"gsi2xcrt", "enregistrement GSI -> carnet XML (.xcrt)", true,
          [](const ConsoleArgs& a) { return RunGsi2Xcrt(a.in, a.out, *a.progress); }},
         {"gsi2crt", "enregistrement GSI -> carnet texte (.carnet)", true,

@@ -1,6 +1,9 @@
 #include "exports/reduction_outputs.hpp"
 
+#include <functional>
+
 #include "base/output_set.hpp"
+#include "base/parallel_jobs.hpp"
 #include "base/text_file.hpp"
 #include "exports/check_listing.hpp"
 #include "exports/export_common.hpp"
@@ -15,14 +18,45 @@ namespace kestrova {
 
 namespace {
 
+// The outputs of one run: each staged in the set (in the set's order),
+// then all produced at once.
+class TOutputJobs {
+public:
+    TOutputJobs(TOutputSet& set, TProgress& progress) : set_(set), progress_(progress) {}
+
+    void Add(const std::string& path, FileEncoding encoding, std::function<void(TLineSink&)> produce) {
+        TLineSink& staged = set_.Add(path, encoding);
+        jobs_.push_back([&staged, produce = std::move(produce), this] {
+            TCancellableSink sink(staged, progress_);
+            produce(sink);
+        });
+    }
+    void Add(const std::string& path, std::function<void(TLineSink&)> produce) {
+        Add(path, FileEncoding::Cp1252, std::move(produce));
+    }
+
+    void Run() {
+        progress_.Stage("Écriture des fichiers");
+        RunJobsConcurrently(jobs_, progress_);
+    }
+
+private:
+    TOutputSet& set_;
+    TProgress& progress_;
+    std::vector<std::function<void()>> jobs_;
+};
+
 // The report with its stylesheet's name, as WriteXmlReport() does.
-void StageXmlReport(const Tday_obs& book, const std::string& path, TOutputSet& set) {
-    ProduceXmlReport(book, ExtractFileName(ChangeFileExt(path, ".xsl")), set.Add(path, FileEncoding::Latin1Xml));
+void AddXmlReport(const Tday_obs& book, const std::string& path, TOutputJobs& jobs) {
+    jobs.Add(path, FileEncoding::Latin1Xml, [&book, name = ExtractFileName(ChangeFileExt(path, ".xsl"))](TLineSink& sink) {
+        ProduceXmlReport(book, name, sink);
+    });
 }
 
-void StageXslStylesheet(const std::string& path, TOutputSet& set) {
-    TLineSink& sink = set.Add(path, FileEncoding::Latin1Xml);
-    for (const std::string& line : XslStylesheetLines()) sink.Add(line);
+void AddXslStylesheet(const std::string& path, TOutputJobs& jobs) {
+    jobs.Add(path, FileEncoding::Latin1Xml, [](TLineSink& sink) {
+        for (const std::string& line : XslStylesheetLines()) sink.Add(line);
+    });
 }
 
 }  // namespace
@@ -47,34 +81,44 @@ std::string ReductionOutputReplacing(const ReductionFiles& files, const std::str
     return {};
 }
 
-std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files) {
+std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files,
+                                                      TProgress& progress) {
     const TExportTime time = CurrentExportTime();
     TOutputSet set;
     set.LockOn(files.obs);
-    ProduceCheckListing(book, set.Add(files.chk));
-    StageXmlReport(book, files.xml, set);
-    StageXslStylesheet(files.xsl, set);
-    ProduceObsFile(book, files.obs, time, set.Add(files.obs));
-    ProduceGeolabFile(book, set.Add(files.iob));
-    ProduceGsiFile(book, set.Add(files.gsi));
+    TOutputJobs jobs(set, progress);
+    jobs.Add(files.chk, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
+    AddXmlReport(book, files.xml, jobs);
+    AddXslStylesheet(files.xsl, jobs);
+    jobs.Add(files.obs, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
+    jobs.Add(files.iob, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
+    jobs.Add(files.gsi, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
+    jobs.Run();
+    progress.ThrowIfCancelled();
     set.Commit();
     return set.Paths();
 }
 
-std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files) {
+std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files,
+                                                          TProgress& progress) {
     const TExportTime time = CurrentExportTime();
     TOutputSet set;
     set.LockOn(files.obs);
+    TOutputJobs jobs(set, progress);
+    // The per-station files are staged (and written) first: their set
+    // entries come before the others'.
     if (book.avec_cycles)
         StageObsFilesPerStation(book, files.obs, set);
     else
-        ProduceObsFile(book, files.obs, time, set.Add(files.obs));
-    ProduceCheckListing(book, set.Add(files.chk));
-    StageXmlReport(book, files.xml, set);
-    StageXslStylesheet(files.xsl, set);
-    ProduceGamaFile(book, files.gkf, time, set.Add(files.gkf));
-    ProduceGeolabFile(book, set.Add(files.iob));
-    ProduceGsiFile(book, set.Add(files.gsi));
+        jobs.Add(files.obs, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
+    jobs.Add(files.chk, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
+    AddXmlReport(book, files.xml, jobs);
+    AddXslStylesheet(files.xsl, jobs);
+    jobs.Add(files.gkf, [&](TLineSink& sink) { ProduceGamaFile(book, files.gkf, time, sink); });
+    jobs.Add(files.iob, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
+    jobs.Add(files.gsi, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
+    jobs.Run();
+    progress.ThrowIfCancelled();
     set.Commit();
     return set.Paths();
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress.hpp"
 #include "fieldbook/model.hpp"
 
 namespace kestrova {
@@ -23,17 +24,21 @@ ReductionFiles ReductionFileNames(const std::string& outOrObsName);
 std::string ReductionOutputReplacing(const ReductionFiles& files, const std::string& input, bool withGkf);
 
 // Both write through one output set: every file is complete before any
-// replaces an earlier one, and on a failure none does (see TOutputSet).
+// replaces an earlier one, and on a failure or a cancel through `progress`
+// (TCancelled) none does (see TOutputSet). The files are produced at the
+// same time, each into its own staged file.
 //
 // Console order: .chk, .xml, .xsl, .obs (always the single file), .iob,
 // _out.gsi; no .gkf. Throws TextFileError naming the file that failed.
 // Returns the files written.
-std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
+std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, const ReductionFiles& files,
+                                                      TProgress& progress = NoProgress());
 
 // Menu order: the observation file (one file per station when the book
 // carries cycle numbers), .chk, .xml, .xsl, .gkf, .iob, _out.gsi. Throws
 // TextFileError naming the file (or the station folder) that failed.
 // Returns the files written.
-std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files);
+std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files,
+                                                          TProgress& progress = NoProgress());
 
 }  // namespace kestrova

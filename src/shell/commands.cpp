@@ -77,8 +77,7 @@ void TFMain_velka::Reduction1Click() {
         const bool done = RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
             BuildTargetsAndCheck(book, progress);
             CorrectAndReduce(book, progress);
-            progress.Stage("Écriture des fichiers");
-            WriteInteractiveReductionOutputs(book, files);
+            WriteInteractiveReductionOutputs(book, files, progress);
         });
         if (!done) return;  // cancelled: nothing was written
     } catch (const TextFileError& error) {
