@@ -59,13 +59,17 @@ int Cp1252Byte(char32_t cp) {
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
+    AppendCp1252AsUtf8(out, bytes);
+    return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
     for (char ch : bytes) {
         const unsigned char c = static_cast<unsigned char>(ch);
         if (c < 0x80) out.push_back(ch);
         else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
         else AppendUtf8(out, c);
     }
-    return out;
 }
 
 std::string Utf8ToCp1252(std::string_view text) {

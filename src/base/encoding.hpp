@@ -8,6 +8,8 @@ namespace kestrova {
 
 // Windows-1252 bytes to UTF-8 (the five undefined bytes map to U+0081...).
 std::string Cp1252ToUtf8(std::string_view bytes);
+// The same appended to `out`.
+void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
 
 // UTF-8 to Windows-1252; a character outside the code page becomes "?".
 std::string Utf8ToCp1252(std::string_view text);

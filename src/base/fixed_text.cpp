@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "base/format.hpp"
 #include "base/text_file.hpp"
@@ -29,6 +30,7 @@ std::size_t CharCount(std::string_view text) {
 namespace {
 
 constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr std::uint64_t kIntPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // The common case without to_chars: |value| x 10^decimals below 1e9 and
 // not within 1e-6 of a rounding tie, where the product's own rounding
@@ -40,29 +42,29 @@ bool AppendFixedFast(std::string& out, double value, int decimals, std::size_t w
     const double whole = std::floor(scaled);
     const double frac = scaled - whole;
     if (std::fabs(frac - 0.5) < 1e-6) return false;
-    unsigned long long n = static_cast<unsigned long long>(whole) + (frac > 0.5 ? 1 : 0);
-    char buf[32];
-    char* end = buf + sizeof buf;
-    char* p = end;
+    std::uint64_t n = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+    const bool negative = value < 0 && n != 0;  // never "-0.000"
+
+    // The digits go straight into `out`, from the last one back.
+    std::size_t intDigits = 1;
+    for (std::uint64_t i = n / kIntPow10[decimals]; i >= 10; i /= 10) ++intDigits;
+    const std::size_t len = (negative ? 1 : 0) + intDigits + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
+    const std::size_t pad = width > len ? width - len : 0;
+    const std::size_t at = out.size();
+    out.resize(at + pad + len, ' ');
+    char* const first = out.data() + at + pad;
+    char* q = first + len;
     for (int d = 0; d < decimals; ++d) {
-        *--p = static_cast<char>('0' + n % 10);
+        *--q = static_cast<char>('0' + n % 10);
         n /= 10;
     }
-    if (decimals > 0) *--p = '.';
+    if (decimals > 0) *--q = '.';
+    char* const stop = first + (negative ? 1 : 0);
     do {
-        *--p = static_cast<char>('0' + n % 10);
+        *--q = static_cast<char>('0' + n % 10);
         n /= 10;
-    } while (n != 0);
-    bool nonZero = false;
-    for (const char* q = p; q < end; ++q)
-        if (*q >= '1' && *q <= '9') {
-            nonZero = true;
-            break;
-        }
-    if (value < 0 && nonZero) *--p = '-';  // never "-0.000"
-    const std::size_t len = static_cast<std::size_t>(end - p);
-    if (len < width) out.append(width - len, ' ');
-    out.append(p, len);
+    } while (q > stop);
+    if (negative) *first = '-';
     return true;
 }
 

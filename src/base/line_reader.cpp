@@ -50,7 +50,11 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
     while (Fill()) {
         std::string_view chunk(buffer_.data(), end_);
         pos_ = end_;
-        if (utf8_) {
+        if (utf8_ && carry.empty()) {
+            const std::size_t tail = IncompleteTail(chunk);
+            if (!IsValidUtf8(chunk.substr(0, chunk.size() - tail))) utf8_ = false;
+            carry.assign(chunk.substr(chunk.size() - tail));
+        } else if (utf8_) {
             std::string joined = carry + std::string(chunk);
             const std::size_t tail = IncompleteTail(joined);
             if (!IsValidUtf8(std::string_view(joined).substr(0, joined.size() - tail))) utf8_ = false;
@@ -113,7 +117,10 @@ bool TTextLineReader::NextRaw(std::string& raw) {
 
 bool TTextLineReader::Next(std::string& line) {
     if (!NextRaw(utf8_ ? line : raw_)) return false;
-    if (!utf8_) line = Cp1252ToUtf8(raw_);
+    if (!utf8_) {
+        line.clear();  // keeps its room
+        AppendCp1252AsUtf8(line, raw_);
+    }
     return true;
 }
 

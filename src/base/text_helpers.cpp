@@ -21,7 +21,15 @@ std::string TrimRight(std::string_view text) {
     return std::string(text.substr(0, e));
 }
 
-std::string Trim(std::string_view text) { return TrimLeft(TrimRight(text)); }
+std::string_view TrimView(std::string_view text) {
+    size_t e = text.size();
+    while (e > 0 && IsBlankOrControl(text[e - 1])) --e;
+    size_t b = 0;
+    while (b < e && IsBlankOrControl(text[b])) ++b;
+    return text.substr(b, e - b);
+}
+
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 std::string ToLowerAscii(std::string_view text) {
     std::string r(text);
@@ -47,11 +55,19 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 TLineFields SplitLineFields(std::string_view line) {
     TLineFields r;
-    const size_t star = line.find('*');
-    if (star != std::string_view::npos) r.comment = std::string(line.substr(star + 1));
+    SplitLineFields(line, r);
+    return r;
+}
 
-    const std::string stripped = Trim(line);
-    if (stripped.empty() || stripped[0] == '*') return r;
+void SplitLineFields(std::string_view line, TLineFields& r) {
+    r.count = 0;
+    for (std::string& f : r.fields) f.clear();
+    r.comment.clear();
+    const size_t star = line.find('*');
+    if (star != std::string_view::npos) r.comment.assign(line.substr(star + 1));
+
+    const std::string_view stripped = TrimView(line);
+    if (stripped.empty() || stripped[0] == '*') return;
 
     int found = 0;
     size_t i = 0;
@@ -60,16 +76,15 @@ TLineFields SplitLineFields(std::string_view line) {
         if (i >= stripped.size()) break;
         size_t j = i;
         while (j < stripped.size() && stripped[j] != ' ') ++j;
-        r.fields[static_cast<size_t>(found)] = stripped.substr(i, j - i);
+        r.fields[static_cast<size_t>(found)].assign(stripped.substr(i, j - i));
         ++found;
         i = j;
         if (found == 21) {  // a 21st field: the line counts as empty
             r.count = 0;
-            return r;
+            return;
         }
     }
     r.count = found;
-    return r;
 }
 
 bool IsNumericText(std::string_view text, bool exponentAllowed) {
@@ -151,6 +166,14 @@ std::size_t ControlLength(std::string_view text, std::size_t i) {
 }  // namespace
 
 bool HasControlCharacter(std::string_view text) {
+    // Every line of every column file goes through here: first a branch-free
+    // pass for any byte that may start a control character.
+    bool suspect = false;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        suspect |= (c < 0x20) | (c == 0x7F) | (c == 0xC2);
+    }
+    if (!suspect) return false;
     for (std::size_t i = 0; i < text.size(); ++i)
         if (ControlLength(text, i)) return true;
     return false;

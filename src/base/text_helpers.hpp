@@ -15,6 +15,9 @@ struct TLineFields {
 };
 
 TLineFields SplitLineFields(std::string_view line);
+// The same into `fields`, whose texts keep their room from line to line
+// (no allocation per line for a reader that reuses one).
+void SplitLineFields(std::string_view line, TLineFields& fields);
 
 // Decimal number test done before every text-to-number conversion.
 // "." is the decimal separator, "," the thousands separator.
@@ -37,6 +40,8 @@ bool HasControlCharacter(std::string_view text);
 std::string PrintableText(std::string_view text);
 
 std::string Trim(std::string_view text);
+// The same without a copy.
+std::string_view TrimView(std::string_view text);
 std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 

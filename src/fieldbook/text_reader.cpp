@@ -180,7 +180,9 @@ TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
 
 bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
                   int& pointingCounter) {
-    const TLineFields f = SplitLineFields(line);
+    // One set of fields per thread, reused: no allocation per line.
+    thread_local TLineFields f;
+    SplitLineFields(line, f);
     const std::string& keyword = f.fields[0];
     if (keyword == "point") {
         ReadHeightLine(book, f);

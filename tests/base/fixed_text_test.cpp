@@ -1,0 +1,69 @@
+// The writers' fixed-point formatter gives, for every value, the text of
+// printf "%*.*f": random values over the ranges the writers print, values on
+// and near rounding ties, signs of zero, widths, and values past the fast
+// path (large; a value too large for its fixed form has its own rule).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "base/fixed_text.hpp"
+
+using namespace kestrova;
+
+namespace {
+
+std::string Printf(double value, int decimals, int width) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, value);
+    std::string s = buf;
+    // printf keeps the sign of a negative value printed as zero; the
+    // writers never print "-0.000".
+    const std::size_t minus = s.find('-');
+    if (minus != std::string::npos && s.find_first_of("123456789") == std::string::npos) {
+        s.erase(minus, 1);
+        if (width > 0 && static_cast<int>(s.size()) < width) s.insert(0, " ");
+    }
+    return s;
+}
+
+void Expect(double value, int decimals, int width) {
+    std::string out = "x";
+    AppendFixed(out, value, decimals, static_cast<std::size_t>(width));
+    ASSERT_EQ(out, "x" + Printf(value, decimals, width)) << "value " << value << " decimals " << decimals;
+}
+
+}  // namespace
+
+TEST(FixedText, SameTextAsPrintfOverTheWritersRanges) {
+    std::uint64_t state = 12345;
+    auto next = [&] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 300000; ++i) {
+        const int decimals = i % 10;
+        const double magnitude = std::pow(10.0, static_cast<int>(next() * 12) - 4);
+        double value = (next() - 0.5) * 2 * magnitude;
+        if (i % 7 == 0) {
+            // On a tie of the printed decimals, or just beside it.
+            const double step = std::pow(10.0, -decimals);
+            value = (std::floor(value / step) + 0.5) * step + (static_cast<int>(next() * 3) - 1) * 1e-12;
+        }
+        Expect(value, decimals, i % 13);
+    }
+}
+
+TEST(FixedText, ZerosTiesLargeAndNonFiniteValues) {
+    for (int d = 0; d <= 9; ++d) {
+        for (double v : {0.0, -0.0, -0.00004, 0.00005, -0.5, 0.5, 1.5, 2.5, 0.125, -0.125, 399.99995, 1e8, 1e9,
+                         -1e9 - 0.5, 123456789012.345})
+            Expect(v, d, 12);
+    }
+    std::string out;
+    AppendFixed(out, std::numeric_limits<double>::quiet_NaN(), 3, 0);
+    EXPECT_FALSE(out.empty());
+}
