@@ -50,6 +50,7 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
     while (Fill()) {
         std::string_view chunk(buffer_.data(), end_);
         pos_ = end_;
+        lineEnds_ += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
         if (utf8_ && carry.empty()) {
             const std::size_t tail = IncompleteTail(chunk);
             if (!IsValidUtf8(chunk.substr(0, chunk.size() - tail))) utf8_ = false;

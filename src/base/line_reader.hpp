@@ -35,6 +35,8 @@ public:
     bool IsUtf8() const { return utf8_; }
     // True when the marker occurs on some line of the file.
     bool MarkerFound() const { return markerFound_; }
+    // Line ends counted by the first pass (for a progress).
+    std::size_t LineEnds() const { return lineEnds_; }
 
 private:
     bool Fill();  // false at the end of the file
@@ -48,6 +50,7 @@ private:
     long long lineNumber_ = 0;
     bool utf8_ = true;
     bool markerFound_ = false;
+    std::size_t lineEnds_ = 0;
 };
 
 }  // namespace kestrova

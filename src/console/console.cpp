@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "console/console_commands.hpp"
+#include "console/progress_line.hpp"
 #include "console/getopts.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
@@ -121,7 +122,11 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
 
     if (command) {
-        TProgress& progress = NoProgress();
+        // On a terminal, a command running longer than a second shows one
+        // updating line on stderr; scripts see nothing more.
+        TConsoleProgressLine line(err);
+        TProgress shown(line.Listener());
+        TProgress& progress = IsTerminal(err) ? shown : NoProgress();
         a.progress = &progress;
         try {
             return command->run(a);

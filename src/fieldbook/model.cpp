@@ -69,7 +69,9 @@ bool Tday_obs::LoadFromFile(const std::string& path, TProgress& progress) {
     } else {
         // A text book is read as it streams by: a monitoring book of a
         // million pointings never sits in memory twice.
-        ReadGuarded([&] { ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }, progress); });
+        ReadGuarded([&] {
+            ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }, progress, reader.LineEnds());
+        });
     }
     return true;
 }
