@@ -1,7 +1,7 @@
 # Kestrova: build, run and test on Debian 12.
 BUILD ?= build
 JOBS  ?= 2
-PACKAGES = g++ make cmake pkg-config qt6-base-dev libqscintilla2-qt6-dev \
+PACKAGES = g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev \
            libpugixml-dev libxslt1-dev libxml2-dev libgtest-dev xvfb xauth \
            xsltproc libxml2-utils fonts-dejavu-core locales clang libclang-rt-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

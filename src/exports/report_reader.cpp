@@ -47,19 +47,11 @@ void CollectError(void* ctx, xmlErrorPtr e) {
     *text = "ligne " + std::to_string(e->line) + " : " + m;
 }
 
-}  // namespace
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_COMPACT;
 
-void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
-                   const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
-    struct stat sb {};
-    if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode))
-        throw TReportReadError("Impossible de lire le compte rendu " + path);
-    const double size = static_cast<double>(sb.st_size);
-
-    std::unique_ptr<xmlTextReader, ReaderDeleter> holder(
-        xmlReaderForFile(path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_COMPACT));
-    if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + path);
-    xmlTextReaderPtr r = holder.get();
+void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
+          const std::function<void(const TReportHead&)>& onHead,
+          const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
     std::string error;
     xmlTextReaderSetStructuredErrorHandler(r, CollectError, &error);
 
@@ -136,6 +128,27 @@ void ReadXmlReport(const std::string& path, bool bodies, const std::function<voi
     }
     if (ret != 0) fail(error.empty() ? "XML mal formé" : "XML mal formé, " + error);
     if (!rootSeen || !headSent) fail(notReport);
+}
+
+}  // namespace
+
+void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
+                   const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
+    struct stat sb {};
+    if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode))
+        throw TReportReadError("Impossible de lire le compte rendu " + path);
+    std::unique_ptr<xmlTextReader, ReaderDeleter> holder(xmlReaderForFile(path.c_str(), nullptr, kParseOptions));
+    if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + path);
+    Walk(holder.get(), path, static_cast<double>(sb.st_size), bodies, onHead, onStation, progress);
+}
+
+void ReadXmlReportText(const std::string& xml, const std::string& name, bool bodies,
+                       const std::function<void(const TReportHead&)>& onHead,
+                       const std::function<void(const TReportStation&)>& onStation) {
+    std::unique_ptr<xmlTextReader, ReaderDeleter> holder(
+        xmlReaderForMemory(xml.data(), static_cast<int>(xml.size()), name.c_str(), nullptr, kParseOptions));
+    if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + name);
+    Walk(holder.get(), name, static_cast<double>(xml.size()), bodies, onHead, onStation, NoProgress());
 }
 
 }  // namespace kestrova

@@ -50,4 +50,10 @@ public:
 void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
                    const std::function<void(const TReportStation&)>& onStation, TProgress& progress = NoProgress());
 
+// The same on a report held in memory (`name` names it in the messages):
+// the small documents of one station that the report viewer renders.
+void ReadXmlReportText(const std::string& xml, const std::string& name, bool bodies,
+                       const std::function<void(const TReportHead&)>& onHead,
+                       const std::function<void(const TReportStation&)>& onStation);
+
 }  // namespace kestrova

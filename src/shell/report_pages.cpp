@@ -1,6 +1,9 @@
 #include "shell/report_pages.hpp"
 
 #include "base/text_file.hpp"
+#include "exports/report_reader.hpp"
+#include "exports/sketch_svg.hpp"
+#include "exports/station_sketch.hpp"
 
 namespace kestrova {
 
@@ -101,6 +104,21 @@ std::string TReportPages::StationHtml(std::size_t i) const {
     for (char c : reason) text += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : std::string(1, c);
     return "<hr><a name=\"" + AnchorOf(i) + "\"></a><p>Station " + sections_.At(i).num +
            " : affichage impossible (" + text + ")</p>\n";
+}
+
+std::string TReportPages::StationSketchSvg(std::size_t i) const {
+    if (!split_ || i >= sections_.Count()) return std::string();
+    std::string svg;
+    try {
+        TSketchLimits limits;
+        ReadXmlReportText(
+            sections_.StationDocument(i), "station", true,
+            [&](const TReportHead& head) { limits = SketchLimitsFromReport(head.stations); },
+            [&](const TReportStation& st) { svg = SketchSvg(BuildStationSketch(st, limits)); });
+    } catch (const std::exception&) {
+        return std::string();
+    }
+    return svg;
 }
 
 void TReportPages::WriteWhole(std::ostream& out, TProgress& progress) const {

@@ -43,6 +43,10 @@ public:
     // A station that cannot be rendered gives a short paragraph saying so.
     std::string StationHtml(std::size_t i) const;
 
+    // The SVG sketch of station i (see exports/station_sketch.hpp); empty
+    // when its part of the report cannot be read.
+    std::string StationSketchSvg(std::size_t i) const;
+
     // The complete page, section by section (memory bounded by one
     // section). A cancel through `progress` throws TCancelled.
     void WriteWhole(std::ostream& out, TProgress& progress = NoProgress()) const;

@@ -21,7 +21,10 @@
 #include "base/text_file.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/qt_text.hpp"
+#include "exports/html_report.hpp"
+#include "exports/report_reader.hpp"
 #include "shell/report_pages.hpp"
+#include "shell/report_sketches.hpp"
 
 namespace kestrova {
 
@@ -29,7 +32,16 @@ TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     setObjectName("Form_XMLView");
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
-    XMLview = new QTextBrowser(this);
+    auto* browser = new TReportBrowser(this);
+    // Each station's sketch is drawn when its section is first shown.
+    browser->sketch = [this](int section) {
+        if (!pages_ || section < 1) return QImage();
+        auto it = sketches_.find(section);
+        if (it == sketches_.end())
+            it = sketches_.emplace(section, RenderSvg(pages_->StationSketchSvg(static_cast<std::size_t>(section - 1)))).first;
+        return it->second;
+    };
+    XMLview = browser;
     XMLview->setObjectName("XMLview");
     // Links are followed here: anchors inside the report scroll the view,
     // other links go to the desktop.
@@ -73,6 +85,7 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     error_.clear();
     html_.clear();
     cache_.clear();
+    sketches_.clear();
     first_ = 0;
     last_ = -1;
     XMLview->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/"));
@@ -124,7 +137,9 @@ QString TForm_XMLView::SectionAnchor(int section) const {
 QString TForm_XMLView::SectionHtml(int section) {
     if (section == 0) return Q(pages_->Head());
     auto it = cache_.find(section);
-    if (it == cache_.end()) it = cache_.emplace(section, Q(pages_->StationHtml(static_cast<std::size_t>(section - 1)))).first;
+    if (it == cache_.end())
+        it = cache_.emplace(section, WithSketch(Q(pages_->StationHtml(static_cast<std::size_t>(section - 1))), section))
+                 .first;
     return it->second;
 }
 
@@ -147,6 +162,8 @@ void TForm_XMLView::ShowSections(int first, int last, const QString& anchor, int
     // Rendered sections outside the window are dropped.
     for (auto it = cache_.begin(); it != cache_.end();)
         it = it->first < first_ || it->first > last_ ? cache_.erase(it) : std::next(it);
+    for (auto it = sketches_.begin(); it != sketches_.end();)
+        it = it->first < first_ || it->first > last_ ? sketches_.erase(it) : std::next(it);
 
     QString html = first_ == 0 ? QString() : QString("<html><body>");
     for (int s = first_; s <= last_; ++s) html += SectionHtml(s);
@@ -226,6 +243,14 @@ QString TForm_XMLView::OpenInBrowser() {
         bool finished = false;
         try {
             finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
+                // A reduction report becomes the self-contained page with
+                // its sketches; another document keeps its stylesheet's page.
+                try {
+                    WriteHtmlReport(S(file_name_), S(target), progress);
+                    written = true;
+                    return;
+                } catch (const TReportReadError&) {
+                }
                 std::ofstream out(S(target), std::ios::binary | std::ios::trunc);
                 pages_->WriteWhole(out, progress);
                 out.close();

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include <QImage>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -65,6 +66,7 @@ private:
 
     std::unique_ptr<TReportPages> pages_;
     std::map<int, QString> cache_;  // rendered sections of the window
+    std::map<int, QImage> sketches_;  // their sketches, drawn when first shown
     int first_ = 0, last_ = -1;
     bool extending_ = false;
     bool busy_ = false;
