@@ -122,18 +122,20 @@ bool RunWithProgress(QWidget* parent, const QString& title, const std::function<
     TProgressDialog dialog(parent, title, progress);
     QTimer refresh;
     refresh.setInterval(kRefreshMs);
-    QObject::connect(&refresh, &QTimer::timeout, &dialog, [&] {
+    auto update = [&] {
         std::lock_guard<std::mutex> lock(state.mutex);
         if (!state.changed || progress.Cancelled()) return;
         state.changed = false;
         dialog.Show(QString::fromStdString(state.stage), state.fraction);
-    });
+    };
+    QObject::connect(&refresh, &QTimer::timeout, &dialog, update);
 
     // First the short wait, painting but not taking input; then the
     // dialog, modal, until the work stops.
     QTimer::singleShot(kShowDelayMs, &loop, &QEventLoop::quit);
     if (!finished.load()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!finished.load()) {
+        update();  // the current stage from the first paint on
         dialog.show();
         refresh.start();
         while (!finished.load()) loop.exec();

@@ -19,6 +19,7 @@
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
+#include "shell/command_runner.hpp"
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 
@@ -69,7 +70,15 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginsFont(font);
     setMarginType(0, QsciScintilla::NumberMargin);
     setMarginLineNumbers(0, true);
+    // The line-number margin grows with the number of lines (a monitoring
+    // book has millions): one digit more than the largest number.
     setMarginWidth(0, QFontMetrics(font).horizontalAdvance("00000"));
+    connect(this, &QsciScintilla::linesChanged, this, [this, font] {
+        const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
+        if (digits == marginDigits_) return;
+        marginDigits_ = digits;
+        setMarginWidth(0, QFontMetrics(font).horizontalAdvance(QString(std::max(digits, 5), '0')));
+    });
     setTabWidth(8);
     // The horizontal scroll bar follows the longest line shown, not a fixed
     // width of 2000 pixels.
@@ -297,18 +306,28 @@ void TEditForm::BuildMenus() {
             [this](const QPoint& pos) { PopupMenu1->popup(Editor->mapToGlobal(pos)); });
 }
 
+static std::string JoinLines(const std::vector<std::string>& lines);
+
 bool TEditForm::LoadFile(const QString& path) {
     file_name_ = path;
     setWindowTitle(path);
-    std::vector<std::string> lines;
+    // Read and decoded off the window's thread (a book of 100 MB takes a
+    // moment); the editor then takes the whole text at once, without
+    // recording it for undo.
+    std::string text;
     bool ok = true;
     try {
-        lines = ReadTextLines(S(path));
+        RunWithProgress(this, QString::fromUtf8("Ouverture du fichier"), [&](TProgress& progress) {
+            progress.Stage("Lecture de " + S(path));
+            text = JoinLines(ReadTextLines(S(path)));
+        });
     } catch (const TextFileError& error) {
         prompts_.Error(this, QString::fromUtf8("Impossible de lire le fichier %1 :\n%2").arg(path, Q(error.reason())));
         ok = false;
     }
-    SetLines(lines);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.c_str());
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
     Editor->setCursorPosition(0, 0);
     Editor->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     Editor->setModified(false);
@@ -334,13 +353,16 @@ std::vector<std::string> TEditForm::Lines() const {
     return lines;
 }
 
-static QString JoinLines(const std::vector<std::string>& lines) {
+static std::string JoinLines(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const std::string& line : lines) {
         text += line;
         text += '\n';
     }
-    return Q(text);
+    return text;
 }
 
 void TEditForm::SetLines(const std::vector<std::string>& lines) {
@@ -349,7 +371,7 @@ void TEditForm::SetLines(const std::vector<std::string>& lines) {
     Editor->getCursorPosition(&line, &index);
     // setText would empty the undo history; a replacement keeps it (and
     // does not depend on the selection mode).
-    const std::string text = S(JoinLines(lines));
+    const std::string text = JoinLines(lines);
     Editor->SendScintilla(QsciScintillaBase::SCI_TARGETWHOLEDOCUMENT);
     Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.c_str());
     Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
@@ -376,7 +398,7 @@ void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
     const bool was = Modified();
     index = std::clamp(index, 0, Editor->lines());
     long position;
-    std::string text = S(JoinLines(lines));
+    std::string text = JoinLines(lines);
     if (index >= Editor->lines()) {
         position = Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
         // The last line has no line break: put one before the new lines.

@@ -39,6 +39,7 @@ protected:
 
 private:
     bool column_mode_ = false;
+    int marginDigits_ = 0;
 };
 
 class TEditForm : public QWidget {

@@ -27,11 +27,11 @@ Probe& TheProbe() {
     return probe;
 }
 
-long ResidentKb() {
+long PeakResidentKb() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
     return 0;
 }
 
@@ -50,8 +50,15 @@ void StartEventLoopProbe() {
     QObject::connect(timer, &QTimer::timeout, timer, [] {
         Probe& q = TheProbe();
         const qint64 now = q.clock.elapsed();
-        if (now - q.lastTick - kTickMs > q.maxDelay) q.maxDelay = now - q.lastTick - kTickMs;
+        const qint64 delay = now - q.lastTick - kTickMs;
+        if (delay > q.maxDelay) q.maxDelay = delay;
         q.lastTick = now;
+        // Every long block is logged as it ends, whatever comes next.
+        if (delay >= 100) {
+            std::fprintf(q.out, "%.3f block maxdelay_ms=%lld peak_kb=%ld\n", static_cast<double>(now) / 1000.0,
+                         static_cast<long long>(delay), PeakResidentKb());
+            std::fflush(q.out);
+        }
     });
     timer->start(kTickMs);
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { ProbeMark("quit"); });
@@ -62,8 +69,8 @@ void ProbeMark(const char* what) {
     Probe& p = TheProbe();
     if (!p.out) return;
     const qint64 now = p.clock.elapsed();
-    std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld rss_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
-                 static_cast<long long>(p.maxDelay), ResidentKb());
+    std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld peak_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
+                 static_cast<long long>(p.maxDelay), PeakResidentKb());
     std::fflush(p.out);
     p.maxDelay = 0;
     p.lastTick = now;
