@@ -1,5 +1,6 @@
 #include "levelling/gsi_levelling.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -147,7 +148,8 @@ struct TNa3BookBuilder::Impl {
         if (first.emq > 0 && second.emq > 0)
             first.emq = std::sqrt(first.emq * first.emq + second.emq * second.emq) / 2.0;
         else if (second.emq > 0) first.emq = second.emq;
-        first.count += second.count;
+        // A damaged count word cannot wrap the sum around.
+        first.count = static_cast<int>(std::min<long long>(static_cast<long long>(first.count) + second.count, INT_MAX));
         if (second.altitude != 0.0) first.altitude = second.altitude;
     }
 
