@@ -1,8 +1,9 @@
 #!/bin/sh
 # Times "kestrova -x crt2obs" on generated text field books of 10k, 100k and
-# 1M pointings next to "wc -l" on the same files, and reports the ratio, the
-# growth from one size to the next (linear work grows about 10x) and the
-# peak memory against the file size. Then runs the other bench_*.sh scripts.
+# 1M pointings next to an awk one-liner on the same file (CPU) and cat
+# copying the input and the outputs (wall), and reports the ratios and the
+# peak memory against the file size. Then runs the other bench_*.sh scripts
+# (bench_gui.sh: the window under Xvfb).
 # Usage: bench/run.sh [BUILD_DIR] [SIZES...]
 set -e
 build=${1:-build}
@@ -28,55 +29,40 @@ elapsed() {
     awk -v s="$start" -v e="$end" 'BEGIN { t = e - s; if (t < 0.0001) t = 0.0001; printf "%.4f\n", t }'
 }
 
-# fastest CMD...: the shortest of three runs (for the short wc -l runs,
-# where a single timing is mostly noise).
-fastest() {
-    best=""
-    for _ in 1 2 3; do
-        t=$(elapsed "$@")
-        best=$(awk -v a="$t" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
-    done
-    echo "$best"
-}
-
-# peak_kb CMD...: runs the command once more and prints its peak resident
-# memory in KB: exact with GNU time, else the process's own high-water mark
-# (VmHWM) read from /proc until it exits. Needs nothing but sh, sed and awk.
-peak_kb() {
+# cpu_wall_kb CMD...: "user+sys wall peak_kb" of one run (GNU time), or
+# "- wall -" without it.
+cpu_wall_kb() {
     if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%M" -o "$work/mem" "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
-        tail -n 1 "$work/mem"
-        return
+        /usr/bin/time -f "%U %S %e %M" -o "$work/t" "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
+        awk '{ printf "%.3f %.3f %d\n", $1 + $2, $3, $4 }' "$work/t"
+    else
+        echo "- $(elapsed "$@") -"
     fi
-    "$@" >/dev/null &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid" || { echo "command failed: $*" >&2; exit 1; }
-    echo "$peak"
 }
 
-printf '%-10s %10s %10s %10s %8s %8s %12s %8s\n' pointings "file MB" "wc -l s" "crt2obs s" ratio growth "peak MB" "mem/file"
-previous=""
+# Targets of a book of n pointings: crt2obs CPU time at most 4x the awk
+# one-liner summing a column of the same file, wall time at most 2x the
+# time cat takes to copy the input and the six outputs, peak memory at most
+# 4x the book.
+printf '%-9s %7s %8s %8s %6s %8s %8s %6s %8s %6s\n' pointings "book MB" "awk cpu" "cpu s" "x awk" "cat s" "wall s" "x cat" "peak MB" "x book"
 for n in $sizes; do
     book="$work/book_$n.crt"
     "$gen" "$n" crt "$book" >/dev/null
     bytes=$(wc -c < "$book")
-    cat "$book" > /dev/null  # warm the page cache for both timings
-    wc_s=$(fastest wc -l "$book")
+    cat "$book" > /dev/null  # warm the page cache
+    set -- awk '$1=="numero"{s+=$4}' "$book"
+    awk_cpu=$(cpu_wall_kb "$@" | cut -d' ' -f1)
     set -- env Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$book" -o "$work/out_$n"
-    k_s=$(elapsed "$@")
-    k_kb=$(peak_kb "$@")
-    awk -v n="$n" -v size="$bytes" -v wc_s="$wc_s" -v k_s="$k_s" -v kb="$k_kb" -v prev="$previous" 'BEGIN {
-        growth = (prev == "") ? "-" : sprintf("%.1fx", k_s / prev)
-        printf "%-10s %10.1f %10.3f %10.3f %7.1fx %8s %12.1f %7.2fx\n", n, size / 1e6, wc_s, k_s,
-               k_s / (wc_s > 1e-4 ? wc_s : 1e-4), growth, kb / 1024.0, kb * 1024.0 / size
+    r=$(cpu_wall_kb "$@")
+    sync
+    cat_s=$(elapsed sh -c "cat '$book' '$work'/out_$n* > '$work/copy_$n'")
+    rm -f "$work/copy_$n"
+    echo "$r" | awk -v n="$n" -v size="$bytes" -v awk_cpu="$awk_cpu" -v cat_s="$cat_s" '{
+        cpu = $1; wall = $2; kb = $3
+        printf "%-9s %7.1f %8.3f %8.3f %5.1fx %8.3f %8.3f %5.1fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
+               cpu / (awk_cpu > 1e-3 ? awk_cpu : 1e-3), cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3),
+               kb / 1024.0, kb * 1024.0 / size
     }'
-    previous=$k_s
     rm -f "$book" "$work"/out_"$n"*
 done
 
