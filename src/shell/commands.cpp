@@ -87,6 +87,9 @@ void TFMain_velka::Reduction1Click() {
         ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
         return;
     }
+    // The reduced book is written: its memory goes back before the report
+    // is rendered (a monitoring book's model is hundreds of megabytes).
+    book = Tday_obs();
     // `document` may be one of the windows closed here.
     CloseDocumentsNamed(Q(files.chk));
     CloseDocumentsNamed(Q(files.xml));
