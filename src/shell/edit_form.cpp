@@ -1,5 +1,8 @@
 #include "shell/edit_form.hpp"
 
+#include <cstdint>
+#include <string_view>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -338,18 +341,23 @@ std::vector<std::string> TEditForm::Lines() const {
     // The lines as the editor shows and numbers them: CR LF, LF and a lone
     // CR (a file from an old recorder, or pasted text) all end a line, so
     // that line n here is line n of the caret and of ReplaceLine.
-    const std::string text = S(Editor->text());
+    // Read in place from the editor's own buffer (UTF-8): no copy of a
+    // large document through a QString.
+    const auto* data = reinterpret_cast<const char*>(
+        static_cast<std::intptr_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER)));
+    const auto length = static_cast<std::size_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const std::string_view text = data ? std::string_view(data, length) : std::string_view();
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c != '\n' && c != '\r') continue;
-        lines.emplace_back(text, start, i - start);
+        lines.emplace_back(text.substr(start, i - start));
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
     // A final line break ends the last line, it does not start a new one.
-    if (start < text.size()) lines.emplace_back(text, start, text.size() - start);
+    if (start < text.size()) lines.emplace_back(text.substr(start));
     return lines;
 }
 
