@@ -13,7 +13,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QStringList>
 #include <QVBoxLayout>
+
+#include "base/text_file.hpp"
+#include "shell/prompts.hpp"
+#include "shell/qt_text.hpp"
 
 namespace kestrova {
 
@@ -152,6 +157,29 @@ bool RunWithProgress(QWidget* parent, const QString& title, const std::function<
         }
     }
     return true;
+}
+
+
+bool RunMenuCommand(QWidget* parent, Prompts& prompts, const QString& source, const QString& title,
+                    const QString& failure, const std::function<void(TProgress&)>& work) {
+    QString text;
+    try {
+        return RunWithProgress(parent, title, work);
+    } catch (const TextFileError& error) {
+        text = QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(Q(error.path()), Q(error.reason()));
+    } catch (const std::exception& error) {
+        text = failure.arg(source, QString::fromUtf8(error.what()));
+    }
+    prompts.Error(parent, text);
+    return false;
+}
+
+void ShowCommandWarnings(QWidget* parent, Prompts& prompts, const QString& heading, const QString& source,
+                         const std::vector<std::string>& warnings) {
+    if (warnings.empty()) return;
+    QStringList text;
+    for (const std::string& w : warnings) text << Q(w);
+    prompts.Message(parent, heading.arg(source, text.join('\n')));
 }
 
 }  // namespace kestrova

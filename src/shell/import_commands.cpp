@@ -48,28 +48,12 @@ std::optional<Job> Prepare(TFMain_velka& main, const char* extension, const char
     return job;
 }
 
-// Runs the work behind the progress dialog; reports its failure. True when
-// the work ran to its end.
 bool Run(TFMain_velka& main, const Job& job, const QString& title, const std::function<void(TProgress&)>& work) {
-    QString failure;
-    try {
-        return RunWithProgress(&main, title, work);
-    } catch (const TextFileError& error) {
-        failure = QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(Q(error.path()), Q(error.reason()));
-    } catch (const std::exception& error) {
-        // Conversion errors name the line; nothing may leave a menu command
-        // through the event loop.
-        failure = QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(job.source, error.what());
-    }
-    main.prompts().Error(&main, failure);
-    return false;
+    return RunMenuCommand(&main, main.prompts(), job.source, title, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2"), work);
 }
 
 void ShowWarnings(TFMain_velka& main, const Job& job, const std::vector<std::string>& warnings) {
-    if (warnings.empty()) return;
-    QStringList text;
-    for (const std::string& w : warnings) text << Q(w);
-    main.prompts().Message(&main, QString::fromUtf8("Conversion du fichier %1 :\n%2").arg(job.source, text.join('\n')));
+    ShowCommandWarnings(&main, main.prompts(), QString::fromUtf8("Conversion du fichier %1 :\n%2"), job.source, warnings);
 }
 
 void WriteBook(const std::string& path, FileEncoding encoding, const std::vector<std::string>& lines,
