@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "base/format.hpp"
 #include "base/text_file.hpp"
@@ -30,7 +31,51 @@ std::size_t CharCount(std::string_view text) {
 namespace {
 
 constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-constexpr std::uint64_t kIntPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// "00" to "99": the digits go two at a time.
+constexpr char kTwoDigits[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the digits of n backwards ending at `end`, at least `minDigits` of
+// them (zeros in front); returns the first.
+char* DigitsBackwards(char* end, std::uint32_t n, int minDigits) {
+    char* q = end;
+    while (n >= 100 || minDigits > 2) {
+        q -= 2;
+        std::memcpy(q, kTwoDigits + 2 * (n % 100), 2);
+        n /= 100;
+        minDigits -= 2;
+    }
+    if (n >= 10 || minDigits == 2) {
+        q -= 2;
+        std::memcpy(q, kTwoDigits + 2 * n, 2);
+    } else {
+        *--q = static_cast<char>('0' + n);
+    }
+    return q;
+}
+
+// The widest padding built in the local buffer; wider goes through append.
+constexpr std::size_t kMaxLocalPad = 32;
+
+// Appends the text ending at `end` and starting at `first`, blanks in front
+// up to `width` characters; there is room for kMaxLocalPad blanks before it.
+void AppendPadded(std::string& out, char* first, char* end, std::size_t width) {
+    std::size_t len = static_cast<std::size_t>(end - first);
+    if (width > len) {
+        const std::size_t pad = width - len;
+        if (pad <= kMaxLocalPad) {
+            first -= pad;
+            std::memset(first, ' ', pad);
+            len = width;
+        } else {
+            out.append(pad, ' ');
+        }
+    }
+    out.append(first, len);
+}
 
 // The common case without to_chars: |value| x 10^decimals below 1e9 and
 // not within 1e-6 of a rounding tie, where the product's own rounding
@@ -39,32 +84,28 @@ bool AppendFixedFast(std::string& out, double value, int decimals, std::size_t w
     if (decimals < 0 || decimals > 9) return false;
     const double scaled = std::fabs(value) * kPow10[decimals];
     if (!(scaled < 1e9)) return false;
-    const double whole = std::floor(scaled);
-    const double frac = scaled - whole;
+    const auto truncated = static_cast<std::uint32_t>(scaled);  // floor: scaled >= 0
+    const double frac = scaled - static_cast<double>(truncated);
     if (std::fabs(frac - 0.5) < 1e-6) return false;
-    std::uint64_t n = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
+    const std::uint32_t n = truncated + (frac > 0.5 ? 1 : 0);
     const bool negative = value < 0 && n != 0;  // never "-0.000"
 
-    // The digits go straight into `out`, from the last one back.
-    std::size_t intDigits = 1;
-    for (std::uint64_t i = n / kIntPow10[decimals]; i >= 10; i /= 10) ++intDigits;
-    const std::size_t len = (negative ? 1 : 0) + intDigits + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
-    const std::size_t pad = width > len ? width - len : 0;
-    const std::size_t at = out.size();
-    out.resize(at + pad + len, ' ');
-    char* const first = out.data() + at + pad;
-    char* q = first + len;
-    for (int d = 0; d < decimals; ++d) {
-        *--q = static_cast<char>('0' + n % 10);
-        n /= 10;
+    char buf[kMaxLocalPad + 24];
+    char* const end = buf + sizeof buf;
+    char* first;
+    if (decimals == 0) {
+        first = DigitsBackwards(end, n, 1);
+    } else {
+        // All digits (one at least before the point), then the whole part
+        // moved one place to the left for the point.
+        first = DigitsBackwards(end, n, decimals + 1);
+        const std::size_t whole = static_cast<std::size_t>(end - first) - static_cast<std::size_t>(decimals);
+        std::memmove(first - 1, first, whole);
+        --first;
+        first[whole] = '.';
     }
-    if (decimals > 0) *--q = '.';
-    char* const stop = first + (negative ? 1 : 0);
-    do {
-        *--q = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (q > stop);
-    if (negative) *first = '-';
+    if (negative) *--first = '-';
+    AppendPadded(out, first, end, width);
     return true;
 }
 
@@ -94,11 +135,16 @@ void AppendFixed(std::string& out, double value, int decimals, std::size_t width
 }
 
 void AppendInt(std::string& out, long long value, std::size_t width) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    const std::size_t n = static_cast<std::size_t>(r.ptr - buf);
-    if (n < width) out.append(width - n, ' ');
-    out.append(buf, n);
+    char buf[kMaxLocalPad + 24];
+    char* end = buf + sizeof buf;
+    char* first;
+    if (value >= 0 && value <= 0xFFFFFFFFLL) {
+        first = DigitsBackwards(end, static_cast<std::uint32_t>(value), 1);
+    } else {
+        first = buf + kMaxLocalPad;
+        end = std::to_chars(first, buf + sizeof buf, value).ptr;
+    }
+    AppendPadded(out, first, end, width);
 }
 
 void AppendPadRight(std::string& out, std::string_view text, std::size_t width) {

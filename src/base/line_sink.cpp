@@ -1,5 +1,8 @@
 #include "base/line_sink.hpp"
 
+#include <algorithm>
+#include <cstring>
+
 #include "base/encoding.hpp"
 #include "base/text_helpers.hpp"
 
@@ -7,7 +10,10 @@ namespace kestrova {
 
 namespace {
 
-constexpr std::size_t kFlushSize = 1 << 20;
+// Bytes written at a time. A block small enough to stay in the core's cache
+// between the writer filling it and the kernel copying it out, large enough
+// for few calls.
+constexpr std::size_t kBlockSize = 256 * 1024;
 
 bool IsAscii(std::string_view text) {
     unsigned char any = 0;
@@ -21,23 +27,53 @@ TAtomicTextFile::TAtomicTextFile(const std::string& path, FileEncoding encoding)
     : file_(path), encoding_(encoding) {}
 
 void TPrintableSink::Add(std::string_view line) {
-    if (HasControlCharacter(line))
+    if (IsPrintableAscii(line))
+        next_.AddPlain(line);
+    else if (HasControlCharacter(line))
         next_.Add(PrintableText(line));
     else
         next_.Add(line);
 }
 
 void TAtomicTextFile::Add(std::string_view line) {
-    if (buffer_.capacity() < kFlushSize) buffer_.reserve(kFlushSize + 4096);
-    if (IsAscii(line))
-        buffer_.append(line);
-    else
-        buffer_ += encoding_ == FileEncoding::Latin1Xml ? Utf8ToLatin1Xml(line) : Utf8ToCp1252(line);
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kFlushSize) {
-        file_.Write(buffer_);
-        buffer_.clear();
+    if (IsPrintableAscii(line)) {
+        AddPlain(line);
+    } else if (IsAscii(line)) {
+        Append(line);
+        Append("\r\n");
+    } else {
+        Append(encoding_ == FileEncoding::Latin1Xml ? Utf8ToLatin1Xml(line) : Utf8ToCp1252(line));
+        Append("\r\n");
     }
+}
+
+void TAtomicTextFile::AddPlain(std::string_view line) {
+    if (buffer_ && used_ + line.size() + 2 <= kBlockSize) {
+        char* p = buffer_.get() + used_;
+        std::memcpy(p, line.data(), line.size());
+        p[line.size()] = '\r';
+        p[line.size() + 1] = '\n';
+        used_ += line.size() + 2;
+        return;
+    }
+    Append(line);
+    Append("\r\n");
+}
+
+void TAtomicTextFile::Append(std::string_view bytes) {
+    if (!buffer_) buffer_.reset(new char[kBlockSize]);  // left uninitialised: only the pages used are touched
+    while (!bytes.empty()) {
+        if (used_ == kBlockSize) Flush();
+        const std::size_t n = std::min(bytes.size(), kBlockSize - used_);
+        std::memcpy(buffer_.get() + used_, bytes.data(), n);
+        used_ += n;
+        bytes.remove_prefix(n);
+    }
+}
+
+void TAtomicTextFile::Flush() {
+    file_.Write(std::string_view(buffer_.get(), used_));
+    used_ = 0;
 }
 
 void TAtomicTextFile::Commit() {
@@ -46,8 +82,8 @@ void TAtomicTextFile::Commit() {
 }
 
 void TAtomicTextFile::Close() {
-    file_.Write(buffer_);
-    std::string().swap(buffer_);  // a set may hold many closed files
+    if (used_ > 0) Flush();
+    buffer_.reset();  // a set may hold many closed files
     file_.Close();
 }
 

@@ -4,6 +4,7 @@
 // CR LF line by line, renamed over the target only by Commit(); a writer
 // that stops early leaves neither a half-written file nor its temporary.
 #pragma once
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ class TLineSink {
 public:
     virtual ~TLineSink() = default;
     virtual void Add(std::string_view line) = 0;
+    // A line already known to hold printable ASCII only (IsPrintableAscii):
+    // a sink that checks or encodes its lines may take it as it is.
+    virtual void AddPlain(std::string_view line) { Add(line); }
 };
 
 class TLineCollector : public TLineSink {
@@ -27,11 +31,14 @@ public:
 
 // Passes lines on with their control characters replaced by "?" (see
 // PrintableText): the writers of column formats put it in front of their
-// sink, so a name holding a tabulation cannot shift the columns.
+// sink, so a name holding a tabulation cannot shift the columns. The one
+// check of a plain line (printable ASCII) also spares the sinks behind it
+// their own.
 class TPrintableSink : public TLineSink {
 public:
     explicit TPrintableSink(TLineSink& next) : next_(next) {}
     void Add(std::string_view line) override;
+    void AddPlain(std::string_view line) override { next_.AddPlain(line); }
 
 private:
     TLineSink& next_;
@@ -46,6 +53,7 @@ public:
 
     // Throws TextFileError when the data cannot be written.
     void Add(std::string_view line) override;
+    void AddPlain(std::string_view line) override;
     // Writes what is left and renames the temporary file over the target;
     // throws TextFileError.
     void Commit();
@@ -58,9 +66,15 @@ public:
     bool closed() const { return file_.closed(); }
 
 private:
+    void Append(std::string_view bytes);
+    void Flush();
+
     TAtomicFile file_;
     FileEncoding encoding_;
-    std::string buffer_;
+    // The bytes not yet written: one block reused from write to write, so
+    // that its pages stay mapped and warm in the cache.
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
 };
 
 // Runs `produce(sink)` into a new atomic file and commits it. Returns

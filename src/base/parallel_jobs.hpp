@@ -26,6 +26,10 @@ public:
         if ((++count_ & 255) == 0) progress_.ThrowIfCancelled();
         next_.Add(line);
     }
+    void AddPlain(std::string_view line) override {
+        if ((++count_ & 255) == 0) progress_.ThrowIfCancelled();
+        next_.AddPlain(line);
+    }
 
 private:
     TLineSink& next_;

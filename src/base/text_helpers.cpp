@@ -1,6 +1,8 @@
 #include "base/text_helpers.hpp"
 
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 namespace kestrova {
 
@@ -165,9 +167,32 @@ std::size_t ControlLength(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+bool IsPrintableAscii(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const char* p = text.data();
+    std::size_t n = text.size();
+    std::uint64_t bad = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        // A byte below 0x20 borrows into its high bit (the lowest such byte
+        // at least, which is all "any" needs); a byte above 0x7E has its
+        // high bit set once 1 is added, or already.
+        bad |= ((w - 0x20 * kOnes) & ~w) | ((w + kOnes) | w);
+    }
+    unsigned char tail = 0;
+    for (; n > 0; ++p, --n) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        tail |= static_cast<unsigned char>((c < 0x20) | (c > 0x7E));
+    }
+    return (bad & kHigh) == 0 && tail == 0;
+}
+
 bool HasControlCharacter(std::string_view text) {
-    // Every line of every column file goes through here: first a branch-free
-    // pass for any byte that may start a control character.
+    if (IsPrintableAscii(text)) return false;
+    // Then a branch-free pass for any byte that may start a control
+    // character.
     bool suspect = false;
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);

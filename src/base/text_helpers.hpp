@@ -29,7 +29,11 @@ std::string StripLeadingZeros(std::string_view text);
 // Trims, then turns control characters and ";" into blanks.
 std::string CleanFieldText(std::string_view text);
 
-// Blanks and control characters removed at both ends.
+// True when every byte is printable ASCII (0x20 to 0x7E): such a text has
+// no control character and is the same in every 8-bit code page. Checked
+// eight bytes at a time; every line of every output goes through here.
+bool IsPrintableAscii(std::string_view text);
+
 // True when the text holds a control character: C0 (below 0x20), DEL, or
 // C1 (U+0080 to U+009F).
 bool HasControlCharacter(std::string_view text);

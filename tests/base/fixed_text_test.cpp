@@ -63,7 +63,31 @@ TEST(FixedText, ZerosTiesLargeAndNonFiniteValues) {
                          -1e9 - 0.5, 123456789012.345})
             Expect(v, d, 12);
     }
+    // Widths narrower than the number, and paddings wider than the
+    // formatter's own room.
+    for (int w : {0, 1, 3, 9, 33, 40, 70}) {
+        Expect(-123456.789, 3, w);
+        Expect(0.0004, 4, w);
+        Expect(1e14 + 0.25, 2, w);
+        Expect(-987654321.5, 0, w);
+    }
     std::string out;
     AppendFixed(out, std::numeric_limits<double>::quiet_NaN(), 3, 0);
     EXPECT_FALSE(out.empty());
+}
+
+TEST(FixedText, IntegersAsPrintf) {
+    std::uint64_t state = 99;
+    for (int i = 0; i < 100000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int bits = static_cast<int>(state >> 58);  // 0..63
+        long long v = static_cast<long long>(state >> (64 - bits)) * ((state & 1) ? -1 : 1);
+        if (i < 4) v = i == 0 ? 0 : i == 1 ? std::numeric_limits<long long>::min() : i == 2 ? 4294967295LL : 4294967296LL;
+        const int width = i % 45;
+        char buf[80];
+        std::snprintf(buf, sizeof buf, "%*lld", width, v);
+        std::string out = "x";
+        AppendInt(out, v, static_cast<std::size_t>(width));
+        ASSERT_EQ(out, std::string("x") + buf);
+    }
 }

@@ -73,3 +73,32 @@ TEST(CleanFieldText, TrimsAndBlanksControlsAndSemicolons) {
     EXPECT_EQ(CleanFieldText("  a;b\tc  "), "a b c");
     EXPECT_EQ(CleanFieldText("x\x01y"), "x y");
 }
+
+// The word-at-a-time check agrees with a byte-by-byte one on every length
+// up to three words, with any one byte (or two) set to a value around each
+// border: 0x1F/0x20, 0x7E/0x7F, 0x80, 0xC2 (start of a C1 control), 0xFF.
+TEST(IsPrintableAscii, AgreesWithTheBytesOneByOne) {
+    const unsigned char probes[] = {0x00, 0x09, 0x1F, 0x20, 0x41, 0x7E, 0x7F, 0x80, 0x9F, 0xC2, 0xE9, 0xFF};
+    auto slow = [](const std::string& t) {
+        for (char c : t)
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
+        return true;
+    };
+    for (std::size_t len = 0; len <= 24; ++len) {
+        const std::string plain(len, 'a');
+        EXPECT_TRUE(IsPrintableAscii(plain));
+        for (std::size_t i = 0; i < len; ++i) {
+            for (unsigned char p : probes) {
+                std::string t = plain;
+                t[i] = static_cast<char>(p);
+                ASSERT_EQ(IsPrintableAscii(t), slow(t)) << "length " << len << " byte " << i << " value " << int(p);
+                ASSERT_EQ(HasControlCharacter(t), p < 0x20 || p == 0x7F);
+                if (i + 1 < len) {
+                    t[i + 1] = static_cast<char>(0x85);  // after 0xC2: a C1 control
+                    ASSERT_EQ(IsPrintableAscii(t), false);
+                    ASSERT_EQ(HasControlCharacter(t), p < 0x20 || p == 0x7F || p == 0xC2);
+                }
+            }
+        }
+    }
+}
