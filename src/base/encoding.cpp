@@ -64,11 +64,16 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
-    for (char ch : bytes) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) out.push_back(ch);
-        else if (c < 0xA0) AppendUtf8(out, kHigh[c - 0x80]);
-        else AppendUtf8(out, c);
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // A run of ASCII bytes is the same in both: appended at once.
+        std::size_t run = i;
+        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+        out.append(bytes.data() + i, run - i);
+        if (run == bytes.size()) break;
+        const unsigned char c = static_cast<unsigned char>(bytes[run]);
+        AppendUtf8(out, c < 0xA0 ? kHigh[c - 0x80] : c);
+        i = run + 1;
     }
 }
 

@@ -14,7 +14,13 @@ namespace kestrova {
 
 namespace {
 
-constexpr std::size_t kChunk = std::size_t(1) << 16;
+constexpr std::size_t kChunk = std::size_t(1) << 20;
+
+bool IsAscii(std::string_view text) {
+    unsigned char any = 0;
+    for (const char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
 
 // Length of the incomplete UTF-8 sequence that ends `bytes` (to be checked
 // with the next chunk), 0 when the last sequence is complete.
@@ -85,43 +91,76 @@ bool TTextLineReader::Fill() {
     return end_ > 0;
 }
 
-bool TTextLineReader::NextRaw(std::string& raw) {
-    raw.clear();
-    bool any = false;
+bool TTextLineReader::Refill() {
+    if (atEnd_) return false;
+    if (pos_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    errno = 0;
+    const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    if (got == 0) {
+        if (std::ferror(file_)) throw TextFileError(path_, std::strerror(errno ? errno : EIO));
+        atEnd_ = true;
+        return false;
+    }
+    end_ += got;
+    return true;
+}
+
+bool TTextLineReader::NextRaw(std::string_view& raw) {
     auto tooLong = [&] {
         return TextFileError(path_, Format("ligne %d : plus de %d Mo sans fin de ligne, le fichier n'est pas lu",
                                            lineNumber_ + 1, static_cast<long long>(kMaxLineBytes >> 20)));
     };
+    std::size_t scanned = pos_;  // no line end before this
+    const char* nl = nullptr;
     for (;;) {
-        if (pos_ == end_ && !Fill()) {
-            if (!any) return false;
-            break;
-        }
-        any = true;
-        const char* start = buffer_.data() + pos_;
-        const char* nl = static_cast<const char*>(std::memchr(start, '\n', end_ - pos_));
-        const std::size_t take = nl ? static_cast<std::size_t>(nl - start) : end_ - pos_;
-        if (raw.size() + take > kMaxLineBytes + 1) throw tooLong();  // + 1: room for a CR
-        raw.append(start, take);
-        pos_ += take;
-        if (nl) {
-            ++pos_;
-            break;
-        }
+        nl = static_cast<const char*>(std::memchr(buffer_.data() + scanned, '\n', end_ - scanned));
+        if (nl) break;
+        // + 1: room for a CR.
+        if (end_ - pos_ > kMaxLineBytes + 1) throw tooLong();
+        const std::size_t held = end_ - pos_;  // scanned, moved to the front by Refill
+        if (!Refill()) break;
+        scanned = pos_ + held;
     }
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    const char* start = buffer_.data() + pos_;
+    std::size_t length;
+    if (nl) {
+        length = static_cast<std::size_t>(nl - start);
+        pos_ += length + 1;
+    } else {
+        if (pos_ == end_) return false;
+        length = end_ - pos_;
+        pos_ = end_;
+    }
+    raw = std::string_view(start, length);
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (raw.size() > kMaxLineBytes) throw tooLong();
-    if (lineNumber_ == 0 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+    if (lineNumber_ == 0 && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
     ++lineNumber_;
     return true;
 }
 
-bool TTextLineReader::Next(std::string& line) {
-    if (!NextRaw(utf8_ ? line : raw_)) return false;
-    if (!utf8_) {
-        line.clear();  // keeps its room
-        AppendCp1252AsUtf8(line, raw_);
+bool TTextLineReader::Next(std::string_view& line) {
+    std::string_view raw;
+    if (!NextRaw(raw)) return false;
+    if (utf8_ || IsAscii(raw)) {
+        line = raw;
+    } else {
+        decoded_.clear();  // keeps its room
+        AppendCp1252AsUtf8(decoded_, raw);
+        line = decoded_;
     }
+    return true;
+}
+
+bool TTextLineReader::Next(std::string& line) {
+    std::string_view view;
+    if (!Next(view)) return false;
+    line.assign(view);
     return true;
 }
 

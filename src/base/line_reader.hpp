@@ -31,6 +31,10 @@ public:
     // the file. Throws TextFileError on a read error, and on a line longer
     // than kMaxLineBytes ("<path> : ligne N : ...").
     bool Next(std::string& line);
+    // The same as a view, valid until the next call: no copy for a line
+    // that already is UTF-8 in the read buffer (every line of a UTF-8 file,
+    // the ASCII lines of a Windows-1252 one).
+    bool Next(std::string_view& line);
 
     bool IsUtf8() const { return utf8_; }
     // True when the marker occurs on some line of the file.
@@ -40,13 +44,18 @@ public:
 
 private:
     bool Fill();  // false at the end of the file
-    bool NextRaw(std::string& raw);
+    bool NextRaw(std::string_view& raw);
+    // Keeps the bytes from pos_ on, moved to the front of the buffer (which
+    // grows when they fill it), and reads more after them; false at the end
+    // of the file.
+    bool Refill();
 
     std::string path_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
     std::size_t pos_ = 0, end_ = 0;
-    std::string raw_;
+    bool atEnd_ = false;
+    std::string decoded_;  // a Windows-1252 line with non-ASCII bytes, as UTF-8
     long long lineNumber_ = 0;
     bool utf8_ = true;
     bool markerFound_ = false;

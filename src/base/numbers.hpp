@@ -11,6 +11,14 @@ namespace kestrova {
 // Fails on a text that is not numeric or holds no digit ("-", ".").
 std::optional<double> TextToDouble(std::string_view text, bool exponentAllowed = true);
 
+// The two halves of TextToDouble. A plain decimal ("-123.4567": optional
+// minus, digits, optional point and digits, at most 15 digits in all) is
+// converted by one exact division, which gives the correctly rounded double
+// as the general conversion does; ParsePlainDecimal returns nothing for any
+// other text, which then goes to the general conversion.
+std::optional<double> ParsePlainDecimal(std::string_view text);
+std::optional<double> GeneralTextToDouble(std::string_view text, bool exponentAllowed);
+
 // Integer conversion: fails on anything but an optional sign and digits
 // (so "2.5" fails, as the integer keys of the parameters expect).
 std::optional<long long> TextToInt(std::string_view text);

@@ -1,8 +1,12 @@
 #include "base/text_helpers.hpp"
 
+#include <bit>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrova {
 
@@ -61,32 +65,97 @@ TLineFields SplitLineFields(std::string_view line) {
     return r;
 }
 
-void SplitLineFields(std::string_view line, TLineFields& r) {
+namespace {
+
+// Bit i set when byte i of the 64 bytes at `p` is a blank.
+std::uint64_t BlankMask(const char* p) {
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
+                << (16 * k);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i) mask |= static_cast<std::uint64_t>(p[i] == ' ') << i;
+    return mask;
+#endif
+}
+
+}  // namespace
+
+void SplitLineFields(std::string_view line, TLineFieldViews& r) {
     r.count = 0;
-    for (std::string& f : r.fields) f.clear();
-    r.comment.clear();
+    r.fields.fill(std::string_view());
+    r.comment = std::string_view();
     const size_t star = line.find('*');
-    if (star != std::string_view::npos) r.comment.assign(line.substr(star + 1));
+    if (star != std::string_view::npos) r.comment = line.substr(star + 1);
 
     const std::string_view stripped = TrimView(line);
     if (stripped.empty() || stripped[0] == '*') return;
 
+    // The fields are the runs of non-blank bytes, found 64 bytes at a time
+    // from the mask of the blanks: a field starts at a non-blank after a
+    // blank and ends at a blank after a non-blank.
+    const char* const data = stripped.data();
+    const size_t size = stripped.size();
     int found = 0;
-    size_t i = 0;
-    while (i < stripped.size()) {
-        while (i < stripped.size() && stripped[i] == ' ') ++i;
-        if (i >= stripped.size()) break;
-        size_t j = i;
-        while (j < stripped.size() && stripped[j] != ' ') ++j;
-        r.fields[static_cast<size_t>(found)].assign(stripped.substr(i, j - i));
+    size_t fieldStart = 0;
+    std::uint64_t previousNonBlank = 0;  // the last byte of the previous block, as bit 0
+    for (size_t base = 0; base < size; base += 64) {
+        std::uint64_t blanks;
+        if (size - base >= 64) {
+            blanks = BlankMask(data + base);
+        } else {
+            char tail[64];
+            std::memset(tail, ' ', sizeof tail);
+            std::memcpy(tail, data + base, size - base);
+            blanks = BlankMask(tail);
+        }
+        const std::uint64_t nonBlank = ~blanks;
+        const std::uint64_t before = (nonBlank << 1) | previousNonBlank;
+        std::uint64_t starts = nonBlank & ~before;
+        std::uint64_t ends = blanks & before;
+        previousNonBlank = nonBlank >> 63;
+        // Starts and ends alternate; the stripped text begins with a field.
+        while (starts | ends) {
+            const int nextStart = starts ? std::countr_zero(starts) : 64;
+            const int nextEnd = ends ? std::countr_zero(ends) : 64;
+            if (nextStart < nextEnd) {
+                fieldStart = base + static_cast<size_t>(nextStart);
+                starts &= starts - 1;
+            } else {
+                const size_t end = base + static_cast<size_t>(nextEnd);
+                r.fields[static_cast<size_t>(found)] = std::string_view(data + fieldStart, end - fieldStart);
+                ++found;
+                if (found == 21) {  // a 21st field: the line counts as empty
+                    r.count = 0;
+                    return;
+                }
+                ends &= ends - 1;
+            }
+        }
+    }
+    if (previousNonBlank) {  // the last field runs to the end (always, once stripped)
+        r.fields[static_cast<size_t>(found)] = std::string_view(data + fieldStart, size - fieldStart);
         ++found;
-        i = j;
-        if (found == 21) {  // a 21st field: the line counts as empty
+        if (found == 21) {
             r.count = 0;
             return;
         }
     }
     r.count = found;
+}
+
+void SplitLineFields(std::string_view line, TLineFields& r) {
+    TLineFieldViews views;
+    SplitLineFields(line, views);
+    r.count = views.count;
+    for (size_t i = 0; i < r.fields.size(); ++i) r.fields[i].assign(views.fields[i]);
+    r.comment.assign(views.comment);
 }
 
 bool IsNumericText(std::string_view text, bool exponentAllowed) {

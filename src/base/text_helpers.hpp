@@ -14,6 +14,15 @@ struct TLineFields {
     std::string comment;  // everything after the first "*", blanks kept
 };
 
+// The same fields as views into the line (valid while the line is).
+struct TLineFieldViews {
+    int count = 0;
+    std::array<std::string_view, 21> fields;
+    std::string_view comment;
+};
+
+void SplitLineFields(std::string_view line, TLineFieldViews& fields);
+
 TLineFields SplitLineFields(std::string_view line);
 // The same into `fields`, whose texts keep their room from line to line
 // (no allocation per line for a reader that reuses one).

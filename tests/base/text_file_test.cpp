@@ -212,3 +212,35 @@ TEST(TextLineReader, ChunkBoundariesAndOverlongLines) {
     }
     fs::remove(big);
 }
+
+TEST(TextLineReader, ViewsOverAGrowingBufferSameAsTheWholeFile) {
+    // Lines of every length around the read buffer's end (1 MiB), one
+    // longer than the buffer, CR LF and LF, Windows-1252 accents on some
+    // lines (the others are handed out without conversion), then the same
+    // text in UTF-8.
+    std::string ansi;
+    unsigned seed = 1;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    while (ansi.size() < (std::size_t(3) << 20)) {
+        const std::size_t length = next() % 300;
+        std::string line(length, 'x');
+        if (length > 3 && next() % 7 == 0) line[length / 2] = '\xE9';
+        ansi += line + (next() % 2 ? "\r\n" : "\n");
+        if (ansi.size() > (std::size_t(3) << 19) && ansi.size() < (std::size_t(3) << 19) + 400)
+            ansi += std::string((std::size_t(3) << 19), 'L') + "\n";
+    }
+    ansi += "derni\xE8re";  // no line end
+    const auto a = Scratch("views_ansi.crt");
+    const auto u = Scratch("views_utf8.crt");
+    WriteRaw(a, ansi);
+    WriteRaw(u, Cp1252ToUtf8(ansi));
+    for (const auto& p : {a, u}) {
+        TTextLineReader reader(p.string());
+        EXPECT_EQ(reader.IsUtf8(), p == u);
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.Next(line)) lines.emplace_back(line);
+        EXPECT_EQ(lines, ReadTextLines(p.string())) << p;
+        fs::remove(p);
+    }
+}
