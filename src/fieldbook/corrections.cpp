@@ -60,29 +60,32 @@ void ApplyPpm(TStation& station) {
         if (HasDistance(o)) o.Dp = o.Dp * (1.0 + o.ppm / kPpm);
 }
 
-void ApplyCalibrations(Tday_obs& book) {
-    for (TStation& s : book.stations) {
-        for (Tobs& o : s.obs) {
-            if (!HasDistance(o)) continue;
-            const TEtalonnage* cal = o.calibration != nullptr ? o.calibration : s.calibration;
-            if (cal == nullptr || cal->num == -1) continue;
-            const double D = o.Dp - o.cste;
-            o.c_etal = CalibrationCorrection(*cal, D);
-            o.Dp = D + o.c_etal;
-        }
+void ApplyCalibrations(TStation& s) {
+    for (Tobs& o : s.obs) {
+        if (!HasDistance(o)) continue;
+        const TEtalonnage* cal = o.calibration != nullptr ? o.calibration : s.calibration;
+        if (cal == nullptr || cal->num == -1) continue;
+        const double D = o.Dp - o.cste;
+        o.c_etal = CalibrationCorrection(*cal, D);
+        o.Dp = D + o.c_etal;
     }
 }
 
-void ApplyDistanceCorrections(Tday_obs& book, bool useMeteoEnteteStation, std::string_view formule) {
-    if (useMeteoEnteteStation) {
-        for (TStation& s : book.stations) {
-            if (!s.valid) continue;
-            RemoveInstrumentPpm(s);
-            ComputeAtmosphericPpm(s, formule);
-            ApplyPpm(s);
-        }
+void ApplyCalibrations(Tday_obs& book) {
+    for (TStation& s : book.stations) ApplyCalibrations(s);
+}
+
+void ApplyDistanceCorrections(TStation& s, bool useMeteoEnteteStation, std::string_view formule) {
+    if (useMeteoEnteteStation && s.valid) {
+        RemoveInstrumentPpm(s);
+        ComputeAtmosphericPpm(s, formule);
+        ApplyPpm(s);
     }
-    ApplyCalibrations(book);
+    ApplyCalibrations(s);
+}
+
+void ApplyDistanceCorrections(Tday_obs& book, bool useMeteoEnteteStation, std::string_view formule) {
+    for (TStation& s : book.stations) ApplyDistanceCorrections(s, useMeteoEnteteStation, formule);
 }
 
 }  // namespace kestrova

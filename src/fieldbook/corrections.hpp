@@ -45,10 +45,13 @@ void ApplyPpm(TStation& station);
 // Prism constant and calibration for every measured pointing of every
 // station whose calibration is not the default one (num -1).
 void ApplyCalibrations(Tday_obs& book);
+void ApplyCalibrations(TStation& station);
 
 // The corrections in their order: when useMeteoEnteteStation, the
 // atmospheric recomputation of every valid station, then the calibrations
 // of all stations. Runs once per freshly read book.
 void ApplyDistanceCorrections(Tday_obs& book, bool useMeteoEnteteStation, std::string_view formule);
+// The same for one station (stations do not depend on one another).
+void ApplyDistanceCorrections(TStation& station, bool useMeteoEnteteStation, std::string_view formule);
 
 }  // namespace kestrova

@@ -15,7 +15,21 @@ namespace kestrova {
 
 namespace {
 constexpr size_t kNameLength = 16;
+
+// The normalised name of a raw name of printable ASCII only (no blank, no
+// control character, single-byte characters): its first 16 characters
+// without their leading zeros, "0" when nothing is left. Nothing for any
+// other name, which takes the general way.
+bool NormalisePlainName(std::string_view raw, std::string& name) {
+    for (const char c : raw)
+        if (c <= ' ' || c >= 0x7F) return false;
+    std::string_view v = raw.substr(0, kNameLength);
+    while (!v.empty() && v.front() == '0') v.remove_prefix(1);
+    if (v.empty()) name.assign(1, '0');
+    else name.assign(v);
+    return true;
 }
+}  // namespace
 
 double ParamToDouble(float value) {
     char buf[64];
@@ -34,6 +48,7 @@ TEtalonnage::TEtalonnage() {
 }
 
 std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
+    if (std::string plain; NormalisePlainName(raw, plain)) return plain;
     std::string name = trimFirst ? Trim(raw) : std::string(raw);
     name = Utf8Left(name, kNameLength);
     name = Utf8Left(StripLeadingZeros(name), kNameLength);
@@ -46,6 +61,7 @@ std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
 }
 
 std::string NormaliseTargetName(std::string_view raw) {
+    if (std::string plain; NormalisePlainName(raw, plain)) return plain;
     std::string name = Utf8Left(Trim(raw), kNameLength);
     name = Utf8Left(StripLeadingZeros(name), kNameLength);
     name = Utf8Left(Trim(name), kNameLength);
@@ -70,7 +86,7 @@ bool Tday_obs::LoadFromFile(const std::string& path, TProgress& progress) {
         // A text book is read as it streams by: a monitoring book of a
         // million pointings never sits in memory twice.
         ReadGuarded([&] {
-            ReadTextBook(*this, [&](std::string& line) { return reader.Next(line); }, progress, reader.LineEnds());
+            ReadTextBook(*this, [&](std::string_view& line) { return reader.Next(line); }, progress, reader.LineEnds());
         });
     }
     return true;

@@ -85,28 +85,29 @@ struct THv {
     double hauteur = 0.0;
 };
 
-// One pointing.
+// One pointing. A monitoring book holds a million of them: the members
+// are laid out without padding, and the units are literals ("deg",
+// "mmHg"), not strings of their own.
 struct Tobs {
-    std::string pt_sta;  // copy of its station's name at reading time
-    std::string pt_vis;  // normalised target name, at most 16 characters
+    std::string pt_vis;       // normalised target name, at most 16 characters
+    std::string commentaire;  // " *" + comment of the text line, at most 100 characters
     double Hz = 0.0;
     double V = 0.0;
     double Dp = 0.0;  // 0.05 m or less: no distance
     double ppm = 0.0;   // atmospheric correction contained in Dp
     double cste = 0.0;  // prism constant, m
-    int cercle = 0;     // 2 when V >= 200, else 1 (0 for a pointing whose line failed part-way)
     double Hv = 0.0;
-    int indice = 0;           // rank within its station, from 0
-    std::string commentaire;  // " *" + comment of the text line, at most 100 characters
     double temp = 0.0;
     double press = 0.0;
-    std::string unite_temp;   // "deg" once read
-    std::string unite_press;  // "mmHg" once read
-    int etalonnage = -2;      // calibration number as read, -2 when none
-    TEtalonnage* calibration = nullptr;  // never null after reading
-    bool mode = false;
     // Reduction results.
     double c_etal = 0.0;  // calibration correction added to Dp
+    TEtalonnage* calibration = nullptr;  // never null after reading
+    std::string_view unite_temp;   // "deg" once read (a literal)
+    std::string_view unite_press;  // "mmHg" once read (a literal)
+    int cercle = 0;           // 2 when V >= 200, else 1 (0 for a pointing whose line failed part-way)
+    int indice = 0;           // rank within its station, from 0
+    int etalonnage = -2;      // calibration number as read, -2 when none
+    bool mode = false;
 };
 
 // One target of a station after grouping (reduction).

@@ -1,6 +1,8 @@
 #include "fieldbook/reduction.hpp"
 
 #include <cmath>
+#include <cstdint>
+#include <string_view>
 #include <unordered_map>
 
 #include "base/numbers.hpp"
@@ -131,19 +133,82 @@ void FoldFaces(TStation& station) {
     }
 }
 
+namespace {
+
+// Target numbers by name, in order of first appearance. A station aims at
+// a handful of targets: they are looked up one by one until there are
+// many, then through a hash table. The names are views into the pointings.
+class TTargetIndex {
+public:
+    void Clear() {
+        names_.clear();
+        byName_.clear();
+    }
+    std::size_t Size() const { return names_.size(); }
+    std::string_view Name(std::size_t i) const { return names_[i]; }
+
+    // The number of `name`, a new one when it is not known yet.
+    std::uint32_t Find(std::string_view name) {
+        if (byName_.empty()) {
+            for (std::size_t i = 0; i < names_.size(); ++i)
+                if (names_[i] == name) return static_cast<std::uint32_t>(i);
+            if (names_.size() < kLinear) return Add(name);
+            for (std::size_t i = 0; i < names_.size(); ++i) byName_.emplace(names_[i], static_cast<std::uint32_t>(i));
+        }
+        const auto [it, inserted] = byName_.try_emplace(name, static_cast<std::uint32_t>(names_.size()));
+        if (inserted) names_.push_back(name);
+        return it->second;
+    }
+
+private:
+    static constexpr std::size_t kLinear = 16;
+    std::uint32_t Add(std::string_view name) {
+        names_.push_back(name);
+        return static_cast<std::uint32_t>(names_.size() - 1);
+    }
+    std::vector<std::string_view> names_;
+    std::unordered_map<std::string_view, std::uint32_t> byName_;
+};
+
+// The first `count` characters of a text, without a copy.
+std::string_view Utf8Prefix(std::string_view text, std::size_t count) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars == count) return text.substr(0, i);
+        ++chars;
+    }
+    return text;
+}
+
+}  // namespace
+
 void BuildTargets(TStation& station) {
     station.pts_vise.clear();
-    std::unordered_map<std::string, std::size_t> index;  // target name -> position
-    index.reserve(station.obs.size());
-    for (Tobs& o : station.obs) {
-        std::string name = Utf8Left(o.pt_vis, kNameLength);
-        auto [it, inserted] = index.try_emplace(name, station.pts_vise.size());
-        if (inserted) {
-            TPt_vise t;
-            t.pt_vis = std::move(name);
-            station.pts_vise.push_back(std::move(t));
-        }
-        TPt_vise& t = station.pts_vise[it->second];
+    // First the target of every pointing and the count of each target's
+    // lists, so that every list is allocated once at its size.
+    thread_local TTargetIndex index;
+    thread_local std::vector<std::uint32_t> targetOf;
+    thread_local std::vector<std::uint32_t> counts;  // circle 1, circle 2 per target
+    index.Clear();
+    targetOf.clear();
+    counts.clear();
+    for (const Tobs& o : station.obs) {
+        const std::uint32_t t = index.Find(Utf8Prefix(o.pt_vis, kNameLength));
+        if (t == counts.size() / 2) counts.insert(counts.end(), {0, 0});
+        ++counts[2 * t + (CircleOf(o) == 2 ? 1 : 0)];
+        targetOf.push_back(t);
+    }
+    station.pts_vise.reserve(index.Size());
+    for (std::size_t i = 0; i < index.Size(); ++i) {
+        TPt_vise& t = station.pts_vise.emplace_back();
+        t.pt_vis.assign(index.Name(i));
+        t.obsC1.reserve(counts[2 * i]);
+        t.obsC2.reserve(counts[2 * i + 1]);
+    }
+    for (std::size_t k = 0; k < station.obs.size(); ++k) {
+        Tobs& o = station.obs[k];
+        TPt_vise& t = station.pts_vise[targetOf[k]];
         if (CircleOf(o) == 2) {
             t.obsC2.push_back(&o);
             ++t.NObsC2;
@@ -345,11 +410,13 @@ void EstimateZ0(Tday_obs& book, bool useFirstTarget) {
 
 void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
     progress.Stage("Réduction des stations");
-    ApplyDistanceCorrections(book, options.use_meteo_entete_station, options.formule_meteo);
     const double total = static_cast<double>(book.stations.size());
     double done = 0;
+    // Station by station, while its pointings are at hand: the distance
+    // corrections, then the means.
     for (TStation& s : book.stations) {
         progress.Advance(done++, total);
+        ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
         if (s.valid) ReduceStation(s);
     }
     EstimateZ0(book, options.use_first_target_for_Z0_estimation);

@@ -25,6 +25,22 @@ std::optional<double> Number(std::string_view text) { return TextToDouble(text, 
 // Integer of a text: optional sign and digits only.
 std::optional<long long> Integer(std::string_view text) { return TextToInt(text); }
 
+// Utf8Mid without a copy: `count` characters from character `start`.
+size_t ByteOffset(std::string_view text, size_t index) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars == index) return i;
+        ++chars;
+    }
+    return text.size();
+}
+
+std::string_view MidView(std::string_view text, size_t start, size_t count) {
+    const std::string_view rest = text.substr(ByteOffset(text, start));
+    return rest.substr(0, ByteOffset(rest, count));
+}
+
 int ToSigned16(long long v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
 
 const TEtalonnage* FindById(const Tday_obs& book, std::string_view id) {
@@ -33,13 +49,13 @@ const TEtalonnage* FindById(const Tday_obs& book, std::string_view id) {
     return nullptr;
 }
 
-void ReadHeightLine(Tday_obs& book, const TLineFields& f) {
+void ReadHeightLine(Tday_obs& book, const TLineFieldViews& f) {
     book.hauteurs.push_back(THv{Utf8Left(f.fields[1], kNameLength), 0.0});
     // A height that does not convert leaves a definition of height 0.
     if (auto h = Number(f.fields[3])) book.hauteurs.back().hauteur = *h;
 }
 
-void ReadPrismLine(Tday_obs& book, const TLineFields& f) {
+void ReadPrismLine(Tday_obs& book, const TLineFieldViews& f) {
     TEtalonnage& e = book.AddEtalonnage();
     ++book.nb_etal;
     e.id = f.fields[1];
@@ -50,7 +66,7 @@ void ReadPrismLine(Tday_obs& book, const TLineFields& f) {
     }
 }
 
-void ReadStationLine(Tday_obs& book, const TLineFields& f, int& stationCounter, int lineIndex,
+void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, int& stationCounter, int lineIndex,
                      int& pointingCounter) {
     pointingCounter = 0;
     const size_t pos = static_cast<size_t>(stationCounter);
@@ -66,8 +82,8 @@ void ReadStationLine(Tday_obs& book, const TLineFields& f, int& stationCounter, 
     s.valid = false;
 
     for (int i = 0; i < f.count; i += 2) {
-        const std::string& key = f.fields[static_cast<size_t>(i)];
-        const std::string& value = f.fields[static_cast<size_t>(i + 1)];
+        const std::string_view key = f.fields[static_cast<size_t>(i)];
+        const std::string_view value = f.fields[static_cast<size_t>(i + 1)];
         if (Contains(key, "Temp_deg")) {
             s.unite_temp = "deg";
             if (auto t = Number(value)) s.temp = *t;
@@ -92,16 +108,20 @@ void ReadStationLine(Tday_obs& book, const TLineFields& f, int& stationCounter, 
 
 // Returns false when the line fails part-way: what was set stays, the
 // pointing counter does not advance.
-bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int lineIndex, int& pointingCounter) {
+bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, int lineIndex, int& pointingCounter) {
     TStation& s = book.stations.back();
     const size_t slot = static_cast<size_t>(pointingCounter);
     // A pointing left by a line that failed part-way sits in this slot.
     if (!s.lignes_partielles.empty() && s.lignes_partielles.back().remplacee_par < 0)
         s.lignes_partielles.back().remplacee_par = lineIndex;
-    s.obs.resize(slot + 1);
+    if (s.obs.size() <= slot) {
+        s.obs.resize(slot + 1);  // a new pointing, as constructed
+    } else {
+        s.obs.resize(slot + 1);
+        s.obs[slot] = Tobs{};
+    }
     s.nb_obs = static_cast<int>(slot + 1);
     Tobs& o = s.obs[slot];
-    o = Tobs{};
     o.etalonnage = -2;
     o.mode = false;
 
@@ -113,14 +133,13 @@ bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int lineIndex, int& 
     o.unite_temp = "deg";
     o.unite_press = "mmHg";
 
-    o.pt_sta = s.pt_sta;
     o.pt_vis = NormaliseTargetName(f.fields[1]);
     o.indice = static_cast<int>(slot);
     o.Hz = Number(f.fields[3]).value_or(0.0);
     o.V = Number(f.fields[5]).value_or(0.0);
     o.Dp = Number(f.fields[7]).value_or(0.0);
 
-    const std::string& distKey = f.fields[8];
+    const std::string_view distKey = f.fields[8];
     if (distKey == "ppm+mm") {
         if (Number(f.fields[9])) {
             const auto v = Integer(f.fields[9]);
@@ -133,18 +152,18 @@ bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int lineIndex, int& 
             o.cste = ToSigned16(*v);
         }
     } else if (distKey == "ppm_cste_mm") {
-        const std::string& t = f.fields[9];
+        const std::string_view t = f.fields[9];
         std::optional<long long> m;
         if (!t.empty() && t[0] == '-') {
-            const auto v = Integer(Utf8Mid(t, 1, 4));
+            const auto v = Integer(MidView(t, 1, 4));
             if (!v) return false;
             o.ppm = -static_cast<double>(*v % 256);
-            m = Integer(Utf8Mid(t, 5, 4));
+            m = Integer(MidView(t, 5, 4));
         } else {
-            const auto v = Integer(Utf8Mid(t, 0, 4));
+            const auto v = Integer(MidView(t, 0, 4));
             if (!v) return false;
             o.ppm = static_cast<double>(*v % 256);
-            m = Integer(Utf8Mid(t, 4, 4));
+            m = Integer(MidView(t, 4, 4));
         }
         if (!m) return false;
         o.cste = ToSigned16(*m) * 0.001;
@@ -160,7 +179,11 @@ bool ReadPointingLine(Tday_obs& book, const TLineFields& f, int lineIndex, int& 
         if (f.fields[static_cast<size_t>(2 * k)] == "mode") o.mode = true;
 
     o.cercle = o.V >= 200.0 ? 2 : 1;
-    if (!f.comment.empty()) o.commentaire = Utf8Left(" *" + f.comment, kCommentLength);
+    if (!f.comment.empty()) {
+        std::string comment(" *");
+        comment.append(f.comment);
+        o.commentaire = Utf8Left(comment, kCommentLength);
+    }
     ++pointingCounter;
     return true;
 }
@@ -181,9 +204,9 @@ TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
 bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
                   int& pointingCounter) {
     // One set of fields per thread, reused: no allocation per line.
-    thread_local TLineFields f;
+    TLineFieldViews f;
     SplitLineFields(line, f);
-    const std::string& keyword = f.fields[0];
+    const std::string_view keyword = f.fields[0];
     if (keyword == "point") {
         ReadHeightLine(book, f);
     } else if (keyword == "prisme") {
@@ -191,8 +214,14 @@ bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
     } else if (keyword == "station") {
         // The previous station is complete: give back the room its list of
         // pointings kept for growth (a quarter of a large book's memory).
-        if (!book.stations.empty()) book.stations.back().obs.shrink_to_fit();
+        // The new one expects as many pointings as the previous one.
+        std::size_t expected = 0;
+        if (!book.stations.empty()) {
+            expected = book.stations.back().obs.size();
+            book.stations.back().obs.shrink_to_fit();
+        }
         ReadStationLine(book, f, stationCounter, lineIndex, pointingCounter);
+        book.stations[static_cast<size_t>(stationCounter - 1)].obs.reserve(expected);
     } else if (keyword == "numero") {
         if (book.stations.empty()) return true;
         if (ReadPointingLine(book, f, lineIndex, pointingCounter)) return true;
@@ -202,13 +231,13 @@ bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
     return true;
 }
 
-void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next, TProgress& progress,
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& next, TProgress& progress,
                   std::size_t total) {
     book.nb_stat = 0;
     AddDefaultCalibration(book);
     int stationCounter = 0;
     int pointingCounter = 0;
-    std::string line;
+    std::string_view line;
     progress.Stage("Lecture du carnet");
     for (int i = 0; next(line); ++i) {
         if ((i & 4095) == 0) progress.Advance(i, static_cast<double>(total));
@@ -227,7 +256,7 @@ void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgre
     size_t i = 0;
     ReadTextBook(
         book,
-        [&](std::string& line) {
+        [&](std::string_view& line) {
             if (i >= lines.size()) return false;
             line = lines[i++];
             return true;

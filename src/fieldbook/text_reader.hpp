@@ -22,10 +22,11 @@ inline constexpr double kHPaPerMmHg = 1.3329167214840152;
 // calibrations and applies the height definitions. A cancel through
 // `progress` throws TCancelled.
 void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress());
-// The same on lines given one at a time: `next` fills its argument and
-// returns false after the last line; `total` is the expected number of
-// lines for the progress (0: unknown).
-void ReadTextBook(Tday_obs& book, const std::function<bool(std::string&)>& next,
+// The same on lines given one at a time: `next` points its argument at the
+// next line (which must stay valid until the following call) and returns
+// false after the last line; `total` is the expected number of lines for
+// the progress (0: unknown).
+void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& next,
                   TProgress& progress = NoProgress(), std::size_t total = 0);
 
 // Interprets one line. The station counter and the pointing counter belong

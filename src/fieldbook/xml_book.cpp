@@ -224,7 +224,6 @@ void ReadPointing(Tday_obs& book, TStation& s, const pugi::xml_node& station, co
         trace.Append(Format("nb_obs=%d", n));
     }
     Tobs& o = s.obs[static_cast<size_t>(n)];
-    o.pt_sta = s.pt_sta;
     o.pt_vis = NormaliseTargetName(Required(node, "pt_vis"));
     o.indice = n;
     o.Hz = PointingValue(node, "Hz");

@@ -39,7 +39,6 @@ TEST(TextReader, StationAndPointingOfTheConvertersLayout) {
     EXPECT_EQ(s.calibration, &b.etalonnages[0]);
     ASSERT_EQ(s.nb_obs, 1);
     const Tobs& o = s.obs[0];
-    EXPECT_EQ(o.pt_sta, "S1");
     EXPECT_EQ(o.pt_vis, "12");
     EXPECT_DOUBLE_EQ(o.Hz, 123.4567);
     EXPECT_DOUBLE_EQ(o.V, 99.8765);

@@ -156,7 +156,6 @@ TEST(XmlBook, StationsPointingsAndCalibrationReferences) {
 
     const Tobs& o = s.obs[0];
     EXPECT_EQ(o.pt_vis, "7");
-    EXPECT_EQ(o.pt_sta, "12");
     EXPECT_DOUBLE_EQ(o.Hz, 12.5);
     EXPECT_DOUBLE_EQ(o.V, 301.2);
     EXPECT_EQ(o.cercle, 2);
