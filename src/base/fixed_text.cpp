@@ -1,5 +1,6 @@
 #include "base/fixed_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -19,18 +20,8 @@ std::string FixedFormat(int width, int decimals) {
 
 namespace {
 
-std::size_t CharCount(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-}  // namespace
-
-namespace {
-
 constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr std::uint64_t kIntPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // "00" to "99": the digits go two at a time.
 constexpr char kTwoDigits[] =
@@ -38,113 +29,173 @@ constexpr char kTwoDigits[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the digits of n backwards ending at `end`, at least `minDigits` of
-// them (zeros in front); returns the first.
-char* DigitsBackwards(char* end, std::uint32_t n, int minDigits) {
-    char* q = end;
-    while (n >= 100 || minDigits > 2) {
-        q -= 2;
-        std::memcpy(q, kTwoDigits + 2 * (n % 100), 2);
+// The number of decimal digits of x.
+int DigitCount(std::uint32_t x) {
+    return 1 + (x >= 10) + (x >= 100) + (x >= 1000) + (x >= 10000) + (x >= 100000) + (x >= 1000000) +
+           (x >= 10000000) + (x >= 100000000) + (x >= 1000000000u);
+}
+
+// Writes exactly `count` digits of n (zeros in front) ending at `end`.
+void WriteDigits(char* end, std::uint32_t n, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kTwoDigits + 2 * (n % 100), 2);
         n /= 100;
-        minDigits -= 2;
     }
-    if (n >= 10 || minDigits == 2) {
-        q -= 2;
-        std::memcpy(q, kTwoDigits + 2 * n, 2);
-    } else {
-        *--q = static_cast<char>('0' + n);
-    }
-    return q;
+    if (count > 0) *--end = static_cast<char>('0' + n % 10);
 }
 
-// The widest padding built in the local buffer; wider goes through append.
-constexpr std::size_t kMaxLocalPad = 32;
-
-// Appends the text ending at `end` and starting at `first`, blanks in front
-// up to `width` characters; there is room for kMaxLocalPad blanks before it.
-void AppendPadded(std::string& out, char* first, char* end, std::size_t width) {
-    std::size_t len = static_cast<std::size_t>(end - first);
-    if (width > len) {
-        const std::size_t pad = width - len;
-        if (pad <= kMaxLocalPad) {
-            first -= pad;
-            std::memset(first, ' ', pad);
-            len = width;
-        } else {
-            out.append(pad, ' ');
-        }
-    }
-    out.append(first, len);
+// n split before its last digits (a constant divisor: no division).
+template <std::uint32_t Unit>
+void SplitAt(std::uint32_t n, std::uint32_t& whole, std::uint32_t& decimal) {
+    whole = n / Unit;
+    decimal = n % Unit;
 }
 
-// The common case without to_chars: |value| x 10^decimals below 1e9 and
-// not within 1e-6 of a rounding tie, where the product's own rounding
-// error (below 1e-7) cannot change the correctly rounded digits.
-bool AppendFixedFast(std::string& out, double value, int decimals, std::size_t width) {
-    if (decimals < 0 || decimals > 9) return false;
-    const double scaled = std::fabs(value) * kPow10[decimals];
-    if (!(scaled < 1e9)) return false;
-    const auto truncated = static_cast<std::uint32_t>(scaled);  // floor: scaled >= 0
-    const double frac = scaled - static_cast<double>(truncated);
-    if (std::fabs(frac - 0.5) < 1e-6) return false;
-    const std::uint32_t n = truncated + (frac > 0.5 ? 1 : 0);
-    const bool negative = value < 0 && n != 0;  // never "-0.000"
+// Where |value| x 10^decimals lies against k + 0.5, exactly: -1 below,
+// 0 on it, 1 above; 2 when this cannot tell (a value too small). The
+// double is m x 2^e exactly, so the test is m x 2 x 10^decimals against
+// (2k + 1) x 2^-e in 128-bit integers.
+int CompareWithTie(double value, int decimals, std::uint32_t k) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0) return 2;  // zero or subnormal: not near a tie
+    const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const int e = biased - 1075;
+    __extension__ using U128 = unsigned __int128;
+    const U128 lhs = static_cast<U128>(m) * (2 * kIntPow10[decimals]);
+    const U128 tie = 2 * static_cast<U128>(k) + 1;  // below 2^31
+    if (e >= 0 || e < -90) return 2;  // (the values here are below 2^30)
+    const U128 rhs = tie << -e;
+    return lhs < rhs ? -1 : lhs > rhs ? 1 : 0;
+}
 
-    char buf[kMaxLocalPad + 24];
-    char* const end = buf + sizeof buf;
-    char* first;
-    if (decimals == 0) {
-        first = DigitsBackwards(end, n, 1);
+// Blanks up to `width` in front of a text of `len` characters at dest:
+// the first kFixedBlankRun in one fixed-size store (the room allows it).
+std::size_t WriteBlanks(char* dest, std::size_t len, std::size_t width) {
+    const std::size_t pad = width > len ? width - len : 0;
+    std::memset(dest, ' ', kFixedBlankRun);
+    if (pad > kFixedBlankRun) std::memset(dest, ' ', pad);
+    return pad;
+}
+
+// The general code: the text of "%.*f" rounded exactly (to_chars), and
+// the rule of the values too large for their fixed form.
+std::string GeneralFixedText(double value, int decimals, std::size_t width) {
+    std::string big = OutOfRangeFixedText(value, decimals, static_cast<int>(width));
+    if (!big.empty()) return big;
+    char buf[512];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
+    std::string text;
+    if (r.ec != std::errc()) {
+        text = FormatFixed(value, decimals);
     } else {
-        // All digits (one at least before the point), then the whole part
-        // moved one place to the left for the point.
-        first = DigitsBackwards(end, n, decimals + 1);
-        const std::size_t whole = static_cast<std::size_t>(end - first) - static_cast<std::size_t>(decimals);
-        std::memmove(first - 1, first, whole);
-        --first;
-        first[whole] = '.';
+        std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
+        if (!t.empty() && t[0] == '-' && t.find_first_of("123456789", 1) == std::string_view::npos &&
+            t.find_first_of("0", 1) != std::string_view::npos)
+            t.remove_prefix(1);  // never "-0.000"
+        text = t;
     }
-    if (negative) *--first = '-';
-    AppendPadded(out, first, end, width);
-    return true;
+    if (text.size() < width) text.insert(0, width - text.size(), ' ');
+    return text;
 }
 
 }  // namespace
 
+std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
+    // |value| x 10^decimals below 1e9: its product's own rounding error
+    // (below 1e-7) cannot change the correctly rounded digits unless it
+    // lies within 1e-6 of a rounding tie, which is then settled exactly
+    // (an exact tie goes to the even digit, as printf does).
+    if (decimals < 0 || decimals > 9) return 0;
+    const double magnitude = std::fabs(value);
+    const double scaled = magnitude * kPow10[decimals];
+    if (!(scaled < 1e9)) return 0;
+    const auto truncated = static_cast<std::uint32_t>(scaled);  // floor: scaled >= 0
+    const double frac = scaled - static_cast<double>(truncated);
+    std::uint32_t n = truncated + (frac > 0.5 ? 1 : 0);
+    if (std::fabs(frac - 0.5) < 1e-6) {
+        const int side = CompareWithTie(magnitude, decimals, truncated);
+        if (side == 2) return 0;
+        n = truncated + (side > 0 || (side == 0 && (truncated & 1)) ? 1 : 0);
+    }
+    const bool negative = value < 0 && n != 0;  // never "-0.000"
+
+    std::uint32_t whole = n, decimal = 0;
+    switch (decimals) {
+        case 1: SplitAt<10>(n, whole, decimal); break;
+        case 2: SplitAt<100>(n, whole, decimal); break;
+        case 3: SplitAt<1000>(n, whole, decimal); break;
+        case 4: SplitAt<10000>(n, whole, decimal); break;
+        case 5: SplitAt<100000>(n, whole, decimal); break;
+        case 6: SplitAt<1000000>(n, whole, decimal); break;
+        case 7: SplitAt<10000000>(n, whole, decimal); break;
+        case 8: SplitAt<100000000>(n, whole, decimal); break;
+        case 9: SplitAt<1000000000>(n, whole, decimal); break;
+        default: break;
+    }
+    const int wholeDigits = DigitCount(whole);
+    const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
+                            (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
+    const std::size_t pad = WriteBlanks(dest, len, width);
+    char* end = dest + pad + len;
+    if (decimals > 0) {
+        WriteDigits(end, decimal, decimals);
+        end -= decimals;
+        *--end = '.';
+    }
+    WriteDigits(end, whole, wholeDigits);
+    if (negative) dest[pad] = '-';
+    return pad + len;
+}
+
+std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
+    char digits[24];
+    std::size_t len;
+    if (value >= 0 && value <= 0xFFFFFFFFLL) {
+        const auto n = static_cast<std::uint32_t>(value);
+        len = static_cast<std::size_t>(DigitCount(n));
+        WriteDigits(digits + len, n, static_cast<int>(len));
+    } else {
+        len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    }
+    const std::size_t pad = WriteBlanks(dest, len, width);
+    std::memcpy(dest + pad, digits, len);
+    return pad + len;
+}
+
 void AppendFixed(std::string& out, double value, int decimals, std::size_t width) {
-    if (AppendFixedFast(out, value, decimals, width)) return;
-    const std::string big = OutOfRangeFixedText(value, decimals, static_cast<int>(width));
-    if (!big.empty()) {
-        out += big;
-        return;
+    if (width <= kFixedBlankRun) {
+        char buf[kFixedRoom];
+        if (const std::size_t n = WriteFixedInPlace(buf, value, decimals, width)) {
+            out.append(buf, n);
+            return;
+        }
     }
-    char buf[512];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals < 0 ? 0 : decimals);
-    if (r.ec != std::errc()) {
-        const std::string t = FormatFixed(value, decimals);
-        if (t.size() < width) out.append(width - t.size(), ' ');
-        out += t;
-        return;
-    }
-    std::string_view text(buf, static_cast<std::size_t>(r.ptr - buf));
-    if (!text.empty() && text[0] == '-' && text.find_first_of("123456789", 1) == std::string_view::npos &&
-        text.find_first_of("0", 1) != std::string_view::npos)
-        text.remove_prefix(1);  // never "-0.000"
-    if (text.size() < width) out.append(width - text.size(), ' ');
-    out.append(text);
+    out += GeneralFixedText(value, decimals, width);
+}
+
+void AppendFixedGeneral(std::string& out, double value, int decimals, std::size_t width) {
+    out += GeneralFixedText(value, decimals, width);
 }
 
 void AppendInt(std::string& out, long long value, std::size_t width) {
-    char buf[kMaxLocalPad + 24];
-    char* end = buf + sizeof buf;
-    char* first;
-    if (value >= 0 && value <= 0xFFFFFFFFLL) {
-        first = DigitsBackwards(end, static_cast<std::uint32_t>(value), 1);
-    } else {
-        first = buf + kMaxLocalPad;
-        end = std::to_chars(first, buf + sizeof buf, value).ptr;
+    if (width > kFixedBlankRun) {
+        const std::string digits = std::to_string(value);
+        if (digits.size() < width) out.append(width - digits.size(), ' ');
+        out += digits;
+        return;
     }
-    AppendPadded(out, first, end, width);
+    char buf[kFixedRoom];
+    out.append(buf, WriteIntInPlace(buf, value, width));
+}
+
+std::size_t CharCount(std::string_view text) {
+    std::size_t n = 0;
+    for (char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return n;
 }
 
 void AppendPadRight(std::string& out, std::string_view text, std::size_t width) {

@@ -1,6 +1,7 @@
 #include "exports/check_listing.hpp"
 
 #include "base/format.hpp"
+#include "base/line_text.hpp"
 #include "base/param.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
@@ -10,54 +11,40 @@ namespace kestrova {
 namespace {
 
 // Name, Hz and V of one line: "%-16s" and the angles as A ("%10.<angle>f").
-void AppendNameAngles(std::string& line, const std::string& name, double hz, double v, int a) {
-    AppendPadRight(line, name, 16);
-    line += ' ';
-    AppendFixed(line, hz, a, 10);
-    line += ' ';
-    AppendFixed(line, v, a, 10);
+TLineText& NameAngles(TLineText& line, const std::string& name, double hz, double v, int a) {
+    return line.Clear().PadRight(name, 16).Char(' ').Fixed(hz, a, 10).Char(' ').Fixed(v, a, 10);
 }
 
 // " " + Dp as L, or eleven blanks without distance.
-void AppendDistanceOrBlanks(std::string& line, double dp, int l) {
-    if (HasDistance(dp)) {
-        line += ' ';
-        AppendFixed(line, dp, l, 10);
-    } else {
-        line.append(11, ' ');
-    }
+TLineText& DistanceOrBlanks(TLineText& line, double dp, int l) {
+    return HasDistance(dp) ? line.Char(' ').Fixed(dp, l, 10) : line.Blanks(11);
 }
 
-void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
-    std::string line;
-    out.Add(Format("Station n°%d", k));
+void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLineText& line) {
+    out.Add(line.Clear().Text("Station n°").Int(k).View());
     out.Add("");
 
     // Raw data.
+    const std::string_view station = line.Clear().Text("Station ").Text(st.pt_sta).View();
+    const std::string stationLine(station);
     out.Add("Données brutes");
-    out.Add("Station " + st.pt_sta);
-    out.Add(Format("Temperature : %.1f °C", st.temp));
-    out.Add(Format("Pression : %.1f mmHg", st.press));
-    out.Add("Formule météo : " + Param().formule_meteo);
-    out.Add("Correction meteo : " + FormatFixed(st.ppm, 1) + " ppm");
+    out.Add(stationLine);
+    out.Add(line.Clear().Text("Temperature : ").Fixed(st.temp, 1).Text(" °C").View());
+    out.Add(line.Clear().Text("Pression : ").Fixed(st.press, 1).Text(" mmHg").View());
+    out.Add(line.Clear().Text("Formule météo : ").Text(Param().formule_meteo).View());
+    out.Add(line.Clear().Text("Correction meteo : ").Fixed(st.ppm, 1).Text(" ppm").View());
     out.Add("");
     out.Add("Point visé            Hz         V          Dp         ppm");
     for (const Tobs& o : st.obs) {
-        line.clear();
-        AppendNameAngles(line, o.pt_vis, o.Hz, o.V, a);
-        if (HasDistance(o.Dp)) {
-            line += ' ';
-            AppendFixed(line, o.Dp, l, 10);
-            line += ' ';
-            AppendFixed(line, o.ppm, 1, 8);
-        }
-        out.Add(line);
+        NameAngles(line, o.pt_vis, o.Hz, o.V, a);
+        if (HasDistance(o.Dp)) line.Char(' ').Fixed(o.Dp, l, 10).Char(' ').Fixed(o.ppm, 1, 8);
+        out.Add(line.View());
     }
     out.Add("");
 
     // Sorted by circle and target, with residuals for a valid station.
     out.Add("Données triées");
-    out.Add("Station " + st.pt_sta);
+    out.Add(stationLine);
     out.Add("Nom                   Hz         V          Dp      Delta Hz Delta V  Delta Dp");
     const std::vector<TPointingResidual> res =
         st.valid ? ComputeResiduals(st, false) : std::vector<TPointingResidual>();
@@ -65,44 +52,35 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
     for (int c = 1; c <= 2; ++c) {
         for (const TPt_vise& t : st.pts_vise) {
             for (const Tobs* o : c == 1 ? t.obsC1 : t.obsC2) {
-                line.clear();
-                AppendNameAngles(line, o->pt_vis, o->Hz, o->V, a);
-                AppendDistanceOrBlanks(line, o->Dp, l);
+                NameAngles(line, o->pt_vis, o->Hz, o->V, a);
+                DistanceOrBlanks(line, o->Dp, l);
                 if (st.valid && first) {
                     const TPointingResidual& r = res[static_cast<std::size_t>(o - first)];
-                    AppendFixed(line, r.dHz, 0, 8);
-                    line += ' ';
-                    AppendFixed(line, r.dV, 0, 8);
-                    if (HasDistance(o->Dp)) {
-                        line += ' ';
-                        AppendFixed(line, r.dDp, 1, 8);
-                    }
+                    line.Fixed(r.dHz, 0, 8).Char(' ').Fixed(r.dV, 0, 8);
+                    if (HasDistance(o->Dp)) line.Char(' ').Fixed(r.dDp, 1, 8);
                 }
-                out.Add(line);
+                out.Add(line.View());
             }
         }
         out.Add("");
     }
 
     // Counts per target.
-    out.Add("Station " + st.pt_sta);
+    out.Add(stationLine);
     for (const TPt_vise& t : st.pts_vise) {
-        line.clear();
-        AppendPadLeft(line, t.pt_vis, 8);
-        line += " C1 = ";
-        AppendInt(line, t.NObsC1, 2);
-        line += " C2 = ";
-        AppendInt(line, t.NObsC2, 2);
-        out.Add(line);
+        line.Clear().PadLeft(t.pt_vis, 8).Text(" C1 = ").Int(t.NObsC1, 2).Text(" C2 = ").Int(t.NObsC2, 2);
+        out.Add(line.View());
     }
     out.Add("");
 
     // Verdict.
     if (st.valid) {
         out.Add("Station valide");
-        out.Add(std::string(st.cercles ? "2 Cercles" : "1 cercle") +
-                (st.fermeture ? " avec fermeture" : " sans fermeture"));
-        out.Add(Format("nombre de pointés = %d", st.NbPointes));
+        out.Add(line.Clear()
+                    .Text(st.cercles ? "2 Cercles" : "1 cercle")
+                    .Text(st.fermeture ? " avec fermeture" : " sans fermeture")
+                    .View());
+        out.Add(line.Clear().Text("nombre de pointés = ").Int(st.NbPointes).View());
     } else {
         out.Add("Station non valide");
     }
@@ -123,10 +101,8 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
         out.Add("Données réduites");
         out.Add(" ");
         for (const TPt_vise& t : st.pts_vise) {
-            line.clear();
-            AppendNameAngles(line, t.pt_vis, t.Hz, t.V, a);
-            AppendDistanceOrBlanks(line, t.Dp, l);
-            out.Add(line);
+            NameAngles(line, t.pt_vis, t.Hz, t.V, a);
+            out.Add(DistanceOrBlanks(line, t.Dp, l).View());
         }
         out.Add(" ");
     }
@@ -139,13 +115,14 @@ void ProduceCheckListing(const Tday_obs& book, TLineSink& sink) {
     const int a = Param().angle;
     const int l = Param().longueur;
     const std::string stars(74, '*');
+    TLineText line;
     for (std::size_t i = 0; i < book.stations.size(); ++i) {
         if (i > 0) {
             out.Add("");
             out.Add("");
             out.Add(stars);
         }
-        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l);
+        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l, line);
     }
 }
 

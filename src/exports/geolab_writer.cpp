@@ -1,5 +1,6 @@
 #include "exports/geolab_writer.hpp"
 
+#include "base/fixed_text.hpp"
 #include "base/format.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
@@ -22,17 +23,92 @@ std::size_t ByteOffset(const std::string& text, std::size_t pos) {
     return i;
 }
 
-std::string StartLine(const std::string& keyword, std::size_t length, const std::string& station,
-                      const std::string& target) {
-    std::string line = keyword + std::string(length - keyword.size(), ' ');
-    InsertAtColumn(line, 11, station);
-    InsertAtColumn(line, 24, target);
-    return line;
+bool IsAsciiText(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// InsertAtColumn on a line known to be ASCII (one byte per character).
+void InsertAtAsciiColumn(std::string& line, std::size_t column, std::string_view text) {
+    const std::size_t pos = column > 0 ? column - 1 : 0;
+    if (line.size() < pos) line.append(pos - line.size(), ' ');
+    line.insert(pos, text);
+}
+
+// The observation lines are built by inserting their pieces at their
+// columns; a line whose names are ASCII has one byte per character, the
+// others count characters (InsertAtColumn).
+class TColumnLine {
+public:
+    TColumnLine(std::string& line, std::string_view keyword, std::size_t length, std::string_view station,
+                std::string_view target)
+        : line_(line), ascii_(IsAsciiText(keyword) && IsAsciiText(station) && IsAsciiText(target)) {
+        line_.assign(keyword);
+        line_.append(length - keyword.size(), ' ');
+        Insert(11, station);
+        Insert(24, target);
+    }
+    void Insert(std::size_t column, std::string_view text) {
+        if (ascii_)
+            InsertAtAsciiColumn(line_, column, text);
+        else
+            InsertAtColumn(line_, column, text);
+    }
+
+private:
+    std::string& line_;
+    bool ascii_;
+};
+
+// The text of FixedText(value, 5) in `buf` (kFixedRoom bytes), or in
+// `general` for the values the fast path leaves to the general code.
+std::string_view FiveDecimals(double value, char* buf, std::string& general) {
+    if (const std::size_t n = WriteFixedInPlace(buf, value, 5, 0)) return std::string_view(buf, n);
+    general = FixedText(value, 5);
+    return general;
+}
+
+// The angle as whole gons ending at column 53, centigons at 55 (56 when
+// the first decimal is 0), cc at 61 (62 when the third decimal is 0), the
+// point at 63 and the tenth of cc at 64.
+void BuildAngleLine(std::string& line, std::string_view keyword, std::string_view station, std::string_view target,
+                    double angle) {
+    TColumnLine l(line, keyword, keyword == " DIR" ? 64 : 82, station, target);
+    char buf[kFixedRoom];
+    std::string general;
+    const std::string_view text = FiveDecimals(angle, buf, general);
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view dec = text.substr(dot + 1);
+    const std::size_t wholeColumn = whole.size() >= 53 ? 1 : 54 - whole.size();
+    l.Insert(wholeColumn, whole);
+    if (dec[0] == '0')
+        l.Insert(56, dec.substr(1, 1));
+    else
+        l.Insert(55, dec.substr(0, 2));
+    if (dec[2] == '0')
+        l.Insert(62, dec.substr(3, 1));
+    else
+        l.Insert(61, dec.substr(2, 2));
+    l.Insert(63, ".");
+    l.Insert(64, dec.substr(4, 1));
+}
+
+// The distance with five decimals, its point at column 60 below 10000 m.
+void BuildDistanceLine(std::string& line, std::string_view station, std::string_view target, double distance) {
+    TColumnLine l(line, " DIST DP", 82, station, target);
+    char buf[kFixedRoom];
+    std::string general;
+    const std::string_view text = FiveDecimals(distance, buf, general);
+    const std::size_t digits = text.find('.');
+    const std::size_t column = digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56;
+    l.Insert(column, text);
 }
 
 }  // namespace
 
-void InsertAtColumn(std::string& line, std::size_t column, const std::string& text) {
+void InsertAtColumn(std::string& line, std::size_t column, std::string_view text) {
     const std::size_t pos = column > 0 ? column - 1 : 0;
     bool ascii = true;
     for (char c : line)
@@ -50,38 +126,16 @@ void InsertAtColumn(std::string& line, std::size_t column, const std::string& te
     line.insert(ByteOffset(line, pos), text);
 }
 
-// The angle as whole gons ending at column 53, centigons at 55 (56 when
-// the first decimal is 0), cc at 61 (62 when the third decimal is 0), the
-// point at 63 and the tenth of cc at 64.
 std::string GeolabAngleLine(const std::string& keyword, const std::string& station, const std::string& target,
                             double angle) {
-    std::string line = StartLine(keyword, keyword == " DIR" ? 64 : 82, station, target);
-    const std::string text = FixedText(angle, 5);
-    const std::size_t dot = text.find('.');
-    const std::string whole = text.substr(0, dot);
-    const std::string dec = text.substr(dot + 1);
-    const std::size_t wholeColumn = whole.size() >= 53 ? 1 : 54 - whole.size();
-    InsertAtColumn(line, wholeColumn, whole);
-    if (dec[0] == '0')
-        InsertAtColumn(line, 56, dec.substr(1, 1));
-    else
-        InsertAtColumn(line, 55, dec.substr(0, 2));
-    if (dec[2] == '0')
-        InsertAtColumn(line, 62, dec.substr(3, 1));
-    else
-        InsertAtColumn(line, 61, dec.substr(2, 2));
-    InsertAtColumn(line, 63, ".");
-    InsertAtColumn(line, 64, dec.substr(4, 1));
+    std::string line;
+    BuildAngleLine(line, keyword, station, target, angle);
     return line;
 }
 
-// The distance with five decimals, its point at column 60 below 10000 m.
 std::string GeolabDistanceLine(const std::string& station, const std::string& target, double distance) {
-    std::string line = StartLine(" DIST DP", 82, station, target);
-    const std::string text = FixedText(distance, 5);
-    const std::size_t digits = text.find('.');
-    const std::size_t column = digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56;
-    InsertAtColumn(line, column, text);
+    std::string line;
+    BuildDistanceLine(line, station, target, distance);
     return line;
 }
 
@@ -97,21 +151,31 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
     out.Add(" HIST NEW");
     out.Add("");
 
+    std::string line;  // kept from line to line
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         out.Add(" DSET AH");
-        for (const TPt_vise& t : st.pts_vise) out.Add(GeolabAngleLine(" DIR", st.pt_sta, t.pt_vis, t.Hz));
+        for (const TPt_vise& t : st.pts_vise) {
+            BuildAngleLine(line, " DIR", st.pt_sta, t.pt_vis, t.Hz);
+            out.Add(line);
+        }
     }
     out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
-        for (const TPt_vise& t : st.pts_vise) out.Add(GeolabAngleLine(" ZANG ZA", st.pt_sta, t.pt_vis, t.V));
+        for (const TPt_vise& t : st.pts_vise) {
+            BuildAngleLine(line, " ZANG ZA", st.pt_sta, t.pt_vis, t.V);
+            out.Add(line);
+        }
     }
     out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
-        for (const TPt_vise& t : st.pts_vise)
-            if (HasDistance(t.Dp)) out.Add(GeolabDistanceLine(st.pt_sta, t.pt_vis, t.Dp));
+        for (const TPt_vise& t : st.pts_vise) {
+            if (!HasDistance(t.Dp)) continue;
+            BuildDistanceLine(line, st.pt_sta, t.pt_vis, t.Dp);
+            out.Add(line);
+        }
     }
     out.Add(" ");
     out.Add(" HIST ALL Toutes les observations");

@@ -3,6 +3,7 @@
 // angles and distances of every valid station in fixed columns.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/line_sink.hpp"
@@ -13,7 +14,7 @@ namespace kestrova {
 // Inserts `text` so that it starts at the 1-based character column `column`
 // of `line`, pushing the rest of the line to the right (blanks are added
 // first when the line is shorter).
-void InsertAtColumn(std::string& line, std::size_t column, const std::string& text);
+void InsertAtColumn(std::string& line, std::size_t column, std::string_view text);
 
 // Observation lines built from their templates.
 std::string GeolabAngleLine(const std::string& keyword, const std::string& station, const std::string& target,

@@ -2,51 +2,63 @@
 
 #include <algorithm>
 
+#include "base/line_text.hpp"
 #include "exports/export_common.hpp"
 
 namespace kestrova {
 
 namespace {
 
-const std::string kStationTail(80, ' ');
-const std::string kMeasureTail(117, ' ');
+constexpr std::size_t kStationTail = 80;
+constexpr std::size_t kMeasureTail = 117;
 
-std::string ZeroFilled(std::string text) {
-    std::replace(text.begin(), text.end(), ' ', '0');
-    return text;
+// "%8s" of the name, every blank (inside the name too) turned into "0".
+TLineText& Field(TLineText& line, std::string_view text) {
+    const std::size_t start = line.Size();
+    return line.PadLeft(text, 8).Replace(start, ' ', '0');
+}
+
+// "%8.0f", blanks turned into "0".
+TLineText& Number(TLineText& line, double value) {
+    const std::size_t start = line.Size();
+    return line.Fixed(value, 0, 8).Replace(start, ' ', '0');
 }
 
 }  // namespace
 
 std::string GsiField(const std::string& text) {
-    std::string s;
-    AppendPadLeft(s, text, 8);
-    return ZeroFilled(std::move(s));
+    TLineText line;
+    return Field(line, text).Str();
 }
 
-std::string GsiNumber(double value) { return ZeroFilled(FixedText(value, 0, 8)); }
+std::string GsiNumber(double value) {
+    TLineText line;
+    return Number(line, value).Str();
+}
 
 void ProduceGsiFile(const Tday_obs& book, TLineSink& sink) {
     TPrintableSink out(sink);  // no control character inside a column
     const bool heights = ExportHeights();
     long long k = 0;
+    TLineText line;
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         ++k;
-        std::string line = std::to_string(410000 + k) + "+00000001 42....+" + GsiField(st.pt_sta) + " 43....+";
-        line += heights ? GsiNumber(st.Ht * 1000.0) : "00000000";
-        line += kStationTail;
-        out.Add(line);
+        Field(line.Clear().Int(410000 + k).Text("+00000001 42....+"), st.pt_sta).Text(" 43....+");
+        if (heights)
+            Number(line, st.Ht * 1000.0);
+        else
+            line.Text("00000000");
+        out.Add(line.Blanks(kStationTail).View());
         for (const TPt_vise& t : st.pts_vise) {
             ++k;
-            std::string m = std::to_string(110000 + k) + "+" + GsiField(t.pt_vis);
-            m += " 21.322+" + GsiNumber(t.Hz * 100000.0);
-            m += " 22.322+" + GsiNumber(t.V * 100000.0);
-            m += " 31..06+" + GsiNumber(t.Dp * 10000.0);
-            m += " 51..1.+0000+000";
-            if (heights) m += " 87...0+" + GsiNumber(t.Hv * 1000.0);
-            m += kMeasureTail;
-            out.Add(m);
+            Field(line.Clear().Int(110000 + k).Char('+'), t.pt_vis);
+            Number(line.Text(" 21.322+"), t.Hz * 100000.0);
+            Number(line.Text(" 22.322+"), t.V * 100000.0);
+            Number(line.Text(" 31..06+"), t.Dp * 10000.0);
+            line.Text(" 51..1.+0000+000");
+            if (heights) Number(line.Text(" 87...0+"), t.Hv * 1000.0);
+            out.Add(line.Blanks(kMeasureTail).View());
         }
     }
 }

@@ -57,18 +57,22 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     out.Add("");
 
     const double ht = s.heights ? st.Ht : 0.0;
+    TLineText line;
     auto direction = [&](std::size_t i) {
         const TPt_vise& t = st.pts_vise[i];
-        return ObsLine(i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
-                       s.heights ? t.Hv : 0.0, t.commentaires);
+        return BuildObsLine(line, i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
+                            s.heights ? t.Hv : 0.0, t.commentaires)
+            .View();
     };
     auto zenith = [&](const TPt_vise& t) {
-        return ObsLine(6, st.pt_sta, t.pt_vis, t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
-                       t.commentaires);
+        return BuildObsLine(line, 6, st.pt_sta, t.pt_vis, t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
+                            t.commentaires)
+            .View();
     };
     auto distance = [&](const TPt_vise& t, double sigma) {
-        return ObsLine(3, st.pt_sta, t.pt_vis, t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
-                       t.commentaires);
+        return BuildObsLine(line, 3, st.pt_sta, t.pt_vis, t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
+                            t.commentaires)
+            .View();
     };
 
     if (s.sortByCode) {
@@ -94,26 +98,30 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
 
 }  // namespace
 
+TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std::string_view target, double value,
+                        double sigma, int decimals, double ht, double hv, std::string_view comments) {
+    return line.Clear()
+        .Int(code)
+        .Char(' ')
+        .PadRight(station, 16)
+        .Char(' ')
+        .PadRight(target, 16)
+        .Char(' ')
+        .Fixed(value, decimals, 10)
+        .Char(' ')
+        .Fixed(sigma, decimals, 10)
+        .Text(" 0.0000 ")
+        .Fixed(ht, 4, 8)
+        .Char(' ')
+        .Fixed(hv, 4, 8)
+        .Char(' ')
+        .Text(comments);
+}
+
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments) {
-    std::string line;
-    line.reserve(96 + comments.size());
-    AppendInt(line, code);
-    line += ' ';
-    AppendPadRight(line, station, 16);
-    line += ' ';
-    AppendPadRight(line, target, 16);
-    line += ' ';
-    AppendFixed(line, value, decimals, 10);
-    line += ' ';
-    AppendFixed(line, sigma, decimals, 10);
-    line += " 0.0000 ";
-    AppendFixed(line, ht, 4, 8);
-    line += ' ';
-    AppendFixed(line, hv, 4, 8);
-    line += ' ';
-    line += comments;
-    return line;
+    TLineText line;
+    return BuildObsLine(line, code, station, target, value, sigma, decimals, ht, hv, comments).Str();
 }
 
 void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink) {

@@ -8,6 +8,7 @@
 
 #include "exports/export_common.hpp"
 #include "base/line_sink.hpp"
+#include "base/line_text.hpp"
 #include "base/output_set.hpp"
 #include "fieldbook/model.hpp"
 
@@ -18,6 +19,9 @@ namespace kestrova {
 // the comments.
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments);
+// The same built in `line` (cleared first).
+TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std::string_view target, double value,
+                        double sigma, int decimals, double ht, double hv, std::string_view comments);
 
 // The single file; `path` is written in the header as given.
 void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink);

@@ -13,58 +13,46 @@ namespace {
 constexpr double kHPaPerMmHgReport = 1.3329167214840152611;
 
 // One element line built attribute by attribute: ` name="value"`, the
-// value escaped.
+// value escaped. The line is built in a block kept from line to line.
 class Element {
 public:
-    Element(const char* indentAndName) {
-        text_.reserve(320);
-        text_ = indentAndName;
-    }
+    Element(TLineText& line, const char* indentAndName) : text_(line) { text_.Clear().Text(indentAndName); }
     Element& Text(const char* name, std::string_view value) {
         Open(name);
         AppendXmlText(text_, value);
-        text_ += '"';
+        text_.Char('"');
         return *this;
     }
     Element& Fixed(const char* name, double value, int decimals) {
         Open(name);
-        AppendFixed(text_, value, decimals);
-        text_ += '"';
+        text_.Fixed(value, decimals).Char('"');
         return *this;
     }
     Element& Int(const char* name, long long value) {
         Open(name);
-        AppendInt(text_, value);
-        text_ += '"';
+        text_.Int(value).Char('"');
         return *this;
     }
     Element& Empty(const char* name) {
         Open(name);
-        text_ += '"';
+        text_.Char('"');
         return *this;
     }
-    const std::string& Close(const char* end) {
-        text_ += end;
-        return text_;
-    }
+    std::string_view Close(const char* end) { return text_.Text(end).View(); }
 
 private:
-    void Open(const char* name) {
-        text_ += ' ';
-        text_ += name;
-        text_ += "=\"";
-    }
-    std::string text_;
+    void Open(const char* name) { text_.Char(' ').Text(name).Text("=\""); }
+    TLineText& text_;
 };
 
 const char* YesNo(bool b) { return b ? "Y" : "N"; }
 
-void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
+void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLineText& line) {
     int nbC1 = 0, nbC2 = 0;
     for (const Tobs& o : st.obs) (o.V < 200.0 ? nbC1 : nbC2)++;
     const std::string& formula = Param().formule_meteo;
 
-    Element head("   <station");
+    Element head(line, "   <station");
     head.Int("num", k)
         .Text("pt_sta", st.pt_sta)
         .Fixed("temp", st.temp, 1)
@@ -91,7 +79,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
     for (std::size_t i = 0; i < st.obs.size(); ++i) {
         const Tobs& o = st.obs[i];
         const bool dist = HasDistance(o.Dp);
-        Element e("         <obs");
+        Element e(line, "         <obs");
         e.Text("pt_vis", o.pt_vis).Fixed("Hz", o.Hz, a).Fixed("V", o.V, a);
         if (dist)
             e.Fixed("Dp", o.Dp, l);
@@ -121,14 +109,14 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
 
     out.Add("      <CheckNobs>");
     for (const TPt_vise& t : st.pts_vise) {
-        Element e("         <Nobs");
+        Element e(line, "         <Nobs");
         out.Add(e.Text("pt_vis", t.pt_vis).Int("NObsC1", t.NObsC1).Int("NObsC2", t.NObsC2).Close("/>"));
     }
     out.Add("      </CheckNobs>");
 
     out.Add("      <Logs>");
     for (const std::string& m : st.logs) {
-        Element e("         <log");
+        Element e(line, "         <log");
         out.Add(e.Text("mess", m).Close("/>"));
     }
     out.Add("      </Logs>");
@@ -136,7 +124,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l) {
     out.Add("      <Data_Ok>");
     if (st.valid) {
         for (const TPt_vise& t : st.pts_vise) {
-            Element e("         <obs");
+            Element e(line, "         <obs");
             e.Text("pt_vis", t.pt_vis).Fixed("Hz", t.Hz, a).Fixed("V", t.V, a);
             if (HasDistance(t.Dp))
                 e.Fixed("Dp", t.Dp, l);
@@ -155,6 +143,7 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
     const TParam& p = Param();
     const int a = p.angle;
     const int l = p.longueur;
+    TLineText line;
     out.Add(R"(<?xml version="1.0" encoding="ISO-8859-1"?>)");
     // The link is a URI: a name with accents, blanks or brackets is
     // percent-encoded, which also leaves nothing to escape for XML.
@@ -163,7 +152,7 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
 
     out.Add("<etalonnages>");
     for (const TEtalonnage& c : book.etalonnages) {
-        Element e("    <etalonnage");
+        Element e(line, "    <etalonnage");
         e.Text("id", c.id).Int("num", c.num);
         e.Empty("serial").Empty("methode").Text("P", "3.000").Text("Ddep", "0.0").Text("Dmax", "9999.99");
         e.Fixed("M", c.M, l);
@@ -177,7 +166,7 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
     }
     out.Add("</etalonnages>");
 
-    Element stations("<stations");
+    Element stations(line, "<stations");
     stations.Fixed("Z0", book.Z0, a)
         .Fixed("SigmaZ0", book.SigmaZ0, a)
         .Fixed("SigmaHz", static_cast<double>(p.sigma_Hz), a)
@@ -188,7 +177,7 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
         .Text("use_first_target_for_Z0_estimation", p.use_first_target_for_Z0_estimation);
     out.Add(stations.Close(">"));
     for (std::size_t i = 0; i < book.stations.size(); ++i)
-        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l);
+        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l, line);
     out.Add("</stations>");
     out.Add("</carnet>");
 }

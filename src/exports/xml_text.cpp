@@ -61,15 +61,30 @@ std::string Escape(std::string_view text, bool asciiOnly) {
 
 std::string XmlText(std::string_view text) { return Escape(text, false); }
 
-void AppendXmlText(std::string& out, std::string_view text) {
+namespace {
+
+bool NeedsEscape(std::string_view text) {
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') {
-            out += Escape(text, false);
-            return;
-        }
+        if (u < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') return true;
     }
-    out.append(text);
+    return false;
+}
+
+}  // namespace
+
+void AppendXmlText(std::string& out, std::string_view text) {
+    if (NeedsEscape(text))
+        out += Escape(text, false);
+    else
+        out.append(text);
+}
+
+void AppendXmlText(TLineText& out, std::string_view text) {
+    if (NeedsEscape(text))
+        out.Text(Escape(text, false));
+    else
+        out.Text(text);
 }
 
 std::string XmlTextAscii(std::string_view text) { return Escape(text, true); }

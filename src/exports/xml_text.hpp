@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/line_text.hpp"
+
 namespace kestrova {
 
 // &, <, > and " escaped; a tabulation becomes "&#9;" (kept by attribute
@@ -14,6 +16,7 @@ std::string XmlText(std::string_view text);
 
 // Appends XmlText(text) to out.
 void AppendXmlText(std::string& out, std::string_view text);
+void AppendXmlText(TLineText& out, std::string_view text);
 
 // Same as XmlText, and every non-ASCII character becomes a numeric
 // character reference, for files whose declaration names no encoding

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/fixed_text.hpp"
+#include "base/line_text.hpp"
 
 using namespace kestrova;
 
@@ -63,6 +64,16 @@ TEST(FixedText, ZerosTiesLargeAndNonFiniteValues) {
                          -1e9 - 0.5, 123456789012.345})
             Expect(v, d, 12);
     }
+    // Exact binary ties (half-even) and the mean of two readings (a five
+    // in the next decimal, within the product's rounding error of a tie).
+    for (int k = 0; k < 4000; ++k) {
+        for (int d = 0; d <= 6; ++d) {
+            Expect((k + 0.5) / std::pow(2.0, d), d, 10);
+            Expect(-(k + 0.5) / std::pow(2.0, k % 12), d, 0);
+            const double step = std::pow(10.0, -d);
+            Expect((k * 37 % 4000 * step * 10 + (k * 37 % 4000 + 1) * step * 10) / 2 + k * 0.1, d, 10);
+        }
+    }
     // Widths narrower than the number, and paddings wider than the
     // formatter's own room.
     for (int w : {0, 1, 3, 9, 33, 40, 70}) {
@@ -90,4 +101,32 @@ TEST(FixedText, IntegersAsPrintf) {
         AppendInt(out, v, static_cast<std::size_t>(width));
         ASSERT_EQ(out, std::string("x") + buf);
     }
+}
+
+// A line built in place holds the same text as the appenders give, also
+// once it has grown past its first block (long names, wide paddings).
+TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
+    TLineText line;
+    std::string expected;
+    std::uint64_t state = 3;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        if (i % 50 == 0) {
+            ASSERT_EQ(line.View(), expected);
+            line.Clear();
+            expected.clear();
+        }
+        const std::size_t width = (state >> 20) % 70;
+        const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * std::pow(10.0, i % 19 - 4);
+        const std::string name((state >> 40) % 40, i % 3 ? 'n' : ' ');
+        switch (i % 6) {
+            case 0: line.Fixed(value, i % 11, width); AppendFixed(expected, value, i % 11, width); break;
+            case 1: line.Int(static_cast<long long>(value), width); AppendInt(expected, static_cast<long long>(value), width); break;
+            case 2: line.PadRight(name + "é", width); AppendPadRight(expected, name + "é", width); break;
+            case 3: line.PadLeft(name, width); AppendPadLeft(expected, name, width); break;
+            case 4: line.Blanks(width).Char('|'); expected.append(width, ' ') += '|'; break;
+            default: line.Text(name); expected += name; break;
+        }
+    }
+    ASSERT_EQ(line.View(), expected);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
+#include "base/fixed_text.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
 #include "export_test_support.hpp"
@@ -80,4 +84,68 @@ TEST_F(GeolabWriterTest, NoValidStationGivesHeaderSeparatorsAndFooter) {
     EXPECT_EQ(lines[22], "");
     EXPECT_EQ(lines[23], "");
     EXPECT_EQ(lines[24], " ");
+}
+
+namespace {
+
+// The lines as first written: every piece inserted at its column by
+// InsertAtColumn (characters counted), the number through FixedText.
+std::string ReferenceAngleLine(const std::string& keyword, const std::string& station, const std::string& target,
+                               double angle) {
+    std::string line = keyword + std::string((keyword == " DIR" ? 64 : 82) - keyword.size(), ' ');
+    InsertAtColumn(line, 11, station);
+    InsertAtColumn(line, 24, target);
+    const std::string text = FixedText(angle, 5);
+    const std::size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string dec = text.substr(dot + 1);
+    InsertAtColumn(line, whole.size() >= 53 ? 1 : 54 - whole.size(), whole);
+    if (dec[0] == '0')
+        InsertAtColumn(line, 56, dec.substr(1, 1));
+    else
+        InsertAtColumn(line, 55, dec.substr(0, 2));
+    if (dec[2] == '0')
+        InsertAtColumn(line, 62, dec.substr(3, 1));
+    else
+        InsertAtColumn(line, 61, dec.substr(2, 2));
+    InsertAtColumn(line, 63, ".");
+    InsertAtColumn(line, 64, dec.substr(4, 1));
+    return line;
+}
+
+std::string ReferenceDistanceLine(const std::string& station, const std::string& target, double distance) {
+    std::string line = " DIST DP" + std::string(74, ' ');
+    InsertAtColumn(line, 11, station);
+    InsertAtColumn(line, 24, target);
+    const std::string text = FixedText(distance, 5);
+    const std::size_t digits = text.find('.');
+    InsertAtColumn(line, digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56, text);
+    return line;
+}
+
+}  // namespace
+
+// The writer builds ASCII lines byte by byte and formats the number in
+// place: the same lines as the general code, for short, long, blank,
+// empty and accented names and values of every size, ties of the fifth
+// decimal and huge values included.
+TEST_F(GeolabWriterTest, LinesAsTheGeneralCodeBuildsThem) {
+    const std::string names[] = {"", "S1", "A B", "ABCDEFGHIJKLM", "ABCDEFGHIJKLMN", "NOM_TRES_LONG_DE_VINGT_6C",
+                                 "Gérard", "Ω-12"};
+    std::uint64_t state = 7;
+    auto next = [&] {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string& station = names[i % 8];
+        const std::string& target = names[(i / 8) % 8];
+        double value = next() * std::pow(10.0, static_cast<int>(next() * 8) - 2);
+        if (i % 5 == 0) value = (std::floor(value * 1e5) + 0.5) / 1e5;  // a tie of the fifth decimal
+        if (i % 97 == 0) value = 1e16 * (1 + next());
+        const char* keyword = i % 2 ? " DIR" : " ZANG ZA";
+        ASSERT_EQ(GeolabAngleLine(keyword, station, target, value), ReferenceAngleLine(keyword, station, target, value))
+            << value;
+        ASSERT_EQ(GeolabDistanceLine(station, target, value), ReferenceDistanceLine(station, target, value)) << value;
+    }
 }
