@@ -9,53 +9,6 @@
 
 namespace kestrova {
 
-namespace {
-
-// Powers of ten that a double holds exactly.
-constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                        1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-}  // namespace
-
-std::optional<double> ParsePlainDecimal(std::string_view text) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    // Digits, then optionally a point followed by at least one digit.
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    const char* const intStart = p;
-    while (p != end && static_cast<unsigned>(*p - '0') < 10u) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        ++p;
-    }
-    digits = static_cast<int>(p - intStart);
-    if (digits == 0) return std::nullopt;
-    int decimals = 0;
-    if (p != end && *p == '.') {
-        ++p;
-        const char* const fracStart = p;
-        while (p != end && static_cast<unsigned>(*p - '0') < 10u) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            ++p;
-        }
-        decimals = static_cast<int>(p - fracStart);
-        if (decimals == 0) return std::nullopt;
-        digits += decimals;
-    }
-    // 15 digits stay below 2^53 (no rounding of the mantissa) and 10^15 is
-    // exact: the quotient is the correctly rounded value of the text.
-    if (p != end || digits > 15) return std::nullopt;
-    const double value = static_cast<double>(mantissa) / kExactPowersOfTen[decimals];
-    return negative ? -value : value;
-}
-
-std::optional<double> TextToDouble(std::string_view text, bool exponentAllowed) {
-    if (const auto plain = ParsePlainDecimal(text)) return plain;
-    return GeneralTextToDouble(text, exponentAllowed);
-}
-
 std::optional<double> GeneralTextToDouble(std::string_view text, bool exponentAllowed) {
     if (!IsNumericText(text, exponentAllowed)) return std::nullopt;
     // A thousands separator must start a group of exactly three digits:

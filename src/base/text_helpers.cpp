@@ -67,22 +67,33 @@ TLineFields SplitLineFields(std::string_view line) {
 
 namespace {
 
-// Bit i set when byte i of the 64 bytes at `p` is a blank.
-std::uint64_t BlankMask(const char* p) {
+// Bit i set when byte i of the text from `offset` on is a blank, for the
+// next 64 bytes; bits past the end of the text are set as well (blanks).
+std::uint64_t BlankMask(std::string_view text, size_t offset) {
+    const size_t n = text.size() - offset < 64 ? text.size() - offset : 64;
+    std::uint64_t mask = n < 64 ? ~std::uint64_t(0) << n : 0;
 #if defined(__SSE2__)
     const __m128i blank = _mm_set1_epi8(' ');
-    std::uint64_t mask = 0;
-    for (int k = 0; k < 4; ++k) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
-                << (16 * k);
+    auto blanks16 = [&](const char* p) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), blank))));
+    };
+    size_t k = 0;
+    for (; k + 16 <= n; k += 16) mask |= blanks16(text.data() + offset + k) << k;
+    if (k < n) {
+        if (text.size() >= 16) {
+            // The last 16 bytes of the text, shifted down to the part not
+            // seen yet: no read past the end.
+            const size_t seen = 16 - (n - k);
+            mask |= (blanks16(text.data() + text.size() - 16) >> seen) << k;
+        } else {
+            for (; k < n; ++k) mask |= static_cast<std::uint64_t>(text[offset + k] == ' ') << k;
+        }
     }
-    return mask;
 #else
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 64; ++i) mask |= static_cast<std::uint64_t>(p[i] == ' ') << i;
-    return mask;
+    for (size_t k = 0; k < n; ++k) mask |= static_cast<std::uint64_t>(text[offset + k] == ' ') << k;
 #endif
+    return mask;
 }
 
 }  // namespace
@@ -106,15 +117,7 @@ void SplitLineFields(std::string_view line, TLineFieldViews& r) {
     size_t fieldStart = 0;
     std::uint64_t previousNonBlank = 0;  // the last byte of the previous block, as bit 0
     for (size_t base = 0; base < size; base += 64) {
-        std::uint64_t blanks;
-        if (size - base >= 64) {
-            blanks = BlankMask(data + base);
-        } else {
-            char tail[64];
-            std::memset(tail, ' ', sizeof tail);
-            std::memcpy(tail, data + base, size - base);
-            blanks = BlankMask(tail);
-        }
+        const std::uint64_t blanks = BlankMask(stripped, base);
         const std::uint64_t nonBlank = ~blanks;
         const std::uint64_t before = (nonBlank << 1) | previousNonBlank;
         std::uint64_t starts = nonBlank & ~before;

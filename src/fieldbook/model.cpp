@@ -129,7 +129,25 @@ void Tday_obs::ReadGuarded(const std::function<void()>& read) {
     }
 }
 
-void Tday_obs::ResolveCalibrations() {
+void Tday_obs::ResolveCalibrations() { ResolveCalibrationsAndHeights(false); }
+
+void Tday_obs::ApplyHeights() {
+    if (hauteurs.empty()) return;
+    // The last definition of a name wins.
+    std::unordered_map<std::string_view, double> last;
+    last.reserve(hauteurs.size());
+    for (const THv& h : hauteurs) last[h.nom] = h.hauteur;
+    for (TStation& s : stations) {
+        auto it = last.find(s.pt_sta);
+        if (it != last.end()) s.Ht = it->second;
+        for (Tobs& o : s.obs) {
+            auto jt = last.find(o.pt_vis);
+            if (jt != last.end()) o.Hv = jt->second;
+        }
+    }
+}
+
+void Tday_obs::ResolveCalibrationsAndHeights(bool heights) {
     if (etalonnages.empty()) {
         AddEtalonnage();
         nb_etal = static_cast<int>(etalonnages.size());
@@ -142,26 +160,28 @@ void Tday_obs::ResolveCalibrations() {
         auto it = byNum.find(num);
         return it == byNum.end() ? fallback : it->second;
     };
+    // The last height definition of each name wins.
+    std::unordered_map<std::string_view, double> height;
+    if (heights) {
+        height.reserve(hauteurs.size());
+        for (const THv& h : hauteurs) height[h.nom] = h.hauteur;
+    }
+    const bool anyHeight = !height.empty();
 
+    // One pass over the pointings for both.
     for (TStation& s : stations) {
         s.calibration = find(s.etalonnage);
         s.etalonnage = s.calibration->num;
-        for (Tobs& o : s.obs) o.calibration = o.etalonnage < 0 ? s.calibration : find(o.etalonnage);
-    }
-}
-
-void Tday_obs::ApplyHeights() {
-    if (hauteurs.empty()) return;
-    // The last definition of a name wins.
-    std::unordered_map<std::string, double> last;
-    last.reserve(hauteurs.size());
-    for (const THv& h : hauteurs) last[h.nom] = h.hauteur;
-    for (TStation& s : stations) {
-        auto it = last.find(s.pt_sta);
-        if (it != last.end()) s.Ht = it->second;
+        if (anyHeight) {
+            auto it = height.find(s.pt_sta);
+            if (it != height.end()) s.Ht = it->second;
+        }
         for (Tobs& o : s.obs) {
-            auto jt = last.find(o.pt_vis);
-            if (jt != last.end()) o.Hv = jt->second;
+            o.calibration = o.etalonnage < 0 ? s.calibration : find(o.etalonnage);
+            if (anyHeight) {
+                auto it = height.find(o.pt_vis);
+                if (it != height.end()) o.Hv = it->second;
+            }
         }
     }
 }

@@ -207,6 +207,10 @@ public:
     // definition of a name wins).
     void ApplyHeights();
 
+    // Both of the above in one pass over the pointings (`heights` false:
+    // the calibrations only).
+    void ResolveCalibrationsAndHeights(bool heights);
+
     // Appends a new calibration with its construction values.
     TEtalonnage& AddEtalonnage();
 

@@ -248,8 +248,7 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& 
             book.trace.Append(Format("Ligne %d : %s", i + 1, e.what()));
         }
     }
-    book.ResolveCalibrations();
-    book.ApplyHeights();
+    book.ResolveCalibrationsAndHeights(true);
 }
 
 void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress) {
