@@ -56,6 +56,8 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
     while (Fill()) {
         std::string_view chunk(buffer_.data(), end_);
         pos_ = end_;
+        checkpoints_.push_back({fileBytes_, lineEnds_});
+        fileBytes_ += chunk.size();
         lineEnds_ += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
         if (utf8_ && carry.empty()) {
             const std::size_t tail = IncompleteTail(chunk);
@@ -79,6 +81,29 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
     pos_ = end_ = 0;
 }
 
+TTextLineReader::TTextLineReader(const std::string& path, bool utf8, std::size_t begin, long long firstLineNumber)
+    : path_(path), lineNumber_(firstLineNumber), utf8_(utf8) {
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) throw TextFileError(path, std::strerror(errno));
+    if (::fseeko(file_, static_cast<off_t>(begin), SEEK_SET) != 0) {
+        const int error = errno;
+        std::fclose(file_);
+        file_ = nullptr;
+        throw TextFileError(path, std::strerror(error));
+    }
+    buffer_.resize(kChunk);
+    filePos_ = begin;
+}
+
+TTextLineReader::TCheckpoint TTextLineReader::CheckpointBefore(std::size_t offset) const {
+    TCheckpoint found;
+    for (const TCheckpoint& c : checkpoints_) {
+        if (c.offset > offset) break;
+        found = c;
+    }
+    return found;
+}
+
 TTextLineReader::~TTextLineReader() {
     if (file_) std::fclose(file_);
 }
@@ -99,8 +124,11 @@ bool TTextLineReader::Refill() {
         pos_ = 0;
     }
     if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    std::size_t want = buffer_.size() - end_;
+    if (stopAt_ < filePos_ + want) want = stopAt_ > filePos_ ? stopAt_ - filePos_ : 0;
     errno = 0;
-    const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    const std::size_t got = want == 0 ? 0 : std::fread(buffer_.data() + end_, 1, want, file_);
+    filePos_ += got;
     if (got == 0) {
         if (std::ferror(file_)) throw TextFileError(path_, std::strerror(errno ? errno : EIO));
         atEnd_ = true;

@@ -23,6 +23,10 @@ class TTextLineReader {
 public:
     // Opens and scans the file; throws TextFileError.
     explicit TTextLineReader(const std::string& path, std::string_view marker = {});
+    // Reads the file from byte `begin`, the start of line `firstLineNumber`
+    // (from 0), with the encoding found by the scan of a first reader
+    // (`utf8`): no scan of its own.
+    TTextLineReader(const std::string& path, bool utf8, std::size_t begin, long long firstLineNumber);
     ~TTextLineReader();
     TTextLineReader(const TTextLineReader&) = delete;
     TTextLineReader& operator=(const TTextLineReader&) = delete;
@@ -41,6 +45,24 @@ public:
     bool MarkerFound() const { return markerFound_; }
     // Line ends counted by the first pass (for a progress).
     std::size_t LineEnds() const { return lineEnds_; }
+    // Bytes of the file seen by the first pass.
+    std::size_t FileBytes() const { return fileBytes_; }
+    // A byte offset of the file and the number of line ends before it, as
+    // the first pass noted them every 1 MiB.
+    struct TCheckpoint {
+        std::size_t offset = 0;
+        std::size_t lineEnds = 0;
+    };
+    // The last one at or before `offset` (the start of the file at least).
+    TCheckpoint CheckpointBefore(std::size_t offset) const;
+
+    // Byte offset in the file of the next line to be read.
+    std::size_t Position() const { return filePos_ - (end_ - pos_); }
+    // The reading ends at this byte offset (a line start), as at the end of
+    // the file.
+    void StopAt(std::size_t offset) { stopAt_ = offset; }
+    // Number (from 0) of the next line to be read.
+    long long LineNumber() const { return lineNumber_; }
 
 private:
     bool Fill();  // false at the end of the file
@@ -55,6 +77,10 @@ private:
     std::vector<char> buffer_;
     std::size_t pos_ = 0, end_ = 0;
     bool atEnd_ = false;
+    std::size_t filePos_ = 0;  // offset in the file of buffer_[end_]
+    std::size_t stopAt_ = static_cast<std::size_t>(-1);
+    std::size_t fileBytes_ = 0;
+    std::vector<TCheckpoint> checkpoints_;
     std::string decoded_;  // a Windows-1252 line with non-ASCII bytes, as UTF-8
     long long lineNumber_ = 0;
     bool utf8_ = true;

@@ -86,7 +86,7 @@ bool Tday_obs::LoadFromFile(const std::string& path, TProgress& progress) {
         // A text book is read as it streams by: a monitoring book of a
         // million pointings never sits in memory twice.
         ReadGuarded([&] {
-            ReadTextBook(*this, [&](std::string_view& line) { return reader.Next(line); }, progress, reader.LineEnds());
+            ReadTextBookFile(*this, path, reader, progress);
         });
     }
     return true;

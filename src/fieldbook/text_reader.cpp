@@ -1,9 +1,13 @@
 #include "fieldbook/text_reader.hpp"
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <thread>
 #include <optional>
 
 #include "base/format.hpp"
+#include "base/line_reader.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
@@ -49,6 +53,34 @@ const TEtalonnage* FindById(const Tday_obs& book, std::string_view id) {
     return nullptr;
 }
 
+// A prism name met in the second part of a book read in two parts: it is
+// looked up once the first part's prisms are known, among the prisms
+// defined before its line.
+struct TPrismLookup {
+    std::size_t station = 0;  // in the part
+    int pointing = -1;        // -1: the station itself
+    std::string id;
+    std::size_t known = 0;  // prisms of the part defined before the line
+};
+
+// What a line needs besides the book: the counters, and where prism names
+// go when they are looked up later (null: at once).
+struct TLineContext {
+    int& stationCounter;
+    int& pointingCounter;
+    std::vector<TPrismLookup>* deferred = nullptr;
+};
+
+// The calibration number of prism `id` into `num` when one is defined, now
+// or once the part is joined to the book.
+void LookUpPrism(const Tday_obs& book, const TLineContext& c, std::string_view id, int pointing, int& num) {
+    if (c.deferred) {
+        c.deferred->push_back({book.stations.size() - 1, pointing, std::string(id), book.etalonnages.size()});
+        return;
+    }
+    if (const TEtalonnage* e = FindById(book, id)) num = e->num;
+}
+
 void ReadHeightLine(Tday_obs& book, const TLineFieldViews& f) {
     book.hauteurs.push_back(THv{Utf8Left(f.fields[1], kNameLength), 0.0});
     // A height that does not convert leaves a definition of height 0.
@@ -66,8 +98,9 @@ void ReadPrismLine(Tday_obs& book, const TLineFieldViews& f) {
     }
 }
 
-void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, int& stationCounter, int lineIndex,
-                     int& pointingCounter) {
+void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, const TLineContext& c, int lineIndex) {
+    int& stationCounter = c.stationCounter;
+    int& pointingCounter = c.pointingCounter;
     pointingCounter = 0;
     const size_t pos = static_cast<size_t>(stationCounter);
     if (book.stations.size() <= pos) book.stations.resize(pos + 1);
@@ -98,9 +131,7 @@ void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, int& stationCount
             s.press = Number(value).value_or(760.1);
         }
         if (Contains(key, "ht_m")) s.Ht = Number(value).value_or(0.0);
-        if (Contains(key, "prisme")) {
-            if (const TEtalonnage* e = FindById(book, value)) s.etalonnage = e->num;
-        }
+        if (Contains(key, "prisme")) LookUpPrism(book, c, value, -1, s.etalonnage);
     }
     s.logs.clear();
     ++stationCounter;
@@ -108,7 +139,8 @@ void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, int& stationCount
 
 // Returns false when the line fails part-way: what was set stays, the
 // pointing counter does not advance.
-bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, int lineIndex, int& pointingCounter) {
+bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, const TLineContext& c, int lineIndex) {
+    int& pointingCounter = c.pointingCounter;
     TStation& s = book.stations.back();
     const size_t slot = static_cast<size_t>(pointingCounter);
     // A pointing left by a line that failed part-way sits in this slot.
@@ -119,6 +151,10 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, int lineIndex, i
     } else {
         s.obs.resize(slot + 1);
         s.obs[slot] = Tobs{};
+        // A prism name of the pointing it replaces is not looked up.
+        if (c.deferred && !c.deferred->empty() && c.deferred->back().station == book.stations.size() - 1 &&
+            c.deferred->back().pointing == static_cast<int>(slot))
+            c.deferred->pop_back();
     }
     s.nb_obs = static_cast<int>(slot + 1);
     Tobs& o = s.obs[slot];
@@ -173,7 +209,7 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, int lineIndex, i
 
     if (f.count >= 14 && f.fields[12] == "prisme") {
         o.etalonnage = -2;
-        if (const TEtalonnage* e = FindById(book, f.fields[13])) o.etalonnage = e->num;
+        LookUpPrism(book, c, f.fields[13], static_cast<int>(slot), o.etalonnage);
     }
     for (int k = 0; k <= f.count / 2; ++k)
         if (f.fields[static_cast<size_t>(2 * k)] == "mode") o.mode = true;
@@ -201,9 +237,9 @@ TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
     return e;
 }
 
-bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
-                  int& pointingCounter) {
-    // One set of fields per thread, reused: no allocation per line.
+namespace {
+
+bool ReadLine(Tday_obs& book, std::string_view line, const TLineContext& c, int lineIndex) {
     TLineFieldViews f;
     SplitLineFields(line, f);
     const std::string_view keyword = f.fields[0];
@@ -220,15 +256,101 @@ bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, in
             expected = book.stations.back().obs.size();
             book.stations.back().obs.shrink_to_fit();
         }
-        ReadStationLine(book, f, stationCounter, lineIndex, pointingCounter);
-        book.stations[static_cast<size_t>(stationCounter - 1)].obs.reserve(expected);
+        ReadStationLine(book, f, c, lineIndex);
+        book.stations[static_cast<size_t>(c.stationCounter - 1)].obs.reserve(expected);
     } else if (keyword == "numero") {
         if (book.stations.empty()) return true;
-        if (ReadPointingLine(book, f, lineIndex, pointingCounter)) return true;
+        if (ReadPointingLine(book, f, c, lineIndex)) return true;
         book.stations.back().lignes_partielles.push_back(TPartialLine{lineIndex, -1});
         return false;
     }
     return true;
+}
+
+// Reads the lines from `next`, numbered from `firstIndex`. The progress
+// goes to `total` lines (none without `progress`); a `stop` set makes the
+// reading end early.
+void ReadLines(Tday_obs& book, const std::function<bool(std::string_view&)>& next, TProgress* progress,
+               std::size_t total, int firstIndex, const TLineContext& c, const std::atomic<bool>* stop = nullptr) {
+    std::string_view line;
+    for (int i = firstIndex; next(line); ++i) {
+        if (((i - firstIndex) & 4095) == 0) {
+            if (progress) progress->Advance(i - firstIndex, static_cast<double>(total));
+            if (stop && stop->load(std::memory_order_relaxed)) return;
+        }
+        try {
+            ReadLine(book, line, c, i);
+        } catch (const std::exception& e) {
+            // Each line is guarded: the book goes on with the next line.
+            book.trace.Append(Format("Ligne %d : %s", i + 1, e.what()));
+        }
+    }
+}
+
+// A line start of the file where a station line begins, and its number.
+struct TSplit {
+    std::size_t offset = 0;
+    long long line = 0;
+};
+
+// The first station line that starts at or after byte `from` (not at the
+// start of the file); nothing when there is none or the part read to find
+// it has a fault (the reading in one part then meets it as before).
+std::optional<TSplit> FindStationLine(const std::string& path, const TTextLineReader& scanned, std::size_t from) {
+    try {
+        const TTextLineReader::TCheckpoint start = scanned.CheckpointBefore(from);
+        TTextLineReader r(path, scanned.IsUtf8(), start.offset, static_cast<long long>(start.lineEnds));
+        // The first line read may begin before `start`: never a candidate.
+        bool first = true;
+        TLineFieldViews f;
+        std::string_view line;
+        for (;;) {
+            const TSplit at{r.Position(), r.LineNumber()};
+            if (!r.Next(line)) return std::nullopt;
+            if (!first && at.offset >= from) {
+                SplitLineFields(line, f);
+                if (f.fields[0] == "station") return at;
+            }
+            first = false;
+        }
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// Joins the second part of a book, read apart, to the first: its prisms
+// numbered after the first part's, its prism names looked up, its stations,
+// heights and trace lines appended.
+void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& deferred) {
+    const std::size_t known = book.etalonnages.size();
+    for (TEtalonnage& e : part.etalonnages) {
+        e.num += book.nb_etal;
+        book.etalonnages.push_back(std::move(e));
+    }
+    book.nb_etal += part.nb_etal;
+    for (const TPrismLookup& d : deferred) {
+        TStation& s = part.stations[d.station];
+        int& num = d.pointing < 0 ? s.etalonnage : s.obs[static_cast<std::size_t>(d.pointing)].etalonnage;
+        for (std::size_t k = 0; k < known + d.known; ++k) {
+            if (book.etalonnages[k].id == d.id) {
+                num = book.etalonnages[k].num;
+                break;
+            }
+        }
+    }
+    if (!book.stations.empty() && !part.stations.empty()) book.stations.back().obs.shrink_to_fit();
+    book.stations.reserve(book.stations.size() + part.stations.size());
+    for (TStation& s : part.stations) book.stations.push_back(std::move(s));
+    book.nb_stat = static_cast<int>(book.stations.size());
+    book.hauteurs.insert(book.hauteurs.end(), part.hauteurs.begin(), part.hauteurs.end());
+    for (std::string& line : part.trace.lines) book.trace.Append(std::move(line));
+}
+
+}  // namespace
+
+bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
+                  int& pointingCounter) {
+    return ReadLine(book, line, TLineContext{stationCounter, pointingCounter}, lineIndex);
 }
 
 void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& next, TProgress& progress,
@@ -237,18 +359,70 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& 
     AddDefaultCalibration(book);
     int stationCounter = 0;
     int pointingCounter = 0;
-    std::string_view line;
     progress.Stage("Lecture du carnet");
-    for (int i = 0; next(line); ++i) {
-        if ((i & 4095) == 0) progress.Advance(i, static_cast<double>(total));
+    ReadLines(book, next, &progress, total, 0, TLineContext{stationCounter, pointingCounter});
+    book.ResolveCalibrationsAndHeights(true);
+}
+
+bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& reader, TProgress& progress,
+                      std::size_t twoPartsFrom) {
+    const auto next = [&](std::string_view& line) { return reader.Next(line); };
+    const std::optional<TSplit> split = reader.FileBytes() >= twoPartsFrom && twoPartsFrom > 0
+                                            ? FindStationLine(path, reader, reader.FileBytes() / 2)
+                                            : std::nullopt;
+    if (!split) {
+        ReadTextBook(book, next, progress, reader.LineEnds());
+        return false;
+    }
+    // Two parts read side by side, the second from a station line on, then
+    // joined: the same book as a reading in one part.
+    book.nb_stat = 0;
+    AddDefaultCalibration(book);
+    progress.Stage("Lecture du carnet");
+    Tday_obs part;
+    part.trace.enabled = book.trace.enabled;
+    part.trace.max_lines = book.trace.max_lines;
+    std::vector<TPrismLookup> deferred;
+    std::exception_ptr partError;
+    std::atomic<bool> stop{false};
+    std::thread second([&] {
         try {
-            ReadTextLine(book, line, stationCounter, i, pointingCounter);
-        } catch (const std::exception& e) {
-            // Each line is guarded: the book goes on with the next line.
-            book.trace.Append(Format("Ligne %d : %s", i + 1, e.what()));
+            TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
+            int stations = 0, pointings = 0;
+            ReadLines(part, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
+                      static_cast<int>(split->line), TLineContext{stations, pointings, &deferred}, &stop);
+        } catch (...) {
+            partError = std::current_exception();
         }
+    });
+    // A cancel or a fault of the first part stops the second.
+    struct TJoin {
+        std::thread& thread;
+        std::atomic<bool>& stop;
+        ~TJoin() {
+            if (!thread.joinable()) return;
+            stop = true;
+            thread.join();
+        }
+    } join{second, stop};
+
+    int stationCounter = 0;
+    int pointingCounter = 0;
+    const TLineContext context{stationCounter, pointingCounter};
+    reader.StopAt(split->offset);
+    ReadLines(book, next, &progress, static_cast<std::size_t>(split->line), 0, context);
+    second.join();
+    if (partError) {
+        // The second part failed on its own (memory, the file): read it
+        // again after the first, in one part, to meet the fault as before.
+        TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
+        ReadLines(book, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
+                  static_cast<int>(split->line), context);
+    } else {
+        JoinPart(book, part, deferred);
     }
     book.ResolveCalibrationsAndHeights(true);
+    return true;
 }
 
 void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/line_reader.hpp"
 #include "base/progress.hpp"
 #include "fieldbook/model.hpp"
 
@@ -28,6 +29,17 @@ void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgre
 // the progress (0: unknown).
 void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& next,
                   TProgress& progress = NoProgress(), std::size_t total = 0);
+
+// From this size on, a book file is read in two parts side by side.
+inline constexpr std::size_t kTwoPartReadBytes = std::size_t(8) << 20;
+
+// Reads a text book file, scanned by `reader` (which then reads from its
+// start): in two parts side by side when it has `twoPartsFrom` bytes or
+// more (0: never) and a station line after its middle, the second part from
+// that line on, joined to the first as a reading in one part would have
+// read them. True when it was read in two parts.
+bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& reader,
+                      TProgress& progress = NoProgress(), std::size_t twoPartsFrom = kTwoPartReadBytes);
 
 // Interprets one line. The station counter and the pointing counter belong
 // to the caller and persist from line to line (both start at 0). Returns
