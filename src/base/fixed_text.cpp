@@ -29,41 +29,70 @@ constexpr char kTwoDigits[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// The number of decimal digits of x.
+constexpr std::uint32_t kIntPow10_32[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The number of decimal digits of x (1 for 0): from the bit length.
 int DigitCount(std::uint32_t x) {
-    return 1 + (x >= 10) + (x >= 100) + (x >= 1000) + (x >= 10000) + (x >= 100000) + (x >= 1000000) +
-           (x >= 10000000) + (x >= 100000000) + (x >= 1000000000u);
+    const int t = ((32 - __builtin_clz(x | 1)) * 1233) >> 12;  // log10 from log2, maybe one too many
+    return t + 1 - ((x | 1) < kIntPow10_32[t]);
 }
 
-// Writes exactly `count` digits of n (zeros in front) ending at `end`.
-void WriteDigits(char* end, std::uint32_t n, int count) {
-    for (; count >= 2; count -= 2) {
-        end -= 2;
-        std::memcpy(end, kTwoDigits + 2 * (n % 100), 2);
-        n /= 100;
-    }
-    if (count > 0) *--end = static_cast<char>('0' + n % 10);
+// n / 10^d for n < 2^30 without a division: n x ceil(2^(30+L) / 10^d)
+// >> (30 + L), L the bit length of 10^d, is exact on that range.
+struct TReciprocal {
+    std::uint64_t multiplier;
+    int shift;
+};
+constexpr TReciprocal MakeReciprocal(int d) {
+    std::uint64_t divisor = 1;
+    for (int i = 0; i < d; ++i) divisor *= 10;
+    int bits = 0;
+    while ((std::uint64_t(1) << bits) < divisor) ++bits;
+    const int shift = 30 + bits;
+    return {((std::uint64_t(1) << shift) + divisor - 1) / divisor, shift};
+}
+constexpr TReciprocal kReciprocal[] = {MakeReciprocal(0), MakeReciprocal(1), MakeReciprocal(2), MakeReciprocal(3),
+                                       MakeReciprocal(4), MakeReciprocal(5), MakeReciprocal(6), MakeReciprocal(7),
+                                       MakeReciprocal(8), MakeReciprocal(9)};
+
+__extension__ using U128 = unsigned __int128;
+
+// The eight digit values (0 to 9) of x < 10^8, zeros in front, as the
+// bytes of a word, the first digit in the lowest byte (memory order): the
+// digits are split in lanes, 4+4, then 2+2 in each, then 1+1, all in one
+// register.
+std::uint64_t EightDigitValues(std::uint32_t x) {
+    std::uint64_t v = x / 10000 | static_cast<std::uint64_t>(x % 10000) << 32;
+    std::uint64_t hi = ((v * 10486) >> 20) & 0x0000007F0000007FULL;  // / 100 in each lane
+    v = hi | (v - hi * 100) << 16;
+    hi = ((v * 103) >> 10) & 0x000F000F000F000FULL;  // / 10 in each lane
+    return hi | (v - hi * 10) << 8;
 }
 
-// n split before its last digits (a constant divisor: no division).
-template <std::uint32_t Unit>
-void SplitAt(std::uint32_t n, std::uint32_t& whole, std::uint32_t& decimal) {
-    whole = n / Unit;
-    decimal = n % Unit;
+constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+
+std::uint64_t EightDigits(std::uint32_t x) { return EightDigitValues(x) + kZeros; }
+
+// The ten digits of n (zeros in front) as the bytes of a 16-byte word,
+// the first digit in the lowest byte. Kept in registers, with no store
+// for a later load to wait on.
+U128 TenDigits(std::uint32_t n) {
+    std::uint16_t top;
+    std::memcpy(&top, kTwoDigits + 2 * (n / 100000000), 2);  // n < 2^32: below 43
+    return top | static_cast<U128>(EightDigits(n % 100000000)) << 16;
 }
 
 // Where |value| x 10^decimals lies against k + 0.5, exactly: -1 below,
 // 0 on it, 1 above; 2 when this cannot tell (a value too small). The
 // double is m x 2^e exactly, so the test is m x 2 x 10^decimals against
 // (2k + 1) x 2^-e in 128-bit integers.
-int CompareWithTie(double value, int decimals, std::uint32_t k) {
+[[gnu::noinline]] int CompareWithTie(double value, int decimals, std::uint32_t k) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     if (biased == 0) return 2;  // zero or subnormal: not near a tie
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int e = biased - 1075;
-    __extension__ using U128 = unsigned __int128;
     const U128 lhs = static_cast<U128>(m) * (2 * kIntPow10[decimals]);
     const U128 tie = 2 * static_cast<U128>(k) + 1;  // below 2^31
     if (e >= 0 || e < -90) return 2;  // (the values here are below 2^30)
@@ -71,12 +100,14 @@ int CompareWithTie(double value, int decimals, std::uint32_t k) {
     return lhs < rhs ? -1 : lhs > rhs ? 1 : 0;
 }
 
+[[gnu::noinline]] void WriteWideBlanks(char* dest, std::size_t pad) { std::memset(dest, ' ', pad); }
+
 // Blanks up to `width` in front of a text of `len` characters at dest:
 // the first kFixedBlankRun in one fixed-size store (the room allows it).
 std::size_t WriteBlanks(char* dest, std::size_t len, std::size_t width) {
     const std::size_t pad = width > len ? width - len : 0;
     std::memset(dest, ' ', kFixedBlankRun);
-    if (pad > kFixedBlankRun) std::memset(dest, ' ', pad);
+    if (pad > kFixedBlankRun) WriteWideBlanks(dest, pad);
     return pad;
 }
 
@@ -101,6 +132,57 @@ std::string GeneralFixedText(double value, int decimals, std::size_t width) {
     return text;
 }
 
+// WriteFixedInPlace past its most common case: n, the rounded value x
+// 10^decimals, below 2^30.
+[[gnu::noinline]] std::size_t WriteWideFixed(char* dest, std::uint32_t n, bool negative, int decimals,
+                                             std::size_t width) {
+    if (decimals <= 8) {
+        // The common case, whole part and decimals below 10^8: each as a
+        // word of eight digits, the leading zeros shifted out of the whole
+        // part; a few stores, the later ones over the unused bytes of the
+        // earlier (the room allows it).
+        const auto whole = static_cast<std::uint32_t>((n * kReciprocal[decimals].multiplier) >>
+                                                      kReciprocal[decimals].shift);
+        if (whole < 100000000) {
+            const int wholeDigits = DigitCount(whole);
+            const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
+                                    (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
+            const std::size_t pad = WriteBlanks(dest, len, width);
+            char* p = dest + pad;
+            if (negative) *p++ = '-';
+            const std::uint64_t w = EightDigits(whole) >> (8 * (8 - wholeDigits));
+            std::memcpy(p, &w, 8);
+            if (decimals > 0) {
+                p += wholeDigits;
+                *p++ = '.';
+                const std::uint64_t f = EightDigits(n - whole * kIntPow10_32[decimals]) >> (8 * (8 - decimals));
+                std::memcpy(p, &f, 8);
+            }
+            return pad + len;
+        }
+    }
+    // The ten digits of n with the point before the last `decimals`,
+    // shown from the first significant digit of the whole part (one at
+    // least) and stored as one 16-byte word: the room allows it, and the
+    // bytes past the text do not count.
+    U128 text = TenDigits(n);
+    if (decimals > 0) {
+        const int at = 8 * (10 - decimals);
+        const U128 whole = (static_cast<U128>(1) << at) - 1;
+        text = (text & whole) | (static_cast<U128>('.') << at) | ((text & ~whole) << 8);
+    }
+    const int wholeDigits = std::max(DigitCount(n) - decimals, 1);
+    const int first = 10 - decimals - wholeDigits;
+    text >>= 8 * first;
+    const std::size_t shown = static_cast<std::size_t>((decimals > 0 ? 11 : 10) - first);
+    const std::size_t len = shown + (negative ? 1u : 0u);
+    const std::size_t pad = WriteBlanks(dest, len, width);
+    char* p = dest + pad;
+    if (negative) *p++ = '-';
+    std::memcpy(p, &text, 16);
+    return pad + len;
+}
+
 }  // namespace
 
 std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
@@ -122,44 +204,46 @@ std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_
     }
     const bool negative = value < 0 && n != 0;  // never "-0.000"
 
-    std::uint32_t whole = n, decimal = 0;
-    switch (decimals) {
-        case 1: SplitAt<10>(n, whole, decimal); break;
-        case 2: SplitAt<100>(n, whole, decimal); break;
-        case 3: SplitAt<1000>(n, whole, decimal); break;
-        case 4: SplitAt<10000>(n, whole, decimal); break;
-        case 5: SplitAt<100000>(n, whole, decimal); break;
-        case 6: SplitAt<1000000>(n, whole, decimal); break;
-        case 7: SplitAt<10000000>(n, whole, decimal); break;
-        case 8: SplitAt<100000000>(n, whole, decimal); break;
-        case 9: SplitAt<1000000000>(n, whole, decimal); break;
-        default: break;
+    if (decimals <= 4 && n < 10000 * kIntPow10_32[decimals]) {
+        // The most common case, below 10^4 with 4 decimals at most: whole
+        // part and decimals (zeros after) as one word of eight digits, the
+        // whole part's leading zeros found from the lowest nonzero digit.
+        const auto whole = static_cast<std::uint32_t>((n * kReciprocal[decimals].multiplier) >>
+                                                      kReciprocal[decimals].shift);
+        const std::uint32_t decimal = n - whole * kIntPow10_32[decimals];
+        const std::uint64_t values = EightDigitValues(whole * 10000 + decimal * kIntPow10_32[4 - decimals]);
+        const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << 24)) >> 3;  // the last whole digit shows
+        const int wholeDigits = 4 - zeros;
+        const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
+                                (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
+        const std::size_t pad = WriteBlanks(dest, len, width);
+        char* p = dest + pad;
+        if (negative) *p++ = '-';
+        const std::uint64_t digits = values + kZeros;
+        const std::uint64_t w = digits >> (8 * zeros);
+        std::memcpy(p, &w, 8);
+        if (decimals > 0) {
+            p += wholeDigits;
+            *p++ = '.';
+            const auto f = static_cast<std::uint32_t>(digits >> 32);
+            std::memcpy(p, &f, 4);
+        }
+        return pad + len;
     }
-    const int wholeDigits = DigitCount(whole);
-    const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
-                            (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
-    const std::size_t pad = WriteBlanks(dest, len, width);
-    char* end = dest + pad + len;
-    if (decimals > 0) {
-        WriteDigits(end, decimal, decimals);
-        end -= decimals;
-        *--end = '.';
-    }
-    WriteDigits(end, whole, wholeDigits);
-    if (negative) dest[pad] = '-';
-    return pad + len;
+    return WriteWideFixed(dest, n, negative, decimals, width);
 }
 
 std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
-    char digits[24];
-    std::size_t len;
     if (value >= 0 && value <= 0xFFFFFFFFLL) {
         const auto n = static_cast<std::uint32_t>(value);
-        len = static_cast<std::size_t>(DigitCount(n));
-        WriteDigits(digits + len, n, static_cast<int>(len));
-    } else {
-        len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+        const std::size_t len = static_cast<std::size_t>(DigitCount(n));
+        const U128 text = TenDigits(n) >> (8 * (10 - len));
+        const std::size_t pad = WriteBlanks(dest, len, width);
+        std::memcpy(dest + pad, &text, 16);
+        return pad + len;
     }
+    char digits[24];
+    const std::size_t len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
     const std::size_t pad = WriteBlanks(dest, len, width);
     std::memcpy(dest + pad, digits, len);
     return pad + len;

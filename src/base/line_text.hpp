@@ -37,6 +37,14 @@ public:
         end_ += text.size();
         return *this;
     }
+    // A string literal (not a char buffer: its whole size less one is
+    // taken): its length known here, the copy is a few stores.
+    template <std::size_t N>
+    TLineText& Text(const char (&literal)[N]) {
+        std::memcpy(Room(N - 1), literal, N - 1);
+        end_ += N - 1;
+        return *this;
+    }
     TLineText& Blanks(std::size_t n) {
         std::memset(Room(n + kFixedBlankRun), ' ', kFixedBlankRun);
         if (n > kFixedBlankRun) std::memset(end_, ' ', n);

@@ -16,32 +16,45 @@ constexpr double kHPaPerMmHgReport = 1.3329167214840152611;
 // value escaped. The line is built in a block kept from line to line.
 class Element {
 public:
-    Element(TLineText& line, const char* indentAndName) : text_(line) { text_.Clear().Text(indentAndName); }
-    Element& Text(const char* name, std::string_view value) {
+    template <std::size_t N>
+    Element(TLineText& line, const char (&indentAndName)[N]) : text_(line) {
+        text_.Clear().Text(indentAndName);
+    }
+    template <std::size_t N>
+    Element& Text(const char (&name)[N], std::string_view value) {
         Open(name);
         AppendXmlText(text_, value);
         text_.Char('"');
         return *this;
     }
-    Element& Fixed(const char* name, double value, int decimals) {
+    template <std::size_t N>
+    Element& Fixed(const char (&name)[N], double value, int decimals) {
         Open(name);
         text_.Fixed(value, decimals).Char('"');
         return *this;
     }
-    Element& Int(const char* name, long long value) {
+    template <std::size_t N>
+    Element& Int(const char (&name)[N], long long value) {
         Open(name);
         text_.Int(value).Char('"');
         return *this;
     }
-    Element& Empty(const char* name) {
+    template <std::size_t N>
+    Element& Empty(const char (&name)[N]) {
         Open(name);
         text_.Char('"');
         return *this;
     }
-    std::string_view Close(const char* end) { return text_.Text(end).View(); }
+    template <std::size_t N>
+    std::string_view Close(const char (&end)[N]) {
+        return text_.Text(end).View();
+    }
 
 private:
-    void Open(const char* name) { text_.Char(' ').Text(name).Text("=\""); }
+    template <std::size_t N>
+    void Open(const char (&name)[N]) {
+        text_.Char(' ').Text(name).Text("=\"");
+    }
     TLineText& text_;
 };
 
