@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <sys/stat.h>
 
 #include "base/encoding.hpp"
@@ -37,46 +39,148 @@ std::size_t IncompleteTail(std::string_view bytes) {
 
 }  // namespace
 
+namespace {
+
+// What the first pass finds in a part of the file.
+struct TScan {
+    bool utf8 = true;
+    bool markerFound = false;
+    std::size_t lineEnds = 0;
+    std::size_t bytes = 0;
+    std::vector<TTextLineReader::TCheckpoint> checkpoints;  // offsets from the start of the file
+};
+
+// Scans `file` from its position (byte `begin` of the file) to byte `end`
+// or its end. A part ends at a line end (or the end of the file): a line
+// end never splits a UTF-8 sequence, so the file is valid UTF-8 exactly when
+// every part is, and the marker holds no line end.
+TScan ScanPart(std::FILE* file, const std::string& path, std::size_t begin, std::size_t end,
+               std::string_view marker) {
+    TScan scan;
+    std::vector<char> buffer(kChunk);
+    // A sequence or a marker cut by the end of a chunk is carried over to
+    // the next.
+    std::string carry;
+    std::string window;  // the last marker.size() - 1 bytes seen
+    for (;;) {
+        const std::size_t want = std::min(buffer.size(), end - begin - scan.bytes);
+        errno = 0;
+        const std::size_t got = want == 0 ? 0 : std::fread(buffer.data(), 1, want, file);
+        if (got == 0) {
+            if (std::ferror(file)) throw TextFileError(path, std::strerror(errno ? errno : EIO));
+            break;
+        }
+        std::string_view chunk(buffer.data(), got);
+        scan.checkpoints.push_back({begin + scan.bytes, scan.lineEnds});
+        scan.bytes += got;
+        scan.lineEnds += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
+        if (scan.utf8 && carry.empty()) {
+            const std::size_t tail = IncompleteTail(chunk);
+            if (!IsValidUtf8(chunk.substr(0, chunk.size() - tail))) scan.utf8 = false;
+            carry.assign(chunk.substr(chunk.size() - tail));
+        } else if (scan.utf8) {
+            std::string joined = carry + std::string(chunk);
+            const std::size_t tail = IncompleteTail(joined);
+            if (!IsValidUtf8(std::string_view(joined).substr(0, joined.size() - tail))) scan.utf8 = false;
+            carry = joined.substr(joined.size() - tail);
+        }
+        if (!scan.markerFound && !marker.empty()) {
+            window.append(chunk.substr(0, std::min(chunk.size(), marker.size())));
+            if (window.find(marker) != std::string::npos || chunk.find(marker) != std::string_view::npos)
+                scan.markerFound = true;
+            window.assign(chunk.substr(chunk.size() - std::min(chunk.size(), marker.size() - 1)));
+        }
+    }
+    if (!carry.empty()) scan.utf8 = false;  // the part ends inside a sequence
+    return scan;
+}
+
+// Byte after the first line end at or after `from`; 0 when there is none
+// in the next chunk.
+std::size_t LineStartAfter(const std::string& path, std::size_t from) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 0;
+    std::vector<char> buffer(kChunk);
+    std::size_t found = 0;
+    if (::fseeko(f, static_cast<off_t>(from), SEEK_SET) == 0) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
+        if (const void* nl = std::memchr(buffer.data(), '\n', got))
+            found = from + static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) + 1;
+    }
+    std::fclose(f);
+    return found;
+}
+
+// From this size on, the first pass scans the two halves of the file side
+// by side.
+constexpr std::size_t kTwoPartScanBytes = std::size_t(8) << 20;
+
+}  // namespace
+
 TTextLineReader::TTextLineReader(const std::string& path, std::string_view marker) : path_(path) {
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_) throw TextFileError(path, std::strerror(errno));
     struct stat st{};
-    if (::fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool known = ::fstat(fileno(file_), &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
         std::fclose(file_);
         file_ = nullptr;
         throw TextFileError(path, std::strerror(EISDIR));
     }
     buffer_.resize(kChunk);
-    // The scan goes by chunks, not lines: a line end never splits a UTF-8
-    // sequence, so the file is valid UTF-8 exactly when every line is, and
-    // the marker holds no line end. A sequence or a marker cut by the end
-    // of a chunk is carried over to the next.
-    std::string carry;
-    std::string window;  // the last marker.size() - 1 bytes seen
-    while (Fill()) {
-        std::string_view chunk(buffer_.data(), end_);
-        pos_ = end_;
-        checkpoints_.push_back({fileBytes_, lineEnds_});
-        fileBytes_ += chunk.size();
-        lineEnds_ += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
-        if (utf8_ && carry.empty()) {
-            const std::size_t tail = IncompleteTail(chunk);
-            if (!IsValidUtf8(chunk.substr(0, chunk.size() - tail))) utf8_ = false;
-            carry.assign(chunk.substr(chunk.size() - tail));
-        } else if (utf8_) {
-            std::string joined = carry + std::string(chunk);
-            const std::size_t tail = IncompleteTail(joined);
-            if (!IsValidUtf8(std::string_view(joined).substr(0, joined.size() - tail))) utf8_ = false;
-            carry = joined.substr(joined.size() - tail);
+    const std::size_t none = static_cast<std::size_t>(-1);
+    const std::size_t size = known && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    const std::size_t middle = size >= kTwoPartScanBytes ? LineStartAfter(path, size / 2) : 0;
+    TScan scan;
+    try {
+        if (middle == 0) {
+            scan = ScanPart(file_, path, 0, none, marker);
+        } else {
+            // The second half, from a line start, on a thread of its own.
+            TScan second;
+            std::exception_ptr secondError;
+            std::thread thread([&] {
+                try {
+                    std::FILE* f = std::fopen(path.c_str(), "rb");
+                    if (!f) throw TextFileError(path, std::strerror(errno));
+                    struct TClose {
+                        std::FILE* f;
+                        ~TClose() { std::fclose(f); }
+                    } close{f};
+                    if (::fseeko(f, static_cast<off_t>(middle), SEEK_SET) != 0)
+                        throw TextFileError(path, std::strerror(errno));
+                    second = ScanPart(f, path, middle, none, marker);
+                } catch (...) {
+                    secondError = std::current_exception();
+                }
+            });
+            try {
+                scan = ScanPart(file_, path, 0, middle, marker);
+            } catch (...) {
+                thread.join();
+                throw;
+            }
+            thread.join();
+            if (secondError) std::rethrow_exception(secondError);
+            scan.utf8 = scan.utf8 && second.utf8;
+            scan.markerFound = scan.markerFound || second.markerFound;
+            for (TCheckpoint c : second.checkpoints) {
+                c.lineEnds += scan.lineEnds;
+                scan.checkpoints.push_back(c);
+            }
+            scan.lineEnds += second.lineEnds;
+            scan.bytes += second.bytes;
         }
-        if (!markerFound_ && !marker.empty()) {
-            window.append(chunk.substr(0, std::min(chunk.size(), marker.size())));
-            if (window.find(marker) != std::string::npos || chunk.find(marker) != std::string_view::npos)
-                markerFound_ = true;
-            window.assign(chunk.substr(chunk.size() - std::min(chunk.size(), marker.size() - 1)));
-        }
+    } catch (...) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw;
     }
-    if (!carry.empty()) utf8_ = false;  // the file ends inside a sequence
+    utf8_ = scan.utf8;
+    markerFound_ = scan.markerFound;
+    lineEnds_ = scan.lineEnds;
+    fileBytes_ = scan.bytes;
+    checkpoints_ = std::move(scan.checkpoints);
     std::rewind(file_);
     pos_ = end_ = 0;
 }
@@ -106,14 +210,6 @@ TTextLineReader::TCheckpoint TTextLineReader::CheckpointBefore(std::size_t offse
 
 TTextLineReader::~TTextLineReader() {
     if (file_) std::fclose(file_);
-}
-
-bool TTextLineReader::Fill() {
-    errno = 0;
-    end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    pos_ = 0;
-    if (end_ == 0 && std::ferror(file_)) throw TextFileError(path_, std::strerror(errno ? errno : EIO));
-    return end_ > 0;
 }
 
 bool TTextLineReader::Refill() {

@@ -65,7 +65,6 @@ public:
     long long LineNumber() const { return lineNumber_; }
 
 private:
-    bool Fill();  // false at the end of the file
     bool NextRaw(std::string_view& raw);
     // Keeps the bytes from pos_ on, moved to the front of the buffer (which
     // grows when they fill it), and reads more after them; false at the end

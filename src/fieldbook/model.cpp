@@ -8,6 +8,7 @@
 #include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
+#include "fieldbook/station_threads.hpp"
 #include "fieldbook/text_reader.hpp"
 #include "fieldbook/xml_book.hpp"
 
@@ -169,7 +170,7 @@ void Tday_obs::ResolveCalibrationsAndHeights(bool heights) {
     const bool anyHeight = !height.empty();
 
     // One pass over the pointings for both.
-    for (TStation& s : stations) {
+    ForEachStation(stations, nullptr, [&](TStation& s) {
         s.calibration = find(s.etalonnage);
         s.etalonnage = s.calibration->num;
         if (anyHeight) {
@@ -183,7 +184,7 @@ void Tday_obs::ResolveCalibrationsAndHeights(bool heights) {
                 if (it != height.end()) o.Hv = it->second;
             }
         }
-    }
+    });
 }
 
 }  // namespace kestrova

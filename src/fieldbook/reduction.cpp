@@ -1,9 +1,6 @@
 #include "fieldbook/reduction.hpp"
 
-#include <atomic>
 #include <cmath>
-#include <exception>
-#include <thread>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -12,6 +9,7 @@
 #include "base/param.hpp"
 #include "base/utf8.hpp"
 #include "fieldbook/corrections.hpp"
+#include "fieldbook/station_threads.hpp"
 
 namespace kestrova {
 
@@ -288,61 +286,9 @@ void CheckStation(Tday_obs& book, std::size_t index) {
     CheckStation(book, index, ReductionOptionsFromParam());
 }
 
-namespace {
-
-// From this many pointings on, the stations are processed on two threads.
-constexpr std::size_t kTwoThreadPointings = 50000;
-
-// Runs `work` on every station. The stations do not depend on one another:
-// a large book is cut in two halves of about as many pointings, the second
-// processed on a thread of its own while this one reports the progress of
-// the first. A cancel stops both.
-template <typename Work>
-void ForEachStation(Tday_obs& book, TProgress& progress, const Work& work) {
-    std::vector<TStation>& stations = book.stations;
-    std::size_t pointings = 0;
-    for (const TStation& s : stations) pointings += s.obs.size();
-    std::size_t half = stations.size();
-    if (pointings >= kTwoThreadPointings) {
-        std::size_t seen = 0;
-        for (half = 0; half < stations.size() && seen < pointings / 2; ++half) seen += stations[half].obs.size();
-    }
-    std::atomic<bool> stop{false};
-    std::exception_ptr error;
-    std::thread second;
-    if (half < stations.size()) {
-        second = std::thread([&] {
-            try {
-                for (std::size_t i = half; i < stations.size() && !stop.load(std::memory_order_relaxed); ++i)
-                    work(stations[i]);
-            } catch (...) {
-                error = std::current_exception();
-            }
-        });
-    }
-    struct TJoin {
-        std::thread& thread;
-        std::atomic<bool>& stop;
-        ~TJoin() {
-            if (!thread.joinable()) return;
-            stop = true;
-            thread.join();
-        }
-    } join{second, stop};
-    const double total = static_cast<double>(half);
-    for (std::size_t i = 0; i < half; ++i) {
-        progress.Advance(static_cast<double>(i), total);
-        work(stations[i]);
-    }
-    if (second.joinable()) second.join();
-    if (error) std::rethrow_exception(error);
-}
-
-}  // namespace
-
 bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
     progress.Stage("Contrôle des stations");
-    ForEachStation(book, progress, [&](TStation& s) {
+    ForEachStation(book.stations, &progress, [&](TStation& s) {
         FoldFaces(s);
         BuildTargets(s);
         CheckStation(s, options);
@@ -464,7 +410,7 @@ void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgres
     progress.Stage("Réduction des stations");
     // Station by station, while its pointings are at hand: the distance
     // corrections, then the means.
-    ForEachStation(book, progress, [&](TStation& s) {
+    ForEachStation(book.stations, &progress, [&](TStation& s) {
         ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
         if (s.valid) ReduceStation(s);
     });

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -243,4 +244,32 @@ TEST(TextLineReader, ViewsOverAGrowingBufferSameAsTheWholeFile) {
         EXPECT_EQ(lines, ReadTextLines(p.string())) << p;
         fs::remove(p);
     }
+}
+
+TEST(TextLineReader, LargeFileScannedInTwoHalves) {
+    // From 8 MiB on, the first pass scans the halves side by side: what
+    // either half holds (an 8-bit byte, the marker) counts for the file.
+    std::string body;
+    while (body.size() < (std::size_t(9) << 20)) body += "  numero 12 AH_gr 1.2345 AV_gr 99.1234 Dp_m 10.0000\r\n";
+    const auto p = Scratch("scan_halves.crt");
+    struct TCase {
+        std::string tail;
+        bool utf8, marker;
+    };
+    for (const TCase& c : {TCase{"", true, false}, TCase{"fin <?xml\n", true, true},
+                           TCase{"\xE9t\xE9\n", false, false}, TCase{"\xC3\xA9t\xC3\xA9\n", true, false}}) {
+        WriteRaw(p, body + c.tail);
+        TTextLineReader reader(p.string(), "<?xml");
+        EXPECT_EQ(reader.IsUtf8(), c.utf8) << c.tail;
+        EXPECT_EQ(reader.MarkerFound(), c.marker) << c.tail;
+        const std::string all = body + c.tail;
+        EXPECT_EQ(reader.LineEnds(), static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')));
+        EXPECT_EQ(reader.FileBytes(), all.size());
+        for (std::size_t at : {std::size_t(0), all.size() / 3, all.size() / 2 + 100, all.size() - 1}) {
+            const TTextLineReader::TCheckpoint cp = reader.CheckpointBefore(at);
+            EXPECT_LE(cp.offset, at);
+            EXPECT_EQ(cp.lineEnds, static_cast<std::size_t>(std::count(all.begin(), all.begin() + static_cast<long>(cp.offset), '\n')));
+        }
+    }
+    fs::remove(p);
 }

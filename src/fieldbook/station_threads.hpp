@@ -1,0 +1,61 @@
+// Work done station by station on a large book, on two threads.
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "base/progress.hpp"
+#include "fieldbook/model.hpp"
+
+namespace kestrova {
+
+// From this many pointings on, the stations are processed on two threads.
+inline constexpr std::size_t kTwoThreadPointings = 50000;
+
+// Runs `work` on every station, when the stations do not depend on one
+// another: a large book is cut in two halves of about as many pointings, the
+// second processed on a thread of its own while this one reports the
+// progress of the first (when there is a `progress`). A cancel stops both.
+template <typename Work>
+void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const Work& work) {
+    std::size_t pointings = 0;
+    for (const TStation& s : stations) pointings += s.obs.size();
+    std::size_t half = stations.size();
+    if (pointings >= kTwoThreadPointings) {
+        std::size_t seen = 0;
+        for (half = 0; half < stations.size() && seen < pointings / 2; ++half) seen += stations[half].obs.size();
+    }
+    std::atomic<bool> stop{false};
+    std::exception_ptr error;
+    std::thread second;
+    if (half < stations.size()) {
+        second = std::thread([&] {
+            try {
+                for (std::size_t i = half; i < stations.size() && !stop.load(std::memory_order_relaxed); ++i)
+                    work(stations[i]);
+            } catch (...) {
+                error = std::current_exception();
+            }
+        });
+    }
+    struct TJoin {
+        std::thread& thread;
+        std::atomic<bool>& stop;
+        ~TJoin() {
+            if (!thread.joinable()) return;
+            stop = true;
+            thread.join();
+        }
+    } join{second, stop};
+    const double total = static_cast<double>(half);
+    for (std::size_t i = 0; i < half; ++i) {
+        if (progress) progress->Advance(static_cast<double>(i), total);
+        work(stations[i]);
+    }
+    if (second.joinable()) second.join();
+    if (error) std::rethrow_exception(error);
+}
+
+}  // namespace kestrova
