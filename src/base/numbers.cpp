@@ -51,7 +51,7 @@ std::optional<double> GeneralTextToDouble(std::string_view text, bool exponentAl
     return value;
 }
 
-std::optional<long long> TextToInt(std::string_view text) {
+std::optional<long long> GeneralTextToInt(std::string_view text) {
     std::string_view t = text;
     if (!t.empty() && t[0] == '+') t.remove_prefix(1);
     if (t.empty()) return std::nullopt;

@@ -54,8 +54,23 @@ inline std::optional<double> TextToDouble(std::string_view text, bool exponentAl
 }
 
 // Integer conversion: fails on anything but an optional sign and digits
-// (so "2.5" fails, as the integer keys of the parameters expect).
-std::optional<long long> TextToInt(std::string_view text);
+// (so "2.5" fails, as the integer keys of the parameters expect). A sign
+// and up to 18 digits are converted here, any other text by the general
+// conversion.
+std::optional<long long> GeneralTextToInt(std::string_view text);
+inline std::optional<long long> TextToInt(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative || (p != end && *p == '+')) ++p;
+    if (p == end || end - p > 18) return GeneralTextToInt(text);
+    long long value = 0;
+    for (; p != end; ++p) {
+        if (static_cast<unsigned>(*p - '0') >= 10u) return GeneralTextToInt(text);
+        value = value * 10 + (*p - '0');
+    }
+    return negative ? -value : value;
+}
 
 // Value of a numeric text, or the fallback when the text is not a number.
 double TextToDoubleOr(std::string_view text, double fallback, bool exponentAllowed = true);

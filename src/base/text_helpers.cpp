@@ -100,7 +100,7 @@ std::uint64_t BlankMask(std::string_view text, size_t offset) {
 
 void SplitLineFields(std::string_view line, TLineFieldViews& r) {
     r.count = 0;
-    r.fields.fill(std::string_view());
+    for (std::string_view& f : r.fields) f = std::string_view();
     r.comment = std::string_view();
     const size_t star = line.find('*');
     if (star != std::string_view::npos) r.comment = line.substr(star + 1);

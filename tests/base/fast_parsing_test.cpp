@@ -123,3 +123,17 @@ TEST(SplitLineFields, BlankMaskSplitterSameAsByteByByte) {
         for (size_t i = 0; i < ref.fields.size(); ++i) ASSERT_EQ(copy.fields[i], ref.fields[i]) << line;
     }
 }
+
+TEST(PlainInteger, SameAsTheGeneralConversion) {
+    std::mt19937_64 rng(11);
+    const char alphabet[] = {'0', '1', '5', '9', '9', '-', '+', ' ', '.', 'x'};
+    std::vector<std::string> texts = {"", "+", "-", "+-5", "-+5", "0029", "-0006", "999999999999999999",
+                                      "9223372036854775807", "9223372036854775808", "-9223372036854775808"};
+    for (int n = 0; n < 100000; ++n) {
+        std::string t;
+        const size_t length = rng() % 21;
+        for (size_t i = 0; i < length; ++i) t += alphabet[rng() % (i < 2 ? sizeof alphabet : 5)];
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) ASSERT_EQ(TextToInt(t), GeneralTextToInt(t)) << t;
+}
