@@ -122,24 +122,26 @@ void SplitLineFields(std::string_view line, TLineFieldViews& r) {
         const std::uint64_t before = (nonBlank << 1) | previousNonBlank;
         std::uint64_t starts = nonBlank & ~before;
         std::uint64_t ends = blanks & before;
+        // Starts and ends alternate: a field open at the start of the block
+        // ends first. The stripped text begins with a field.
+        bool open = previousNonBlank != 0;
         previousNonBlank = nonBlank >> 63;
-        // Starts and ends alternate; the stripped text begins with a field.
-        while (starts | ends) {
-            const int nextStart = starts ? std::countr_zero(starts) : 64;
-            const int nextEnd = ends ? std::countr_zero(ends) : 64;
-            if (nextStart < nextEnd) {
-                fieldStart = base + static_cast<size_t>(nextStart);
-                starts &= starts - 1;
-            } else {
-                const size_t end = base + static_cast<size_t>(nextEnd);
+        for (;;) {
+            if (open) {
+                if (!ends) break;
+                const size_t end = base + static_cast<size_t>(std::countr_zero(ends));
+                ends &= ends - 1;
                 r.fields[static_cast<size_t>(found)] = std::string_view(data + fieldStart, end - fieldStart);
                 ++found;
                 if (found == 21) {  // a 21st field: the line counts as empty
                     r.count = 0;
                     return;
                 }
-                ends &= ends - 1;
             }
+            if (!starts) break;
+            fieldStart = base + static_cast<size_t>(std::countr_zero(starts));
+            starts &= starts - 1;
+            open = true;
         }
     }
     if (previousNonBlank) {  // the last field runs to the end (always, once stripped)

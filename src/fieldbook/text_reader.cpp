@@ -240,7 +240,7 @@ TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
 namespace {
 
 bool ReadLine(Tday_obs& book, std::string_view line, const TLineContext& c, int lineIndex) {
-    TLineFieldViews f;
+    thread_local TLineFieldViews f;  // cleared by the split
     SplitLineFields(line, f);
     const std::string_view keyword = f.fields[0];
     if (keyword == "point") {
