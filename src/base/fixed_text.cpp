@@ -185,11 +185,49 @@ std::string GeneralFixedText(double value, int decimals, std::size_t width) {
 
 }  // namespace
 
-std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
-    // |value| x 10^decimals below 1e9: its product's own rounding error
-    // (below 1e-7) cannot change the correctly rounded digits unless it
-    // lies within 1e-6 of a rounding tie, which is then settled exactly
-    // (an exact tie goes to the even digit, as printf does).
+namespace {
+
+// The text of the most common numbers, below 10^4 with 4 decimals at most
+// (n, their rounded value x 10^decimals, below 10^(4 + decimals)): whole
+// part and decimals as one word of eight digits, the whole part's leading
+// zeros found from its first nonzero digit.
+// `Narrow`: width is kFixedBlankRun at most (the blanks need no call).
+template <bool Narrow>
+inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, int decimals, std::size_t width) {
+    // n x 10^(4 - decimals) is the whole part x 10^4 plus the decimals
+    // with zeros after.
+    const std::uint64_t values = EightDigitValues(n * kIntPow10_32[4 - decimals]);
+    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << 24)) >> 3;  // the last whole digit shows
+    const int wholeDigits = 4 - zeros;
+    const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
+                            (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
+    std::size_t pad;
+    if constexpr (Narrow) {
+        pad = width > len ? width - len : 0;
+        std::memset(dest, ' ', kFixedBlankRun);
+    } else {
+        pad = WriteBlanks(dest, len, width);
+    }
+    char* p = dest + pad;
+    if (negative) *p++ = '-';
+    const std::uint64_t digits = values + kZeros;
+    const std::uint64_t w = digits >> (8 * zeros);
+    std::memcpy(p, &w, 8);
+    if (decimals > 0) {
+        p += wholeDigits;
+        *p++ = '.';
+        const auto f = static_cast<std::uint32_t>(digits >> 32);
+        std::memcpy(p, &f, 4);
+    }
+    return pad + len;
+}
+
+// Every value WriteFixedInPlace takes: |value| x 10^decimals below 1e9.
+// Its product's own rounding error (below 1e-7) cannot change the
+// correctly rounded digits unless it lies within 1e-6 of a rounding tie,
+// which is then settled exactly (an exact tie goes to the even digit, as
+// printf does).
+[[gnu::noinline]] std::size_t WriteAnyFixed(char* dest, double value, int decimals, std::size_t width) {
     if (decimals < 0 || decimals > 9) return 0;
     const double magnitude = std::fabs(value);
     const double scaled = magnitude * kPow10[decimals];
@@ -203,34 +241,28 @@ std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_
         n = truncated + (side > 0 || (side == 0 && (truncated & 1)) ? 1 : 0);
     }
     const bool negative = value < 0 && n != 0;  // never "-0.000"
-
-    if (decimals <= 4 && n < 10000 * kIntPow10_32[decimals]) {
-        // The most common case, below 10^4 with 4 decimals at most: whole
-        // part and decimals (zeros after) as one word of eight digits, the
-        // whole part's leading zeros found from the lowest nonzero digit.
-        const auto whole = static_cast<std::uint32_t>((n * kReciprocal[decimals].multiplier) >>
-                                                      kReciprocal[decimals].shift);
-        const std::uint32_t decimal = n - whole * kIntPow10_32[decimals];
-        const std::uint64_t values = EightDigitValues(whole * 10000 + decimal * kIntPow10_32[4 - decimals]);
-        const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << 24)) >> 3;  // the last whole digit shows
-        const int wholeDigits = 4 - zeros;
-        const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
-                                (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
-        const std::size_t pad = WriteBlanks(dest, len, width);
-        char* p = dest + pad;
-        if (negative) *p++ = '-';
-        const std::uint64_t digits = values + kZeros;
-        const std::uint64_t w = digits >> (8 * zeros);
-        std::memcpy(p, &w, 8);
-        if (decimals > 0) {
-            p += wholeDigits;
-            *p++ = '.';
-            const auto f = static_cast<std::uint32_t>(digits >> 32);
-            std::memcpy(p, &f, 4);
-        }
-        return pad + len;
-    }
+    if (decimals <= 4 && n < 10000 * kIntPow10_32[decimals])
+        return WriteCommonFixed<false>(dest, n, negative, decimals, width);
     return WriteWideFixed(dest, n, negative, decimals, width);
+}
+
+// 10^(4 + decimals) - 1: below it, the rounded value stays below 10^4.
+constexpr double kCommonLimit[] = {1e4 - 1, 1e5 - 1, 1e6 - 1, 1e7 - 1, 1e8 - 1};
+
+}  // namespace
+
+std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
+    // The most common numbers without a call (anything else, a near tie
+    // included, goes the whole way).
+    if (static_cast<unsigned>(decimals) > 4 || width > kFixedBlankRun)
+        return WriteAnyFixed(dest, value, decimals, width);
+    const double scaled = std::fabs(value) * kPow10[decimals];
+    if (!(scaled < kCommonLimit[decimals])) return WriteAnyFixed(dest, value, decimals, width);
+    const auto truncated = static_cast<std::uint32_t>(scaled);
+    const double frac = scaled - static_cast<double>(truncated);
+    if (std::fabs(frac - 0.5) < 1e-6) return WriteAnyFixed(dest, value, decimals, width);
+    const std::uint32_t n = truncated + (frac > 0.5 ? 1 : 0);
+    return WriteCommonFixed<true>(dest, n, value < 0 && n != 0, decimals, width);
 }
 
 std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {

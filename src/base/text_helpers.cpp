@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrova {
 
@@ -244,37 +247,52 @@ std::size_t ControlLength(std::string_view text, std::size_t i) {
 bool IsPrintableAscii(std::string_view text) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    // A byte below 0x20 borrows into its high bit (the lowest such byte at
+    // least, which is all "any" needs); a byte above 0x7E has its high bit
+    // set once 1 is added, or already.
+    auto bad = [](std::uint64_t w) { return ((w - 0x20 * kOnes) & ~w) | ((w + kOnes) | w); };
     const char* p = text.data();
-    std::size_t n = text.size();
-    std::uint64_t bad = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        // A byte below 0x20 borrows into its high bit (the lowest such byte
-        // at least, which is all "any" needs); a byte above 0x7E has its
-        // high bit set once 1 is added, or already.
-        bad |= ((w - 0x20 * kOnes) & ~w) | ((w + kOnes) | w);
+    const std::size_t n = text.size();
+    std::uint64_t w;
+    if (n < 8) {
+        // Short: padded with blanks to one word.
+        w = 0x2020202020202020ULL;
+        std::memcpy(&w, p, n);
+        return (bad(w) & kHigh) == 0;
     }
-    unsigned char tail = 0;
-    for (; n > 0; ++p, --n) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        tail |= static_cast<unsigned char>((c < 0x20) | (c > 0x7E));
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: as signed bytes, the printable ones are
+    // above 0x1F and below 0x7F (the bytes from 0x80 are negative).
+    if (n >= 16) {
+        const __m128i low = _mm_set1_epi8(0x1F);
+        const __m128i high = _mm_set1_epi8(0x7F);
+        __m128i ok = _mm_set1_epi8(-1);
+        for (; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            ok = _mm_and_si128(ok, _mm_and_si128(_mm_cmpgt_epi8(v, low), _mm_cmplt_epi8(v, high)));
+        }
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 16));  // overlapping
+        ok = _mm_and_si128(ok, _mm_and_si128(_mm_cmpgt_epi8(v, low), _mm_cmplt_epi8(v, high)));
+        return _mm_movemask_epi8(ok) == 0xFFFF;
     }
-    return (bad & kHigh) == 0 && tail == 0;
+#endif
+    for (; i + 8 <= n; i += 8) {
+        std::memcpy(&w, p + i, 8);
+        any |= bad(w);
+    }
+    std::memcpy(&w, p + n - 8, 8);  // the last bytes, overlapping the words before
+    any |= bad(w);
+    return (any & kHigh) == 0;
 }
 
 bool HasControlCharacter(std::string_view text) {
     if (IsPrintableAscii(text)) return false;
-    // Then a branch-free pass for any byte that may start a control
-    // character.
-    bool suspect = false;
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        suspect |= (c < 0x20) | (c == 0x7F) | (c == 0xC2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 || c == 0x7F || c == 0xC2) && ControlLength(text, i)) return true;
     }
-    if (!suspect) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (ControlLength(text, i)) return true;
     return false;
 }
 

@@ -20,7 +20,9 @@ TLineText& DistanceOrBlanks(TLineText& line, double dp, int l) {
     return HasDistance(dp) ? line.Char(' ').Fixed(dp, l, 10) : line.Blanks(11);
 }
 
-void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLineText& line) {
+// `line`, `heads` and `headEnds` keep their room from station to station.
+void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLineText& line, TLineText& heads,
+                   std::vector<std::size_t>& headEnds) {
     out.Add(line.Clear().Text("Station n°").Int(k).View());
     out.Add("");
 
@@ -35,10 +37,18 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     out.Add(line.Clear().Text("Correction meteo : ").Fixed(st.ppm, 1).Text(" ppm").View());
     out.Add("");
     out.Add("Point visé            Hz         V          Dp         ppm");
+    // Each pointing's name, angles and distance (or blanks) as printed
+    // here start its line of the sorted section too: kept in `heads`.
+    heads.Clear();
+    headEnds.clear();
     for (const Tobs& o : st.obs) {
-        NameAngles(line, o.pt_vis, o.Hz, o.V, a);
-        if (HasDistance(o.Dp)) line.Char(' ').Fixed(o.Dp, l, 10).Char(' ').Fixed(o.ppm, 1, 8);
-        out.Add(line.View());
+        const std::size_t nameAngles = NameAngles(line, o.pt_vis, o.Hz, o.V, a).Size();
+        heads.Text(DistanceOrBlanks(line, o.Dp, l).View());
+        headEnds.push_back(heads.Size());
+        if (HasDistance(o.Dp))
+            out.Add(line.Char(' ').Fixed(o.ppm, 1, 8).View());
+        else
+            out.Add(line.View().substr(0, nameAngles));
     }
     out.Add("");
 
@@ -52,10 +62,15 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     for (int c = 1; c <= 2; ++c) {
         for (const TPt_vise& t : st.pts_vise) {
             for (const Tobs* o : c == 1 ? t.obsC1 : t.obsC2) {
-                NameAngles(line, o->pt_vis, o->Hz, o->V, a);
-                DistanceOrBlanks(line, o->Dp, l);
+                const std::size_t i = first ? static_cast<std::size_t>(o - first) : headEnds.size();
+                if (i < headEnds.size()) {
+                    const std::size_t start = i == 0 ? 0 : headEnds[i - 1];
+                    line.Clear().Text(heads.View().substr(start, headEnds[i] - start));
+                } else {
+                    DistanceOrBlanks(NameAngles(line, o->pt_vis, o->Hz, o->V, a), o->Dp, l);
+                }
                 if (st.valid && first) {
-                    const TPointingResidual& r = res[static_cast<std::size_t>(o - first)];
+                    const TPointingResidual& r = res[i];
                     line.Fixed(r.dHz, 0, 8).Char(' ').Fixed(r.dV, 0, 8);
                     if (HasDistance(o->Dp)) line.Char(' ').Fixed(r.dDp, 1, 8);
                 }
@@ -115,14 +130,15 @@ void ProduceCheckListing(const Tday_obs& book, TLineSink& sink) {
     const int a = Param().angle;
     const int l = Param().longueur;
     const std::string stars(74, '*');
-    TLineText line;
+    TLineText line, heads;
+    std::vector<std::size_t> headEnds;
     for (std::size_t i = 0; i < book.stations.size(); ++i) {
         if (i > 0) {
             out.Add("");
             out.Add("");
             out.Add(stars);
         }
-        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l, line);
+        AppendStation(out, book.stations[i], static_cast<int>(i) + 1, a, l, line, heads, headEnds);
     }
 }
 

@@ -45,19 +45,25 @@ void AppendHeader(TLineSink& out, const std::string& path, const TExportTime& ti
 // by code).
 void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSettings& s,
                         bool perStation) {
-    out.Add(Format("* Station n°%d ", k) + st.pt_sta);
-    out.Add(Format("* Temperature : %.1f °C - Pression : %.1f mmHg - Correction meteo : ", st.temp,
-                         st.press) +
-                  FormatFixed(st.ppm, 1) + " ppm");
+    TLineText line;
+    out.Add(line.Clear().Text("* Station n°").Int(k).Char(' ').Text(st.pt_sta).View());
+    out.Add(line.Clear()
+                .Text("* Temperature : ")
+                .Fixed(st.temp, 1)
+                .Text(" °C - Pression : ")
+                .Fixed(st.press, 1)
+                .Text(" mmHg - Correction meteo : ")
+                .Fixed(st.ppm, 1)
+                .Text(" ppm")
+                .View());
     if (st.cycle >= 0) {
         out.Add("* Date/heure debut : " + st.date_debut + " " + st.heure_debut);
         out.Add("* Date/heure fin   : " + st.date_fin + " " + st.heure_fin);
-        out.Add(Format("* Numero de cycle : %d", st.cycle));
+        out.Add(line.Clear().Text("* Numero de cycle : ").Int(st.cycle).View());
     }
     out.Add("");
 
     const double ht = s.heights ? st.Ht : 0.0;
-    TLineText line;
     auto direction = [&](std::size_t i) {
         const TPt_vise& t = st.pts_vise[i];
         return BuildObsLine(line, i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
