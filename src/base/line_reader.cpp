@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <exception>
+#include <system_error>
 #include <thread>
 #include <sys/stat.h>
 #if defined(__SSE2__)
@@ -164,30 +164,36 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
         } else {
             // The second half, from a line start, on a thread of its own.
             TScan second;
-            std::exception_ptr secondError;
-            std::thread thread([&] {
-                try {
-                    std::FILE* f = std::fopen(path.c_str(), "rb");
-                    if (!f) throw TextFileError(path, std::strerror(errno));
-                    struct TClose {
-                        std::FILE* f;
-                        ~TClose() { std::fclose(f); }
-                    } close{f};
-                    if (::fseeko(f, static_cast<off_t>(middle), SEEK_SET) != 0)
-                        throw TextFileError(path, std::strerror(errno));
-                    second = ScanPart(f, path, middle, none, marker);
-                } catch (...) {
-                    secondError = std::current_exception();
-                }
-            });
+            bool secondDone = false;
+            std::thread thread;
+            try {
+                thread = std::thread([&] {
+                    try {
+                        std::FILE* f = std::fopen(path.c_str(), "rb");
+                        if (!f) return;
+                        struct TClose {
+                            std::FILE* f;
+                            ~TClose() { std::fclose(f); }
+                        } close{f};
+                        if (::fseeko(f, static_cast<off_t>(middle), SEEK_SET) != 0) return;
+                        second = ScanPart(f, path, middle, none, marker);
+                        secondDone = true;
+                    } catch (...) {
+                    }
+                });
+            } catch (const std::system_error&) {
+            }
             try {
                 scan = ScanPart(file_, path, 0, middle, marker);
             } catch (...) {
-                thread.join();
+                if (thread.joinable()) thread.join();
                 throw;
             }
-            thread.join();
-            if (secondError) std::rethrow_exception(secondError);
+            if (thread.joinable()) thread.join();
+            // Without a thread, or when that part failed on its own: the
+            // second half after the first, where this reading stands, as a
+            // scan in one part would have read it.
+            if (!secondDone) second = ScanPart(file_, path, middle, none, marker);
             scan.utf8 = scan.utf8 && second.utf8;
             scan.markerFound = scan.markerFound || second.markerFound;
             for (TCheckpoint c : second.checkpoints) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -31,14 +32,18 @@ void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const 
     std::exception_ptr error;
     std::thread second;
     if (half < stations.size()) {
-        second = std::thread([&] {
-            try {
-                for (std::size_t i = half; i < stations.size() && !stop.load(std::memory_order_relaxed); ++i)
-                    work(stations[i]);
-            } catch (...) {
-                error = std::current_exception();
-            }
-        });
+        try {
+            second = std::thread([&] {
+                try {
+                    for (std::size_t i = half; i < stations.size() && !stop.load(std::memory_order_relaxed); ++i)
+                        work(stations[i]);
+                } catch (...) {
+                    error = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            half = stations.size();  // no thread to be had: all on this one
+        }
     }
     struct TJoin {
         std::thread& thread;

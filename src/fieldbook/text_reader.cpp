@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <optional>
 
@@ -376,25 +377,28 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
     }
     // Two parts read side by side, the second from a station line on, then
     // joined: the same book as a reading in one part.
-    book.nb_stat = 0;
-    AddDefaultCalibration(book);
-    progress.Stage("Lecture du carnet");
     Tday_obs part;
     part.trace.enabled = book.trace.enabled;
     part.trace.max_lines = book.trace.max_lines;
     std::vector<TPrismLookup> deferred;
     std::exception_ptr partError;
     std::atomic<bool> stop{false};
-    std::thread second([&] {
-        try {
-            TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
-            int stations = 0, pointings = 0;
-            ReadLines(part, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
-                      static_cast<int>(split->line), TLineContext{stations, pointings, &deferred}, &stop);
-        } catch (...) {
-            partError = std::current_exception();
-        }
-    });
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
+                int stations = 0, pointings = 0;
+                ReadLines(part, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
+                          static_cast<int>(split->line), TLineContext{stations, pointings, &deferred}, &stop);
+            } catch (...) {
+                partError = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        ReadTextBook(book, next, progress, reader.LineEnds());  // no thread to be had: in one part
+        return false;
+    }
     // A cancel or a fault of the first part stops the second.
     struct TJoin {
         std::thread& thread;
@@ -406,6 +410,9 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
         }
     } join{second, stop};
 
+    book.nb_stat = 0;
+    AddDefaultCalibration(book);
+    progress.Stage("Lecture du carnet");
     int stationCounter = 0;
     int pointingCounter = 0;
     const TLineContext context{stationCounter, pointingCounter};
