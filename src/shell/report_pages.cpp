@@ -49,7 +49,17 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
         const std::string summary = sections_.SummaryDocument();
         progress.Stage("Mise en forme du sommaire");
         if (!renderer_.Load(path, summary, &error_)) return false;
-        XsltResult page = renderer_.Render(summary);
+        // Only the page around the station sections is kept from the
+        // summary: with the stylesheet's station loop kept to its first
+        // station, the thousands of empty sections of a large report are
+        // never built (nearly a gigabyte for a million pointings). A stylesheet that cannot be
+        // narrowed so renders them all.
+        XsltResult page;
+        {
+            TXsltRenderer firstStationOnly;
+            page = firstStationOnly.LoadFirstBlockOnly(renderer_, "station_") ? firstStationOnly.Render(summary)
+                                                                              : renderer_.Render(summary);
+        }
         if (!page.ok) {
             error_ = page.error;
             return false;

@@ -2,10 +2,13 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <set>
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <libxml/tree.h>
 #include <libxslt/transform.h>
+#include <libxslt/xslt.h>
 #include <libxslt/xsltInternals.h>
 #include <libxslt/security.h>
 #include <libxslt/xsltutils.h>
@@ -80,6 +83,47 @@ xmlDocPtr ParseText(const std::string& path, const std::string& xml) {
                          XML_PARSE_NONET | XML_PARSE_HUGE);
 }
 
+bool IsXslNode(const xmlNode* node) {
+    return node->type == XML_ELEMENT_NODE && node->ns && node->ns->href && xmlStrEqual(node->ns->href, XSLT_NAMESPACE);
+}
+
+// A literal element of the page whose "name" attribute starts with `prefix`.
+bool IsAnchorElement(xmlNode* node, const std::string& prefix) {
+    if (node->type != XML_ELEMENT_NODE || IsXslNode(node)) return false;
+    xmlChar* name = xmlGetNoNsProp(node, BAD_CAST "name");
+    if (!name) return false;
+    const bool match = xmlStrncmp(name, BAD_CAST prefix.c_str(), static_cast<int>(prefix.size())) == 0;
+    xmlFree(name);
+    return match;
+}
+
+// The xsl:for-each nearest above every anchor element below `node`.
+void FindAnchorLoops(xmlNode* node, const std::string& prefix, std::set<xmlNode*>& loops) {
+    for (xmlNode* child = node->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) continue;
+        if (IsAnchorElement(child, prefix)) {
+            xmlNode* loop = child->parent;
+            while (loop && !(IsXslNode(loop) && xmlStrEqual(loop->name, BAD_CAST "for-each"))) loop = loop->parent;
+            if (loop) loops.insert(loop);
+        }
+        FindAnchorLoops(child, prefix, loops);
+    }
+}
+
+// Each loop selects the first of its nodes only; false when there is none
+// to narrow.
+bool NarrowToFirst(const std::set<xmlNode*>& loops) {
+    if (loops.empty()) return false;
+    for (xmlNode* loop : loops) {
+        xmlChar* select = xmlGetNoNsProp(loop, BAD_CAST "select");
+        if (!select) return false;
+        const std::string first = "(" + std::string(reinterpret_cast<const char*>(select)) + ")[1]";
+        xmlFree(select);
+        xmlSetProp(loop, BAD_CAST "select", BAD_CAST first.c_str());
+    }
+    return true;
+}
+
 }  // namespace
 
 TXsltRenderer::~TXsltRenderer() {
@@ -106,6 +150,35 @@ bool TXsltRenderer::Load(const std::string& path, const std::string& xml, std::s
     style->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("UTF-8"));
     if (style_) xsltFreeStylesheet(static_cast<xsltStylesheetPtr>(style_));
     style_ = style;
+    return true;
+}
+
+bool TXsltRenderer::LoadFirstBlockOnly(const TXsltRenderer& full, const std::string& anchorPrefix) {
+    const auto* source = static_cast<xsltStylesheetPtr>(full.style_);
+    // A stylesheet embedded in the report has no file of its own.
+    if (!source || !source->doc || !source->doc->URL) return false;
+    std::string messages;
+    ErrorCapture capture(&messages);
+    ForbidWritesAndNetwork();
+    xmlDocPtr doc = xmlReadFile(reinterpret_cast<const char*>(source->doc->URL), nullptr,
+                                XSLT_PARSE_OPTIONS | XML_PARSE_NONET);
+    if (!doc) return false;
+    std::set<xmlNode*> loops;
+    if (xmlNode* root = xmlDocGetRootElement(doc)) FindAnchorLoops(root, anchorPrefix, loops);
+    if (!NarrowToFirst(loops)) {
+        xmlFreeDoc(doc);
+        return false;
+    }
+    xsltStylesheetPtr style = xsltParseStylesheetDoc(doc);  // owns doc from here
+    if (!style) {
+        xmlFreeDoc(doc);
+        return false;
+    }
+    if (style->encoding) xmlFree(style->encoding);
+    style->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>("UTF-8"));
+    if (style_) xsltFreeStylesheet(static_cast<xsltStylesheetPtr>(style_));
+    style_ = style;
+    path_ = full.path_;
     return true;
 }
 

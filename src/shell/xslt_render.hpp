@@ -29,6 +29,14 @@ public:
     // there). False with the reason in *error.
     bool Load(const std::string& path, const std::string& xml, std::string* error);
 
+    // The stylesheet of `full` read again, with every repeated block that
+    // writes an anchor named `anchorPrefix`... ("station_" for the station
+    // sections) kept to its first item: the xsl:for-each nearest to such an
+    // anchor selects only the first of its nodes. Everything else of the
+    // page comes out as with `full`, without building the other blocks.
+    // False when the stylesheet has no such block or cannot be read again.
+    bool LoadFirstBlockOnly(const TXsltRenderer& full, const std::string& anchorPrefix);
+
     // `xml` (with the same base path) through the stylesheet, as UTF-8 HTML.
     XsltResult Render(const std::string& xml) const;
 

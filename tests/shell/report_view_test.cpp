@@ -59,6 +59,12 @@ QString ReduceInto(const QString& dir, const std::vector<std::string>& book, con
     return QString::fromStdString(files.xml);
 }
 
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
 // Clicks the first visible link whose target is `href`; false when none
 // is on screen.
 bool ClickLink(QTextBrowser* view, const QString& href) {
@@ -148,6 +154,19 @@ private slots:
         QVERIFY(pages.Head().find("name=\"station_1\"") == std::string::npos);
         QCOMPARE(pages.StationOfAnchor("station_5"), 4L);
         QCOMPARE(pages.StationOfAnchor("station_13"), -1L);
+        // The summary is cut from a page holding the first station's
+        // section alone, not one section per station.
+        TReportSections sections;
+        QVERIFY(sections.Scan(xml.toStdString()));
+        TXsltRenderer full, first;
+        std::string error;
+        QVERIFY(full.Load(xml.toStdString(), sections.SummaryDocument(), &error));
+        QVERIFY(first.LoadFirstBlockOnly(full, "station_"));
+        const XsltResult summary = first.Render(sections.SummaryDocument());
+        QVERIFY(summary.ok);
+        QCOMPARE(Count(summary.html, "<a name=\"station_"), size_t(1));
+        QCOMPARE(Count(summary.html, "<a href=\"#station_"), size_t(12));
+        QCOMPARE(Count(full.Render(sections.SummaryDocument()).html, "<a name=\"station_"), size_t(12));
 
         // The viewer's copy for the browser is the self-contained page
         // (no stylesheet needed), with every station and its sketch.
