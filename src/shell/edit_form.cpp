@@ -1,6 +1,7 @@
 #include "shell/edit_form.hpp"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include <QApplication>
@@ -19,10 +20,12 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciprinter.h>
 
+#include "base/encoding.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
 #include "shell/command_runner.hpp"
+#include "shell/memory_release.hpp"
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 
@@ -64,6 +67,7 @@ std::vector<std::string> ToggleCommentBlock(const std::vector<std::string>& line
 
 TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setObjectName("editor");
+    UseDocumentWithoutStyles();
     setUtf8(true);
     setEolMode(QsciScintilla::EolUnix);
     QFont font("Courier New", 10);
@@ -91,6 +95,34 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     // Ctrl+D deletes the selection (menu "&Supprimer"), it must not
     // duplicate the line as the editor would by default.
     if (QsciCommand* duplicate = standardCommands()->boundTo(QKeyCombination(Qt::CTRL | Qt::Key_D).toCombined())) duplicate->setKey(0);
+}
+
+void TEditor::UseDocumentWithoutStyles() {
+    // The editor has no lexer: every character shows in the default style,
+    // and a document created without style bytes does not keep a second
+    // byte per character (100 MB for a monitoring book). The settings the
+    // editor put on its first document go to the new one. The first
+    // document is released here; the editor never hands its document to
+    // another view (QsciScintilla::document()/setDocument()), which would
+    // still name the first one.
+    const long eol = SendScintilla(SCI_GETEOLMODE);
+    const long codePage = SendScintilla(SCI_GETCODEPAGE);
+    const long tabWidth = SendScintilla(SCI_GETTABWIDTH);
+    const long indent = SendScintilla(SCI_GETINDENT);
+    const long useTabs = SendScintilla(SCI_GETUSETABS);
+    const long tabIndents = SendScintilla(SCI_GETTABINDENTS);
+    const long backspaceUnindents = SendScintilla(SCI_GETBACKSPACEUNINDENTS);
+    const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+    if (!document) return;
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(document));  // the view takes a reference
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(document));
+    SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(eol));
+    SendScintilla(SCI_SETCODEPAGE, static_cast<unsigned long>(codePage));
+    SendScintilla(SCI_SETTABWIDTH, static_cast<unsigned long>(tabWidth));
+    SendScintilla(SCI_SETINDENT, static_cast<unsigned long>(indent));
+    SendScintilla(SCI_SETUSETABS, static_cast<unsigned long>(useTabs));
+    SendScintilla(SCI_SETTABINDENTS, static_cast<unsigned long>(tabIndents));
+    SendScintilla(SCI_SETBACKSPACEUNINDENTS, static_cast<unsigned long>(backspaceUnindents));
 }
 
 void TEditor::SetColumnMode(bool on) {
@@ -309,7 +341,27 @@ void TEditForm::BuildMenus() {
             [this](const QPoint& pos) { PopupMenu1->popup(Editor->mapToGlobal(pos)); });
 }
 
-static std::string JoinLines(const std::vector<std::string>& lines);
+void ToEditorLineEnds(std::string& text) {
+    // In place: the text only shrinks, except for the line end added to a
+    // last line that has none.
+    std::size_t out = 0, start = 0;
+    const std::size_t size = text.size();
+    while (start < size) {
+        std::size_t nl = text.find('\n', start);
+        if (nl == std::string::npos) nl = size;
+        std::size_t end = nl;
+        if (end > start && text[end - 1] == '\r') --end;
+        if (out != start) std::memmove(text.data() + out, text.data() + start, end - start);
+        out += end - start;
+        if (out < size)
+            text[out] = '\n';
+        else
+            text.push_back('\n');
+        ++out;
+        start = nl + 1;
+    }
+    text.resize(out);
+}
 
 bool TEditForm::LoadFile(const QString& path) {
     file_name_ = path;
@@ -322,7 +374,10 @@ bool TEditForm::LoadFile(const QString& path) {
     try {
         RunWithProgress(this, QString::fromUtf8("Ouverture du fichier"), [&](TProgress& progress) {
             progress.Stage("Lecture de " + S(path));
-            text = JoinLines(ReadTextLines(S(path)));
+            // One copy of the text at a time: the file's bytes, then the
+            // decoded text, its line ends made LF in place.
+            text = DecodeFileText(ReadFileBytes(S(path)));
+            ToEditorLineEnds(text);
         });
     } catch (const TextFileError& error) {
         prompts_.Error(this, QString::fromUtf8("Impossible de lire le fichier %1 :\n%2").arg(path, Q(error.reason())));
@@ -331,6 +386,8 @@ bool TEditForm::LoadFile(const QString& path) {
     Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
     Editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.c_str());
     Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
+    std::string().swap(text);  // the editor has its own copy
+    ReleaseFreedMemory();
     Editor->setCursorPosition(0, 0);
     Editor->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     Editor->setModified(false);

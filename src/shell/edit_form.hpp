@@ -38,6 +38,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
 
 private:
+    void UseDocumentWithoutStyles();
+
     bool column_mode_ = false;
     int marginDigits_ = 0;
 };
@@ -130,6 +132,12 @@ private:
     QString file_name_ = kUntitled;
     std::unique_ptr<QsciPrinter> printer_;
 };
+
+// A file's decoded text as the editor holds it, changed in place: every
+// line ended by one LF (a CR before an LF is dropped), the last line too;
+// the same as the lines of the file (base/text_file.hpp) each followed by
+// "\n".
+void ToEditorLineEnds(std::string& text);
 
 // Comment toggle of lines [first, last] (0-based) of a buffer: returns the
 // new lines. The trimmed first line decides: when it begins with "*", the

@@ -1,5 +1,7 @@
 // Documents: open, edit, save, save as, close question, comment toggle,
 // column selection, clipboard entries, printing, quitting.
+#include <random>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -362,6 +364,47 @@ private slots:
         QApplication::clipboard()->setText("xyz");
         QVERIFY(doc->Paste1->isEnabled());
         QVERIFY(doc->Paste2->isEnabled());
+    }
+
+    void openedTextIsTheFileLinesEachEndedByLf() {
+        // The editor's text is made in place from the decoded file: the same
+        // as the file's lines each followed by LF, over generated texts of
+        // CR, LF, blanks and letters (CR LF pairs, lone CRs, empty lines,
+        // a last line with or without its end).
+        std::mt19937 random(7);
+        const char alphabet[] = {'a', ' ', '\r', '\n', '\r', '\n', 'z'};
+        for (int round = 0; round < 3000; ++round) {
+            std::string text(random() % 24, ' ');
+            for (char& c : text) c = alphabet[random() % sizeof alphabet];
+            std::string expected;
+            for (const std::string& line : SplitTextLines(text)) expected += line + "\n";
+            std::string made = text;
+            ToEditorLineEnds(made);
+            QCOMPARE(QByteArray::fromStdString(made), QByteArray::fromStdString(expected));
+        }
+
+        // A document keeps the text only: no style byte per character (it
+        // has no lexer), and the editor's settings hold on that document.
+        const QString path = ScratchDir("styles") + "/book.crt";
+        WriteBytes(path, "a\tb\r\n\r\nc rep\xe8re");
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(path);
+        QCOMPARE(doc->Lines(), Lines({"a\tb", "", "c repère"}));
+        TEditor* editor = doc->Editor;
+        QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETDOCUMENTOPTIONS),
+                 long(QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE));
+        QCOMPARE(editor->SendScintilla(QsciScintillaBase::SCI_GETCODEPAGE), long(QsciScintillaBase::SC_CP_UTF8));
+        QCOMPARE(editor->eolMode(), QsciScintilla::EolUnix);
+        QCOMPARE(editor->tabWidth(), 8);
+        editor->setFocus();
+        editor->setCursorPosition(2, 0);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::keyClicks(editor, "X");
+        QCOMPARE(doc->Lines(), Lines({"a\tb", "", "", "Xc repère"}));
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc->Lines(), Lines({"a\tb", "", "c repère"}));
+        QVERIFY(!doc->Modified());
     }
 
     void linesEndedByALoneCarriageReturn() {
