@@ -5,7 +5,8 @@
 # program itself logs the moments and the largest event-loop delay
 # (KESTROVA_PROBE). Prints, per book: the time from the save dialog closing
 # to the report summary shown, the largest event-loop block from the book
-# opened to the window closed, and the peak memory.
+# opened to the window closed, the peak memory and the memory held once the
+# report is shown.
 # Usage: bench/bench_gui.sh [BUILD_DIR] [POINTINGS...]   (needs xvfb-run, xdotool)
 set -e
 build=${1:-build}
@@ -30,6 +31,17 @@ wait_mark() {
     done
 }
 
+# wait_window TITLE SECONDS: waits until a window whose title matches TITLE
+# (a regular expression) is shown.
+wait_window() {
+    i=0
+    while ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+        i=$((i + 1))
+        [ "$i" -gt $(($2 * 10)) ] && { echo "gui_bench: no window '$1' after $2 s" >&2; return 1; }
+        sleep 0.1
+    done
+}
+
 # One run, inside the X server: $1 book, $2 probe file, $3 screenshot prefix.
 cat > "$work/drive.sh" <<'DRIVE'
 #!/bin/sh
@@ -45,10 +57,14 @@ sleep 1
 w=$(xdotool search --onlyvisible --name Kestrova | head -1)
 eval "$(xdotool getwindowgeometry --shell "$w")"
 xdotool mousemove $((X + 191)) $((Y + 37)) click 1
-sleep 1
+# Each key waits for its dialog: a Return sent early to the progress dialog
+# of the reading would cancel it on a loaded machine.
+wait_window "duction\$" 30      # "Réduction" (regular expressions here are bytes)
+sleep 0.3
 [ -n "$shot" ] && import -window root "$shot-choice.png" 2>/dev/null || true
 xdotool key Return               # reduction choice: Valider
-sleep 1.5
+wait_window "choix du nom du fichier Brelix" 300
+sleep 0.3
 xdotool key Return               # save dialog: the proposed name
 sleep 0.3
 [ -n "$shot" ] && import -window root "$shot-progress.png" 2>/dev/null || true
@@ -60,10 +76,10 @@ kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 DRIVE
 cat > "$work/lib.sh" <<EOF2
-$(sed -n '/^wait_mark()/,/^}/p' "$0")
+$(sed -n '/^wait_mark()/,/^}/p;/^wait_window()/,/^}/p' "$0")
 EOF2
 
-printf '%-10s %14s %16s %14s %10s\n' pointings "open s" "summary s" "max block ms" "peak MB"
+printf '%-10s %14s %16s %14s %10s %10s\n' pointings "open s" "summary s" "max block ms" "peak MB" "report MB"
 for n in $sizes; do
     dir="$work/run_$n"
     mkdir -p "$dir/ini"
@@ -77,9 +93,10 @@ for n in $sizes; do
     awk -v n="$n" '
         { t[$2] = $1; split($3, d, "="); split($4, m, "=");
           if ($2 != "start" && d[2] + 0 > block) block = d[2] + 0
-          if (m[2] + 0 > mem) mem = m[2] + 0 }
+          if (m[2] + 0 > mem) mem = m[2] + 0
+          if ($2 == "report-shown") { split($5, r, "="); shown = r[2] + 0 } }
         END {
-            printf "%-10s %14.2f %16.2f %14d %10.0f\n", n, t["documents-opened"] - t["start"],
-                   t["report-shown"] - t["output-name-chosen"], block, mem / 1024
+            printf "%-10s %14.2f %16.2f %14d %10.0f %10.0f\n", n, t["documents-opened"] - t["start"],
+                   t["report-shown"] - t["output-name-chosen"], block, mem / 1024, shown / 1024
         }' "$probe"
 done

@@ -13,6 +13,7 @@
 #include "shell/edit_form.hpp"
 #include "shell/event_loop_probe.hpp"
 #include "shell/main_window.hpp"
+#include "shell/memory_release.hpp"
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 
@@ -42,18 +43,21 @@ void TFMain_velka::Reduction1Click() {
 
     const QString source = document->FileName();
     Tday_obs book;
+    bool read = false;
     try {
         // The reader swallows what it cannot read; only a failure of the
         // program itself (memory) gets here.
         const std::vector<std::string> lines = document->Lines();
-        if (!RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
-                book.LoadFromLines(lines, progress);
-            }))
-            return;
+        read = RunWithProgress(this, QString::fromUtf8("Réduction"),
+                               [&](TProgress& progress) { book.LoadFromLines(lines, progress); });
     } catch (const std::exception& error) {
+        ReleaseFreedMemory();
         ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
         return;
     }
+    ReleaseFreedMemory();  // the copy of the document's lines
+    if (!read) return;     // cancelled
+    ProbeMark("book-read");
     if (book.stations.empty()) {
         // The cause, when the reading stopped on a fault: line, element, attribute.
         QString text = QString::fromUtf8("Problème de lecture du fichier Carnet");
@@ -90,6 +94,8 @@ void TFMain_velka::Reduction1Click() {
     // The reduced book is written: its memory goes back before the report
     // is rendered (a monitoring book's model is hundreds of megabytes).
     book = Tday_obs();
+    ReleaseFreedMemory();
+    ProbeMark("book-released");
     // `document` may be one of the windows closed here.
     CloseDocumentsNamed(Q(files.chk));
     CloseDocumentsNamed(Q(files.xml));

@@ -27,13 +27,17 @@ Probe& TheProbe() {
     return probe;
 }
 
-long PeakResidentKb() {
+// A "VmHWM" (peak) or "VmRSS" (now) figure of /proc/self/status, in kB.
+long ResidentKb(const char* key) {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::string prefix = std::string(key) + ":";
     while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+        if (line.rfind(prefix, 0) == 0) return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
     return 0;
 }
+
+long PeakResidentKb() { return ResidentKb("VmHWM"); }
 
 }  // namespace
 
@@ -69,8 +73,8 @@ void ProbeMark(const char* what) {
     Probe& p = TheProbe();
     if (!p.out) return;
     const qint64 now = p.clock.elapsed();
-    std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld peak_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
-                 static_cast<long long>(p.maxDelay), PeakResidentKb());
+    std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld peak_kb=%ld rss_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
+                 static_cast<long long>(p.maxDelay), PeakResidentKb(), ResidentKb("VmRSS"));
     std::fflush(p.out);
     p.maxDelay = 0;
     p.lastTick = now;

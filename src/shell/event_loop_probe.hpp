@@ -2,8 +2,9 @@
 // naming a file in the environment, the window appends to it a line at each
 // named moment: the seconds since the start, the name, the largest delay of
 // a 10 ms timer since the previous moment (how long the event loop was
-// blocked) and the peak resident memory so far; and a "block" line after every block
-// of 100 ms or more. Without it, nothing happens.
+// blocked), the peak resident memory so far and the resident memory now;
+// and a "block" line after every block of 100 ms or more. Without it,
+// nothing happens.
 #pragma once
 
 namespace kestrova {

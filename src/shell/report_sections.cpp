@@ -55,6 +55,9 @@ std::string Attribute(std::string_view tag, std::string_view name) {
     return to == std::string_view::npos ? std::string() : std::string(tag.substr(from, to - from));
 }
 
+// How much of the file a scan keeps in memory behind its position.
+constexpr std::size_t kScanWindow = 16u << 20;
+
 // The file mapped read-only for one scan.
 class Mapping {
 public:
@@ -75,10 +78,23 @@ public:
     }
     std::string_view Text() const { return {data_, size_}; }
 
+    // The pages before `offset` leave the process's memory (read again
+    // from the file if used again), a window of `kScanWindow` bytes at a
+    // time: a scan of a report of hundreds of megabytes keeps only the part
+    // it is reading.
+    void Release(std::size_t offset) {
+        static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        const std::size_t end = offset / page * page;
+        if (!data_ || end < released_ + kScanWindow) return;
+        ::madvise(const_cast<char*>(data_) + released_, end - released_, MADV_DONTNEED);
+        released_ = end;
+    }
+
 private:
     int fd_ = -1;
     const char* data_ = nullptr;
     std::size_t size_ = 0;
+    std::size_t released_ = 0;
 };
 
 }  // namespace
@@ -88,7 +104,7 @@ bool TReportSections::Scan(const std::string& path) {
     prefix_.clear();
     suffix_.clear();
     stations_.clear();
-    const Mapping map(path);
+    Mapping map(path);
     const std::string_view text = map.Text();
     if (text.empty()) return false;
 
@@ -120,6 +136,7 @@ bool TReportSections::Scan(const std::string& path) {
         s.num = Attribute(s.startTag, "num");
         pos = SkipBlanks(text, s.end);
         stations_.push_back(std::move(s));
+        map.Release(pos);
     }
     if (stations_.empty() || text.compare(pos, 11, "</stations>") != 0) {
         stations_.clear();

@@ -20,6 +20,7 @@
 
 #include "base/text_file.hpp"
 #include "shell/command_runner.hpp"
+#include "shell/memory_release.hpp"
 #include "shell/qt_text.hpp"
 #include "exports/html_report.hpp"
 #include "exports/report_reader.hpp"
@@ -96,6 +97,7 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     const bool finished = RunWithProgress(this, QString::fromUtf8("Ouverture du rapport"),
                                           [&](TProgress& progress) { rendered = pages->Open(S(path), progress); });
     busy_ = false;
+    ReleaseFreedMemory();  // the summary's documents
     if (!finished) {
         formatted_ = false;
         pages_.reset();
