@@ -1,5 +1,6 @@
 #include "fieldbook/text_reader.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <exception>
@@ -251,14 +252,16 @@ bool ReadLine(Tday_obs& book, std::string_view line, const TLineContext& c, int 
     } else if (keyword == "station") {
         // The previous station is complete: give back the room its list of
         // pointings kept for growth (a quarter of a large book's memory).
-        // The new one expects as many pointings as the previous one.
-        std::size_t expected = 0;
+        // The new one gets room for as many pointings as the largest
+        // station read so far on this thread: one allocation, then one
+        // move to its size.
+        thread_local std::size_t largest = 0;
         if (!book.stations.empty()) {
-            expected = book.stations.back().obs.size();
+            largest = std::max(largest, book.stations.back().obs.size());
             book.stations.back().obs.shrink_to_fit();
         }
         ReadStationLine(book, f, c, lineIndex);
-        book.stations[static_cast<size_t>(c.stationCounter - 1)].obs.reserve(expected);
+        book.stations[static_cast<size_t>(c.stationCounter - 1)].obs.reserve(std::min<std::size_t>(largest, 1024));
     } else if (keyword == "numero") {
         if (book.stations.empty()) return true;
         if (ReadPointingLine(book, f, c, lineIndex)) return true;
