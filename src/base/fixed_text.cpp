@@ -187,18 +187,17 @@ std::string GeneralFixedText(double value, int decimals, std::size_t width) {
 
 namespace {
 
-// The text of the most common numbers, below 10^4 with 4 decimals at most
-// (n, their rounded value x 10^decimals, below 10^(4 + decimals)): whole
-// part and decimals as one word of eight digits, the whole part's leading
-// zeros found from its first nonzero digit.
+// The text of the common numbers, n (their rounded value x 10^decimals)
+// below 10^8 and 7 decimals at most: the eight digits of n in one word, the
+// last `decimals` of them after the point, the whole part's leading zeros
+// found from its first nonzero digit (its last digit always shows).
 // `Narrow`: width is kFixedBlankRun at most (the blanks need no call).
 template <bool Narrow>
 inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, int decimals, std::size_t width) {
-    // n x 10^(4 - decimals) is the whole part x 10^4 plus the decimals
-    // with zeros after.
-    const std::uint64_t values = EightDigitValues(n * kIntPow10_32[4 - decimals]);
-    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << 24)) >> 3;  // the last whole digit shows
-    const int wholeDigits = 4 - zeros;
+    const std::uint64_t values = EightDigitValues(n);
+    const int slots = 8 - decimals;  // of the whole part
+    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << (8 * (slots - 1)))) >> 3;
+    const int wholeDigits = slots - zeros;
     const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
                             (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
     std::size_t pad;
@@ -210,14 +209,15 @@ inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, 
     }
     char* p = dest + pad;
     if (negative) *p++ = '-';
+    // Each store writes past its piece; the next one overwrites that.
     const std::uint64_t digits = values + kZeros;
-    const std::uint64_t w = digits >> (8 * zeros);
-    std::memcpy(p, &w, 8);
+    const std::uint64_t whole = digits >> (8 * zeros);
+    std::memcpy(p, &whole, 8);
     if (decimals > 0) {
         p += wholeDigits;
         *p++ = '.';
-        const auto f = static_cast<std::uint32_t>(digits >> 32);
-        std::memcpy(p, &f, 4);
+        const std::uint64_t decimal = digits >> (8 * slots);
+        std::memcpy(p, &decimal, 8);
     }
     return pad + len;
 }
@@ -241,23 +241,19 @@ inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, 
         n = truncated + (side > 0 || (side == 0 && (truncated & 1)) ? 1 : 0);
     }
     const bool negative = value < 0 && n != 0;  // never "-0.000"
-    if (decimals <= 4 && n < 10000 * kIntPow10_32[decimals])
-        return WriteCommonFixed<false>(dest, n, negative, decimals, width);
+    if (decimals <= 7 && n < 100000000) return WriteCommonFixed<false>(dest, n, negative, decimals, width);
     return WriteWideFixed(dest, n, negative, decimals, width);
 }
-
-// 10^(4 + decimals) - 1: below it, the rounded value stays below 10^4.
-constexpr double kCommonLimit[] = {1e4 - 1, 1e5 - 1, 1e6 - 1, 1e7 - 1, 1e8 - 1};
 
 }  // namespace
 
 std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
     // The most common numbers without a call (anything else, a near tie
     // included, goes the whole way).
-    if (static_cast<unsigned>(decimals) > 4 || width > kFixedBlankRun)
+    if (static_cast<unsigned>(decimals) > 7 || width > kFixedBlankRun)
         return WriteAnyFixed(dest, value, decimals, width);
     const double scaled = std::fabs(value) * kPow10[decimals];
-    if (!(scaled < kCommonLimit[decimals])) return WriteAnyFixed(dest, value, decimals, width);
+    if (!(scaled < 1e8 - 1)) return WriteAnyFixed(dest, value, decimals, width);  // n below 10^8
     const auto truncated = static_cast<std::uint32_t>(scaled);
     const double frac = scaled - static_cast<double>(truncated);
     if (std::fabs(frac - 0.5) < 1e-6) return WriteAnyFixed(dest, value, decimals, width);

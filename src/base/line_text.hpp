@@ -77,6 +77,13 @@ public:
         return *this;
     }
 
+    // Room for n more bytes, counted in the line at once: the caller fills
+    // them.
+    char* Extend(std::size_t n) {
+        char* p = Room(n);
+        end_ += n;
+        return p;
+    }
     // Every `what` from byte `from` on becomes `with`.
     TLineText& Replace(std::size_t from, char what, char with) {
         for (char* p = data_.get() + from; p < end_; ++p)

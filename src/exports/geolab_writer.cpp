@@ -2,6 +2,7 @@
 
 #include "base/fixed_text.hpp"
 #include "base/format.hpp"
+#include "base/line_text.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/utf8.hpp"
@@ -29,36 +30,55 @@ bool IsAsciiText(std::string_view text) {
     return true;
 }
 
-// InsertAtColumn on a line known to be ASCII (one byte per character).
-void InsertAtAsciiColumn(std::string& line, std::size_t column, std::string_view text) {
-    const std::size_t pos = column > 0 ? column - 1 : 0;
-    if (line.size() < pos) line.append(pos - line.size(), ' ');
-    line.insert(pos, text);
-}
-
 // The observation lines are built by inserting their pieces at their
-// columns; a line whose names are ASCII has one byte per character, the
-// others count characters (InsertAtColumn).
+// columns (InsertAtColumn). A line whose names are ASCII has one byte per
+// character, and its blanks at the end are only counted until the line is
+// finished: a piece inserted among them is appended after the blanks before
+// it, with no move of the rest.
 class TColumnLine {
 public:
-    TColumnLine(std::string& line, std::string_view keyword, std::size_t length, std::string_view station,
+    TColumnLine(TLineText& line, std::string_view keyword, std::size_t length, std::string_view station,
                 std::string_view target)
         : line_(line), ascii_(IsAsciiText(keyword) && IsAsciiText(station) && IsAsciiText(target)) {
-        line_.assign(keyword);
-        line_.append(length - keyword.size(), ' ');
+        if (ascii_) {
+            line_.Clear().Text(keyword);
+            tail_ = length - keyword.size();
+        } else {
+            general_.assign(keyword);
+            general_.append(length - keyword.size(), ' ');
+        }
         Insert(11, station);
         Insert(24, target);
     }
     void Insert(std::size_t column, std::string_view text) {
+        if (!ascii_) {
+            InsertAtColumn(general_, column, text);
+            return;
+        }
+        const std::size_t pos = column > 0 ? column - 1 : 0;
+        if (pos < line_.Size()) {  // inside a long name
+            std::string moved(line_.View());
+            moved.insert(pos, text);
+            line_.Clear().Text(moved);
+            return;
+        }
+        const std::size_t gap = pos - line_.Size();
+        line_.Blanks(gap).Text(text);
+        tail_ = tail_ > gap ? tail_ - gap : 0;
+    }
+    std::string_view Finish() {
         if (ascii_)
-            InsertAtAsciiColumn(line_, column, text);
+            line_.Blanks(tail_);
         else
-            InsertAtColumn(line_, column, text);
+            line_.Clear().Text(general_);
+        return line_.View();
     }
 
 private:
-    std::string& line_;
+    TLineText& line_;
     bool ascii_;
+    std::size_t tail_ = 0;  // blanks still to end the line with
+    std::string general_;   // the line of non-ASCII names
 };
 
 // The text of FixedText(value, 5) in `buf` (kFixedRoom bytes), or in
@@ -72,7 +92,7 @@ std::string_view FiveDecimals(double value, char* buf, std::string& general) {
 // The angle as whole gons ending at column 53, centigons at 55 (56 when
 // the first decimal is 0), cc at 61 (62 when the third decimal is 0), the
 // point at 63 and the tenth of cc at 64.
-void BuildAngleLine(std::string& line, std::string_view keyword, std::string_view station, std::string_view target,
+std::string_view BuildAngleLine(TLineText& line, std::string_view keyword, std::string_view station, std::string_view target,
                     double angle) {
     TColumnLine l(line, keyword, keyword == " DIR" ? 64 : 82, station, target);
     char buf[kFixedRoom];
@@ -93,10 +113,11 @@ void BuildAngleLine(std::string& line, std::string_view keyword, std::string_vie
         l.Insert(61, dec.substr(2, 2));
     l.Insert(63, ".");
     l.Insert(64, dec.substr(4, 1));
+    return l.Finish();
 }
 
 // The distance with five decimals, its point at column 60 below 10000 m.
-void BuildDistanceLine(std::string& line, std::string_view station, std::string_view target, double distance) {
+std::string_view BuildDistanceLine(TLineText& line, std::string_view station, std::string_view target, double distance) {
     TColumnLine l(line, " DIST DP", 82, station, target);
     char buf[kFixedRoom];
     std::string general;
@@ -104,6 +125,7 @@ void BuildDistanceLine(std::string& line, std::string_view station, std::string_
     const std::size_t digits = text.find('.');
     const std::size_t column = digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56;
     l.Insert(column, text);
+    return l.Finish();
 }
 
 }  // namespace
@@ -128,15 +150,13 @@ void InsertAtColumn(std::string& line, std::size_t column, std::string_view text
 
 std::string GeolabAngleLine(const std::string& keyword, const std::string& station, const std::string& target,
                             double angle) {
-    std::string line;
-    BuildAngleLine(line, keyword, station, target, angle);
-    return line;
+    TLineText line;
+    return std::string(BuildAngleLine(line, keyword, station, target, angle));
 }
 
 std::string GeolabDistanceLine(const std::string& station, const std::string& target, double distance) {
-    std::string line;
-    BuildDistanceLine(line, station, target, distance);
-    return line;
+    TLineText line;
+    return std::string(BuildDistanceLine(line, station, target, distance));
 }
 
 void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
@@ -151,21 +171,19 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
     out.Add(" HIST NEW");
     out.Add("");
 
-    std::string line;  // kept from line to line
+    TLineText line;  // kept from line to line
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         out.Add(" DSET AH");
         for (const TPt_vise& t : st.pts_vise) {
-            BuildAngleLine(line, " DIR", st.pt_sta, t.pt_vis, t.Hz);
-            out.Add(line);
+            out.Add(BuildAngleLine(line, " DIR", st.pt_sta, t.pt_vis, t.Hz));
         }
     }
     out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise) {
-            BuildAngleLine(line, " ZANG ZA", st.pt_sta, t.pt_vis, t.V);
-            out.Add(line);
+            out.Add(BuildAngleLine(line, " ZANG ZA", st.pt_sta, t.pt_vis, t.V));
         }
     }
     out.Add("");
@@ -173,8 +191,7 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise) {
             if (!HasDistance(t.Dp)) continue;
-            BuildDistanceLine(line, st.pt_sta, t.pt_vis, t.Dp);
-            out.Add(line);
+            out.Add(BuildDistanceLine(line, st.pt_sta, t.pt_vis, t.Dp));
         }
     }
     out.Add(" ");

@@ -1,5 +1,7 @@
 #include "exports/xml_report.hpp"
 
+#include <cstring>
+
 #include "base/param.hpp"
 #include "base/version.hpp"
 #include "exports/export_common.hpp"
@@ -51,9 +53,14 @@ public:
     }
 
 private:
+    // ` name="`: one room check, then the bytes.
     template <std::size_t N>
     void Open(const char (&name)[N]) {
-        text_.Char(' ').Text(name).Text("=\"");
+        char* p = text_.Extend(N + 2);
+        p[0] = ' ';
+        std::memcpy(p + 1, name, N - 1);
+        p[N] = '=';
+        p[N + 1] = '"';
     }
     TLineText& text_;
 };

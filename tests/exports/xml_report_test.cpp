@@ -1,6 +1,9 @@
 #include "exports/xml_report.hpp"
+#include "exports/xml_text.hpp"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <pugixml.hpp>
 
@@ -149,4 +152,25 @@ TEST_F(XmlReportTest, FilesNameTheirStylesheetAndAreLatin1) {
     const std::string xsl = Cp1252ToUtf8(ReadBytes(Path("res.xsl")));
     EXPECT_NE(xsl.find(") : station réduite</xsl:text>"), std::string::npos);
     EXPECT_NE(xsl.find("<xsl:output method=\"html\" indent=\"yes\""), std::string::npos);
+}
+
+// The report's attribute values go through a word-at-a-time test for the
+// characters to escape: the same text as the escaping itself gives, for
+// every length up to past two words, with one or two bytes set at any
+// place to a character to escape, a control, a byte of UTF-8 or a plain one.
+TEST(XmlText, AttributeValuesAsTheEscapingGivesThem) {
+    const char probes[] = {'&', '<', '>', '"', '\t', '\x01', '\x1f', ' ', '\x7f', '\xc3', '\xa9', 'A', '%', '\''};
+    TLineText line;
+    for (std::size_t len = 0; len <= 20; ++len) {
+        for (std::size_t i = 0; i < std::max<std::size_t>(len, 1); ++i) {
+            for (char p : probes) {
+                std::string t(len, 'n');
+                if (i < len) t[i] = p;
+                if (i + 3 < len) t[i + 3] = '"';
+                line.Clear();
+                AppendXmlText(line, t);
+                ASSERT_EQ(line.View(), XmlText(t)) << "length " << len << " at " << i << " byte " << int(p);
+            }
+        }
+    }
 }
