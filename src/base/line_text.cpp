@@ -21,4 +21,18 @@ TLineText& TLineText::FixedGeneral(double value, int decimals, std::size_t width
     return Text(text);
 }
 
+TLineText& TLineText::FixedKept(double value, int decimals, std::size_t width, TFixedMemo& memo) {
+    const std::size_t start = Size();
+    Fixed(value, decimals, width);
+    const std::size_t n = Size() - start;
+    if (n <= kFixedRoom) {  // kept when short enough (it always is but for huge widths)
+        std::memcpy(memo.text, data_.get() + start, n);
+        memo.value = value;
+        memo.decimals = decimals;
+        memo.width = width;
+        memo.size = n;
+    }
+    return *this;
+}
+
 }  // namespace kestrova

@@ -13,6 +13,18 @@
 
 namespace kestrova {
 
+// The last number a column printed, with its text: a value that repeats
+// from line to line (a station's ppm, a constant standard deviation, a
+// target height) is copied instead of formatted again. Same value bits,
+// decimals and width: same text.
+struct TFixedMemo {
+    double value = 0.0;
+    int decimals = -1;  // nothing kept yet
+    std::size_t width = 0;
+    std::size_t size = 0;
+    char text[kFixedRoom] = {};
+};
+
 class TLineText {
 public:
     TLineText() { Grow(256); }
@@ -71,6 +83,15 @@ public:
         }
         return FixedGeneral(value, decimals, width);
     }
+    // The same, through the memo of its column.
+    TLineText& Fixed(double value, int decimals, std::size_t width, TFixedMemo& memo) {
+        if (decimals == memo.decimals && width == memo.width && std::memcmp(&value, &memo.value, sizeof value) == 0) {
+            std::memcpy(Room(kFixedRoom), memo.text, kFixedRoom);
+            end_ += memo.size;
+            return *this;
+        }
+        return FixedKept(value, decimals, width, memo);
+    }
     // "%*lld".
     TLineText& Int(long long value, std::size_t width = 0) {
         end_ += WriteIntInPlace(Room(width + kFixedRoom), value, width);
@@ -98,6 +119,7 @@ private:
     }
     void Grow(std::size_t n);
     TLineText& FixedGeneral(double value, int decimals, std::size_t width);
+    TLineText& FixedKept(double value, int decimals, std::size_t width, TFixedMemo& memo);
 
     std::unique_ptr<char[]> data_;
     char* end_ = nullptr;

@@ -41,12 +41,13 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     // here start its line of the sorted section too: kept in `heads`.
     heads.Clear();
     headEnds.clear();
+    TFixedMemo ppmMemo;  // the station's, mostly
     for (const Tobs& o : st.obs) {
         const std::size_t nameAngles = NameAngles(line, o.pt_vis, o.Hz, o.V, a).Size();
         heads.Text(DistanceOrBlanks(line, o.Dp, l).View());
         headEnds.push_back(heads.Size());
         if (HasDistance(o.Dp))
-            out.Add(line.Char(' ').Fixed(o.ppm, 1, 8).View());
+            out.Add(line.Char(' ').Fixed(o.ppm, 1, 8, ppmMemo).View());
         else
             out.Add(line.View().substr(0, nameAngles));
     }

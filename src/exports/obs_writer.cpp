@@ -46,6 +46,7 @@ void AppendHeader(TLineSink& out, const std::string& path, const TExportTime& ti
 void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSettings& s,
                         bool perStation) {
     TLineText line;
+    TObsLineMemo memo;
     out.Add(line.Clear().Text("* Station n°").Int(k).Char(' ').Text(st.pt_sta).View());
     out.Add(line.Clear()
                 .Text("* Temperature : ")
@@ -67,17 +68,17 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     auto direction = [&](std::size_t i) {
         const TPt_vise& t = st.pts_vise[i];
         return BuildObsLine(line, i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
-                            s.heights ? t.Hv : 0.0, t.commentaires)
+                            s.heights ? t.Hv : 0.0, t.commentaires, memo)
             .View();
     };
     auto zenith = [&](const TPt_vise& t) {
         return BuildObsLine(line, 6, st.pt_sta, t.pt_vis, t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
-                            t.commentaires)
+                            t.commentaires, memo)
             .View();
     };
     auto distance = [&](const TPt_vise& t, double sigma) {
         return BuildObsLine(line, 3, st.pt_sta, t.pt_vis, t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
-                            t.commentaires)
+                            t.commentaires, memo)
             .View();
     };
 
@@ -105,7 +106,8 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
 }  // namespace
 
 TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std::string_view target, double value,
-                        double sigma, int decimals, double ht, double hv, std::string_view comments) {
+                        double sigma, int decimals, double ht, double hv, std::string_view comments,
+                        TObsLineMemo& memo) {
     return line.Clear()
         .Int(code)
         .Char(' ')
@@ -115,11 +117,11 @@ TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std
         .Char(' ')
         .Fixed(value, decimals, 10)
         .Char(' ')
-        .Fixed(sigma, decimals, 10)
+        .Fixed(sigma, decimals, 10, memo.sigma)
         .Text(" 0.0000 ")
-        .Fixed(ht, 4, 8)
+        .Fixed(ht, 4, 8, memo.ht)
         .Char(' ')
-        .Fixed(hv, 4, 8)
+        .Fixed(hv, 4, 8, memo.hv)
         .Char(' ')
         .Text(comments);
 }
@@ -127,7 +129,8 @@ TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments) {
     TLineText line;
-    return BuildObsLine(line, code, station, target, value, sigma, decimals, ht, hv, comments).Str();
+    TObsLineMemo memo;
+    return BuildObsLine(line, code, station, target, value, sigma, decimals, ht, hv, comments, memo).Str();
 }
 
 void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink) {

@@ -19,9 +19,14 @@ namespace kestrova {
 // the comments.
 std::string ObsLine(int code, const std::string& station, const std::string& target, double value,
                     double sigma, int decimals, double ht, double hv, const std::string& comments);
-// The same built in `line` (cleared first).
+// The same built in `line` (cleared first); `memo` keeps the columns whose
+// values repeat from line to line.
+struct TObsLineMemo {
+    TFixedMemo sigma, ht, hv;
+};
 TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std::string_view target, double value,
-                        double sigma, int decimals, double ht, double hv, std::string_view comments);
+                        double sigma, int decimals, double ht, double hv, std::string_view comments,
+                        TObsLineMemo& memo);
 
 // The single file; `path` is written in the header as given.
 void ProduceObsFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink);

@@ -36,6 +36,12 @@ public:
         return *this;
     }
     template <std::size_t N>
+    Element& Fixed(const char (&name)[N], double value, int decimals, TFixedMemo& memo) {
+        Open(name);
+        text_.Fixed(value, decimals, 0, memo).Char('"');
+        return *this;
+    }
+    template <std::size_t N>
     Element& Int(const char (&name)[N], long long value) {
         Open(name);
         text_.Int(value).Char('"');
@@ -94,6 +100,9 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
 
     // Raw pointings in field-book order.
     out.Add("      <rawdata>");
+    struct {
+        TFixedMemo ppm, calibration, height;  // mostly the same from pointing to pointing
+    } memo;
     const std::vector<TPointingResidual> res =
         st.valid ? ComputeResiduals(st, true) : std::vector<TPointingResidual>();
     for (std::size_t i = 0; i < st.obs.size(); ++i) {
@@ -114,7 +123,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
                 e.Fixed("dDp", res[i].dDp, 1);
             else
                 e.Empty("dDp");
-            e.Fixed("ppm", o.ppm, 1).Fixed("c_etal", o.c_etal, l);
+            e.Fixed("ppm", o.ppm, 1, memo.ppm).Fixed("c_etal", o.c_etal, l, memo.calibration);
             if (o.calibration)
                 e.Int("etalonnage", o.calibration->num).Text("id_etalonnage", o.calibration->id);
             else
@@ -122,7 +131,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
         } else {
             e.Empty("dDp").Empty("ppm").Empty("c_etal").Empty("etalonnage").Empty("id_etalonnage");
         }
-        e.Fixed("Hv", o.Hv, l);
+        e.Fixed("Hv", o.Hv, l, memo.height);
         out.Add(e.Close("/>"));
     }
     out.Add("      </rawdata>");

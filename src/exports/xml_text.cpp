@@ -1,7 +1,6 @@
 #include "exports/xml_text.hpp"
 
 #include <cstdint>
-#include <cstring>
 
 namespace kestrova {
 
@@ -64,29 +63,12 @@ std::string XmlText(std::string_view text) { return Escape(text, false); }
 
 namespace {
 
-bool NeedsEscapeSlow(std::string_view text) {
+bool NeedsEscape(std::string_view text) {
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
         if (u < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') return true;
     }
     return false;
-}
-
-// Eight bytes at a time (a name is a word or two): a byte below 0x20, or
-// equal to one of & < > ", sets its high bit (the lowest such byte at
-// least, which is all "any" needs) in one of the terms.
-bool NeedsEscape(std::string_view text) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    auto zeroByte = [](std::uint64_t x) { return (x - kOnes) & ~x; };
-    auto special = [&](std::uint64_t w) {
-        return ((w - 0x20 * kOnes) & ~w) | zeroByte(w ^ ('&' * kOnes)) | zeroByte(w ^ ('<' * kOnes)) |
-               zeroByte(w ^ ('>' * kOnes)) | zeroByte(w ^ ('"' * kOnes));
-    };
-    if (text.size() > 16) return NeedsEscapeSlow(text);
-    std::uint64_t words[2] = {0x4141414141414141ULL, 0x4141414141414141ULL};  // "A": needs nothing
-    std::memcpy(words, text.data(), text.size());
-    return ((special(words[0]) | special(words[1])) & kHigh) != 0;
 }
 
 }  // namespace

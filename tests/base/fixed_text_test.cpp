@@ -104,9 +104,11 @@ TEST(FixedText, IntegersAsPrintf) {
 }
 
 // A line built in place holds the same text as the appenders give, also
-// once it has grown past its first block (long names, wide paddings).
+// once it has grown past its first block (long names, wide paddings), and
+// a number copied from its column's memo is the one formatted again.
 TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
     TLineText line;
+    TFixedMemo memo;
     std::string expected;
     std::uint64_t state = 3;
     for (int i = 0; i < 20000; ++i) {
@@ -119,6 +121,14 @@ TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
         const std::size_t width = (state >> 20) % 70;
         const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * std::pow(10.0, i % 19 - 4);
         const std::string name((state >> 40) % 40, i % 3 ? 'n' : ' ');
+        // A column kept in a memo sees values that repeat, zeros of both
+        // signs and changes of decimals or width.
+        const double repeated[] = {-10.0, 0.0, -0.0, 1.5, std::numeric_limits<double>::quiet_NaN(), value};
+        const double kept = repeated[(state >> 30) % 6];
+        const int keptDecimals = (state >> 33) % 3 == 0 ? 4 : 1;
+        const std::size_t keptWidth = (state >> 35) % 4 == 0 ? 70 : 8;
+        line.Fixed(kept, keptDecimals, keptWidth, memo);
+        AppendFixed(expected, kept, keptDecimals, keptWidth);
         switch (i % 6) {
             case 0: line.Fixed(value, i % 11, width); AppendFixed(expected, value, i % 11, width); break;
             case 1: line.Int(static_cast<long long>(value), width); AppendInt(expected, static_cast<long long>(value), width); break;

@@ -154,10 +154,10 @@ TEST_F(XmlReportTest, FilesNameTheirStylesheetAndAreLatin1) {
     EXPECT_NE(xsl.find("<xsl:output method=\"html\" indent=\"yes\""), std::string::npos);
 }
 
-// The report's attribute values go through a word-at-a-time test for the
-// characters to escape: the same text as the escaping itself gives, for
-// every length up to past two words, with one or two bytes set at any
-// place to a character to escape, a control, a byte of UTF-8 or a plain one.
+// The report's attribute values are appended as they are unless they hold a
+// character to escape: the same text as the escaping itself gives, for
+// every length up to 20, with one or two bytes set at any place to a
+// character to escape, a control, a byte of UTF-8 or a plain one.
 TEST(XmlText, AttributeValuesAsTheEscapingGivesThem) {
     const char probes[] = {'&', '<', '>', '"', '\t', '\x01', '\x1f', ' ', '\x7f', '\xc3', '\xa9', 'A', '%', '\''};
     TLineText line;
