@@ -81,9 +81,9 @@ struct TScan {
 // end never splits a UTF-8 sequence, so the file is valid UTF-8 exactly when
 // every part is, and the marker holds no line end.
 TScan ScanPart(std::FILE* file, const std::string& path, std::size_t begin, std::size_t end,
-               std::string_view marker) {
+               std::string_view marker, std::size_t chunk) {
     TScan scan;
-    std::vector<char> buffer(kChunk);
+    std::vector<char> buffer(chunk);
     // A sequence or a marker cut by the end of a chunk is carried over to
     // the next.
     std::string carry;
@@ -153,14 +153,18 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
         file_ = nullptr;
         throw TextFileError(path, std::strerror(EISDIR));
     }
-    buffer_.resize(kChunk);
     const std::size_t none = static_cast<std::size_t>(-1);
-    const std::size_t size = known && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    const bool regular = known && S_ISREG(st.st_mode);
+    const std::size_t size = regular ? static_cast<std::size_t>(st.st_size) : 0;
+    // A small file gets a buffer of its size (it grows for a line that does
+    // not fit, should the file grow meanwhile).
+    const std::size_t chunk = regular ? std::clamp<std::size_t>(size + 1, 4096, kChunk) : kChunk;
+    buffer_.resize(chunk);
     const std::size_t middle = size >= kTwoPartScanBytes ? LineStartAfter(path, size / 2) : 0;
     TScan scan;
     try {
         if (middle == 0) {
-            scan = ScanPart(file_, path, 0, none, marker);
+            scan = ScanPart(file_, path, 0, none, marker, chunk);
         } else {
             // The second half, from a line start, on a thread of its own.
             TScan second;
@@ -176,7 +180,7 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
                             ~TClose() { std::fclose(f); }
                         } close{f};
                         if (::fseeko(f, static_cast<off_t>(middle), SEEK_SET) != 0) return;
-                        second = ScanPart(f, path, middle, none, marker);
+                        second = ScanPart(f, path, middle, none, marker, chunk);
                         secondDone = true;
                     } catch (...) {
                     }
@@ -184,7 +188,7 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
             } catch (const std::system_error&) {
             }
             try {
-                scan = ScanPart(file_, path, 0, middle, marker);
+                scan = ScanPart(file_, path, 0, middle, marker, chunk);
             } catch (...) {
                 if (thread.joinable()) thread.join();
                 throw;
@@ -193,7 +197,7 @@ TTextLineReader::TTextLineReader(const std::string& path, std::string_view marke
             // Without a thread, or when that part failed on its own: the
             // second half after the first, where this reading stands, as a
             // scan in one part would have read it.
-            if (!secondDone) second = ScanPart(file_, path, middle, none, marker);
+            if (!secondDone) second = ScanPart(file_, path, middle, none, marker, chunk);
             scan.utf8 = scan.utf8 && second.utf8;
             scan.markerFound = scan.markerFound || second.markerFound;
             for (TCheckpoint c : second.checkpoints) {

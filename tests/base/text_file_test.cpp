@@ -174,12 +174,14 @@ TEST(TextLineReader, StreamsTheSameLinesAsTheWholeFileReader) {
 }
 
 TEST(TextLineReader, ChunkBoundariesAndOverlongLines) {
-    // An "é" and the marker cut by the end of the first 64 KiB chunk.
-    std::string bytes(65535, 'a');
+    // An "é" and the marker cut by the end of the first 1 MiB chunk (the
+    // chunk of a file of 1 MiB or more).
+    const std::size_t chunk = std::size_t(1) << 20;
+    std::string bytes(chunk - 1, 'a');
     bytes += "\xC3\xA9\n";
     const auto accent = Scratch("stream_boundary.crt");
     WriteRaw(accent, bytes + "fin\n");
-    std::string markerBytes(65533, 'b');
+    std::string markerBytes(chunk - 3, 'b');
     const auto marker = Scratch("stream_marker.xcrt");
     WriteRaw(marker, markerBytes + "<?xml ?>\n");
     for (const auto& p : {accent, marker}) {
