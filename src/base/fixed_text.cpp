@@ -288,10 +288,6 @@ void AppendFixed(std::string& out, double value, int decimals, std::size_t width
     out += GeneralFixedText(value, decimals, width);
 }
 
-void AppendFixedGeneral(std::string& out, double value, int decimals, std::size_t width) {
-    out += GeneralFixedText(value, decimals, width);
-}
-
 void AppendInt(std::string& out, long long value, std::size_t width) {
     if (width > kFixedBlankRun) {
         const std::string digits = std::to_string(value);

@@ -16,9 +16,6 @@ std::string FixedFormat(int width, int decimals);
 // characters; a value that rounds to zero has no minus sign).
 void AppendFixed(std::string& out, double value, int decimals, std::size_t width = 0);
 void AppendInt(std::string& out, long long value, std::size_t width = 0);
-// The same through the general code only (to_chars, exact on every
-// value): what the fast paths are checked against.
-void AppendFixedGeneral(std::string& out, double value, int decimals, std::size_t width = 0);
 void AppendPadRight(std::string& out, std::string_view text, std::size_t width);
 void AppendPadLeft(std::string& out, std::string_view text, std::size_t width);
 std::string FixedText(double value, int decimals, std::size_t width = 0);
@@ -28,8 +25,8 @@ std::size_t CharCount(std::string_view text);
 // The fast paths written in place (TLineText): `dest` has room for
 // max(width, kFixedBlankRun) + 24 bytes, of which the ones past the text
 // may be overwritten. WriteFixedInPlace returns 0 when the value needs the
-// general code (|value| x 10^decimals from 1e9, a near tie of the rounding,
-// more than 9 decimals, not finite); both return the length written.
+// general code (|value| x 10^decimals from 1e9, more than 9 decimals, not
+// finite); both return the length written.
 constexpr std::size_t kFixedBlankRun = 32;
 constexpr std::size_t kFixedRoom = kFixedBlankRun + 24;
 std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width);
