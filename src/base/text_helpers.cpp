@@ -289,6 +289,25 @@ bool IsPrintableAscii(std::string_view text) {
 
 bool HasControlCharacter(std::string_view text) {
     if (IsPrintableAscii(text)) return false;
+#if defined(__SSE2__)
+    // A line with accents: first sixteen bytes at a time for any byte that
+    // may start a control character (below 0x20, 0x7F, 0xC2).
+    if (text.size() >= 16) {
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        auto candidates = [](const char* at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i c0 = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-1)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x20)));
+            const __m128i del = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F));
+            const __m128i c2 = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC2)));
+            return _mm_movemask_epi8(_mm_or_si128(c0, _mm_or_si128(del, c2)));
+        };
+        int any = 0;
+        for (std::size_t i = 0; i + 16 <= n; i += 16) any |= candidates(p + i);
+        any |= candidates(p + n - 16);
+        if (!any) return false;
+    }
+#endif
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if ((c < 0x20 || c == 0x7F || c == 0xC2) && ControlLength(text, i)) return true;
