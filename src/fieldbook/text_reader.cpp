@@ -368,39 +368,42 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& 
     book.ResolveCalibrationsAndHeights(true);
 }
 
-bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& reader, TProgress& progress,
-                      std::size_t twoPartsFrom) {
-    const auto next = [&](std::string_view& line) { return reader.Next(line); };
-    const std::optional<TSplit> split = reader.FileBytes() >= twoPartsFrom && twoPartsFrom > 0
-                                            ? FindStationLine(path, reader, reader.FileBytes() / 2)
-                                            : std::nullopt;
-    if (!split) {
-        ReadTextBook(book, next, progress, reader.LineEnds());
-        return false;
-    }
-    // Two parts read side by side, the second from a station line on, then
-    // joined: the same book as a reading in one part.
+namespace {
+
+using TNextLine = std::function<bool(std::string_view&)>;
+// Hands the lines of the second part to the function it is given.
+using TSecondPart = std::function<void(const std::function<void(const TNextLine&)>&)>;
+
+// Reads a book in two parts side by side: `first` (its lines up to the
+// split, `firstLines` of them) here with the progress, `second` (the lines
+// from the split on, the first of them a station line numbered `splitLine`)
+// on a thread of its own, then joins them: the same book as a reading in
+// one part. Without a thread, or when the second part fails on its own
+// (memory, the file), the second part is read after the first, in one part,
+// meeting the fault as before.
+void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first, std::size_t firstLines,
+                    const TSecondPart& second, int splitLine) {
     Tday_obs part;
     part.trace.enabled = book.trace.enabled;
     part.trace.max_lines = book.trace.max_lines;
     std::vector<TPrismLookup> deferred;
     std::exception_ptr partError;
     std::atomic<bool> stop{false};
-    std::thread second;
+    std::thread thread;
+    bool apart = true;
     try {
-        second = std::thread([&] {
+        thread = std::thread([&] {
             try {
-                TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
-                int stations = 0, pointings = 0;
-                ReadLines(part, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
-                          static_cast<int>(split->line), TLineContext{stations, pointings, &deferred}, &stop);
+                second([&](const TNextLine& next) {
+                    int stations = 0, pointings = 0;
+                    ReadLines(part, next, nullptr, 0, splitLine, TLineContext{stations, pointings, &deferred}, &stop);
+                });
             } catch (...) {
                 partError = std::current_exception();
             }
         });
     } catch (const std::system_error&) {
-        ReadTextBook(book, next, progress, reader.LineEnds());  // no thread to be had: in one part
-        return false;
+        apart = false;  // no thread to be had
     }
     // A cancel or a fault of the first part stops the second.
     struct TJoin {
@@ -411,7 +414,7 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
             stop = true;
             thread.join();
         }
-    } join{second, stop};
+    } join{thread, stop};
 
     book.nb_stat = 0;
     AddDefaultCalibration(book);
@@ -419,32 +422,68 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
     int stationCounter = 0;
     int pointingCounter = 0;
     const TLineContext context{stationCounter, pointingCounter};
-    reader.StopAt(split->offset);
-    ReadLines(book, next, &progress, static_cast<std::size_t>(split->line), 0, context);
-    second.join();
-    if (partError) {
-        // The second part failed on its own (memory, the file): read it
-        // again after the first, in one part, to meet the fault as before.
-        TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
-        ReadLines(book, [&](std::string_view& line) { return r.Next(line); }, nullptr, 0,
-                  static_cast<int>(split->line), context);
-    } else {
+    ReadLines(book, first, &progress, firstLines, 0, context);
+    if (thread.joinable()) thread.join();
+    if (!apart || partError)
+        second([&](const TNextLine& next) { ReadLines(book, next, nullptr, 0, splitLine, context); });
+    else
         JoinPart(book, part, deferred);
-    }
     book.ResolveCalibrationsAndHeights(true);
+}
+
+}  // namespace
+
+bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& reader, TProgress& progress,
+                      std::size_t twoPartsFrom) {
+    const auto next = [&](std::string_view& line) { return reader.Next(line); };
+    const std::optional<TSplit> split = reader.FileBytes() >= twoPartsFrom && twoPartsFrom > 0
+                                            ? FindStationLine(path, reader, reader.FileBytes() / 2)
+                                            : std::nullopt;
+    if (!split) {
+        ReadTextBook(book, next, progress, reader.LineEnds());
+        return false;
+    }
+    reader.StopAt(split->offset);
+    ReadInTwoParts(
+        book, progress, next, static_cast<std::size_t>(split->line),
+        [&](const std::function<void(const TNextLine&)>& read) {
+            TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
+            read([&](std::string_view& line) { return r.Next(line); });
+        },
+        static_cast<int>(split->line));
     return true;
 }
 
-void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress) {
-    size_t i = 0;
-    ReadTextBook(
-        book,
-        [&](std::string_view& line) {
-            if (i >= lines.size()) return false;
+bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress,
+                  std::size_t twoPartsFrom) {
+    // The first station line from the middle on, for a large book.
+    std::size_t split = lines.size();
+    if (twoPartsFrom > 0 && lines.size() >= twoPartsFrom) {
+        TLineFieldViews f;
+        for (std::size_t k = std::max<std::size_t>(lines.size() / 2, 1); k < lines.size(); ++k) {
+            SplitLineFields(lines[k], f);
+            if (f.fields[0] == "station") {
+                split = k;
+                break;
+            }
+        }
+    }
+    auto range = [&](std::size_t from, std::size_t to) {
+        return [&lines, i = from, to](std::string_view& line) mutable {
+            if (i >= to) return false;
             line = lines[i++];
             return true;
-        },
-        progress, lines.size());
+        };
+    };
+    if (split == lines.size()) {
+        ReadTextBook(book, range(0, lines.size()), progress, lines.size());
+        return false;
+    }
+    ReadInTwoParts(
+        book, progress, range(0, split), split,
+        [&](const std::function<void(const TNextLine&)>& read) { read(range(split, lines.size())); },
+        static_cast<int>(split));
+    return true;
 }
 
 }  // namespace kestrova

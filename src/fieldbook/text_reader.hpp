@@ -19,10 +19,18 @@ namespace kestrova {
 // 1 mmHg in hPa.
 inline constexpr double kHPaPerMmHg = 1.3329167214840152;
 
+// From this many lines on, a book held in lines is read in two parts side
+// by side.
+inline constexpr std::size_t kTwoPartReadLines = 100000;
+
 // Reads a whole text book into `book` (a new one), then resolves the
 // calibrations and applies the height definitions. A cancel through
-// `progress` throws TCancelled.
-void ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress());
+// `progress` throws TCancelled. A book of `twoPartsFrom` lines or more (0:
+// never) with a station line after its middle is read in two parts side by
+// side, the second from that line on, joined as a reading in one part would
+// have read them; true when it was.
+bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress(),
+                  std::size_t twoPartsFrom = kTwoPartReadLines);
 // The same on lines given one at a time: `next` points its argument at the
 // next line (which must stay valid until the following call) and returns
 // false after the last line; `total` is the expected number of lines for

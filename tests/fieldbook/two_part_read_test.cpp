@@ -1,5 +1,6 @@
-// A large text book is read in two parts side by side, the second from a
-// station line after the middle, then joined. Over many generated books with
+// A large text book (a file, or the lines of the editor) is read in two
+// parts side by side, the second from a station line after the middle, then
+// joined. Over many generated books with
 // everything that ties the parts together (prisms defined in either part and
 // named before or after their definition, heights redefined later, lines
 // that fail part-way, over-long lines, comments and accents), the joined book
@@ -15,6 +16,7 @@
 #include "base/encoding.hpp"
 #include "base/line_reader.hpp"
 #include "base/progress.hpp"
+#include "base/text_file.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/text_reader.hpp"
 
@@ -158,8 +160,14 @@ TEST(TwoPartRead, SameBookAsTheReadingInOnePart) {
         TTextLineReader r2(path, "<?xml");
         if (ReadTextBookFile(two, path, r2, NoProgress(), 1)) ++twoParts;
         ExpectSameBook(one, two, "seed " + std::to_string(seed));
+        // The same book held in lines (the editor's), in two parts.
+        const std::vector<std::string> lines = ReadTextLines(path);
+        Tday_obs fromLines;
+        fromLines.trace.max_lines = 40;
+        if (ReadTextBook(fromLines, lines, NoProgress(), 1)) ++twoParts;
+        ExpectSameBook(one, fromLines, "lines, seed " + std::to_string(seed));
         if (HasFailure()) break;
     }
-    EXPECT_GT(twoParts, 140);
+    EXPECT_GT(twoParts, 280);
     fs::remove_all(dir);
 }
