@@ -20,7 +20,9 @@ std::string FixedFormat(int width, int decimals) {
 
 namespace {
 
-constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+using fixed_detail::EightDigitValues;
+using fixed_detail::kPow10;
+using fixed_detail::kZeros;
 constexpr std::uint64_t kIntPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // "00" to "99": the digits go two at a time.
@@ -57,20 +59,6 @@ constexpr TReciprocal kReciprocal[] = {MakeReciprocal(0), MakeReciprocal(1), Mak
 
 __extension__ using U128 = unsigned __int128;
 
-// The eight digit values (0 to 9) of x < 10^8, zeros in front, as the
-// bytes of a word, the first digit in the lowest byte (memory order): the
-// digits are split in lanes, 4+4, then 2+2 in each, then 1+1, all in one
-// register.
-std::uint64_t EightDigitValues(std::uint32_t x) {
-    std::uint64_t v = x / 10000 | static_cast<std::uint64_t>(x % 10000) << 32;
-    std::uint64_t hi = ((v * 10486) >> 20) & 0x0000007F0000007FULL;  // / 100 in each lane
-    v = hi | (v - hi * 100) << 16;
-    hi = ((v * 103) >> 10) & 0x000F000F000F000FULL;  // / 10 in each lane
-    return hi | (v - hi * 10) << 8;
-}
-
-constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
-
 std::uint64_t EightDigits(std::uint32_t x) { return EightDigitValues(x) + kZeros; }
 
 // The ten digits of n (zeros in front) as the bytes of a 16-byte word,
@@ -100,14 +88,13 @@ U128 TenDigits(std::uint32_t n) {
     return lhs < rhs ? -1 : lhs > rhs ? 1 : 0;
 }
 
-[[gnu::noinline]] void WriteWideBlanks(char* dest, std::size_t pad) { std::memset(dest, ' ', pad); }
 
 // Blanks up to `width` in front of a text of `len` characters at dest:
 // the first kFixedBlankRun in one fixed-size store (the room allows it).
 std::size_t WriteBlanks(char* dest, std::size_t len, std::size_t width) {
     const std::size_t pad = width > len ? width - len : 0;
     std::memset(dest, ' ', kFixedBlankRun);
-    if (pad > kFixedBlankRun) WriteWideBlanks(dest, pad);
+    if (pad > kFixedBlankRun) fixed_detail::WriteBlankRun(dest, pad);
     return pad;
 }
 
@@ -185,49 +172,12 @@ std::string GeneralFixedText(double value, int decimals, std::size_t width) {
 
 }  // namespace
 
-namespace {
-
-// The text of the common numbers, n (their rounded value x 10^decimals)
-// below 10^8 and 7 decimals at most: the eight digits of n in one word, the
-// last `decimals` of them after the point, the whole part's leading zeros
-// found from its first nonzero digit (its last digit always shows).
-// `Narrow`: width is kFixedBlankRun at most (the blanks need no call).
-template <bool Narrow>
-inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, int decimals, std::size_t width) {
-    const std::uint64_t values = EightDigitValues(n);
-    const int slots = 8 - decimals;  // of the whole part
-    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << (8 * (slots - 1)))) >> 3;
-    const int wholeDigits = slots - zeros;
-    const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
-                            (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
-    std::size_t pad;
-    if constexpr (Narrow) {
-        pad = width > len ? width - len : 0;
-        std::memset(dest, ' ', kFixedBlankRun);
-    } else {
-        pad = WriteBlanks(dest, len, width);
-    }
-    char* p = dest + pad;
-    if (negative) *p++ = '-';
-    // Each store writes past its piece; the next one overwrites that.
-    const std::uint64_t digits = values + kZeros;
-    const std::uint64_t whole = digits >> (8 * zeros);
-    std::memcpy(p, &whole, 8);
-    if (decimals > 0) {
-        p += wholeDigits;
-        *p++ = '.';
-        const std::uint64_t decimal = digits >> (8 * slots);
-        std::memcpy(p, &decimal, 8);
-    }
-    return pad + len;
-}
-
 // Every value WriteFixedInPlace takes: |value| x 10^decimals below 1e9.
 // Its product's own rounding error (below 1e-7) cannot change the
 // correctly rounded digits unless it lies within 1e-6 of a rounding tie,
 // which is then settled exactly (an exact tie goes to the even digit, as
 // printf does).
-[[gnu::noinline]] std::size_t WriteAnyFixed(char* dest, double value, int decimals, std::size_t width) {
+std::size_t WriteAnyFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
     if (decimals < 0 || decimals > 9) return 0;
     const double magnitude = std::fabs(value);
     const double scaled = magnitude * kPow10[decimals];
@@ -241,25 +191,11 @@ inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, 
         n = truncated + (side > 0 || (side == 0 && (truncated & 1)) ? 1 : 0);
     }
     const bool negative = value < 0 && n != 0;  // never "-0.000"
-    if (decimals <= 7 && n < 100000000) return WriteCommonFixed<false>(dest, n, negative, decimals, width);
+    if (decimals <= 7 && n < 100000000) return fixed_detail::WriteCommonFixed(dest, n, negative, decimals, width);
     return WriteWideFixed(dest, n, negative, decimals, width);
 }
 
-}  // namespace
-
-std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width) {
-    // The most common numbers without a call (anything else, a near tie
-    // included, goes the whole way).
-    if (static_cast<unsigned>(decimals) > 7 || width > kFixedBlankRun)
-        return WriteAnyFixed(dest, value, decimals, width);
-    const double scaled = std::fabs(value) * kPow10[decimals];
-    if (!(scaled < 1e8 - 1)) return WriteAnyFixed(dest, value, decimals, width);  // n below 10^8
-    const auto truncated = static_cast<std::uint32_t>(scaled);
-    const double frac = scaled - static_cast<double>(truncated);
-    if (std::fabs(frac - 0.5) < 1e-6) return WriteAnyFixed(dest, value, decimals, width);
-    const std::uint32_t n = truncated + (frac > 0.5 ? 1 : 0);
-    return WriteCommonFixed<true>(dest, n, value < 0 && n != 0, decimals, width);
-}
+void fixed_detail::WriteBlankRun(char* dest, std::size_t n) { std::memset(dest, ' ', n); }
 
 std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
     if (value >= 0 && value <= 0xFFFFFFFFLL) {
