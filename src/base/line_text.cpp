@@ -22,11 +22,12 @@ TLineText& TLineText::FixedGeneral(double value, int decimals, std::size_t width
 }
 
 TLineText& TLineText::FixedKept(double value, int decimals, std::size_t width, TFixedMemo& memo) {
+    Room(width + kFixedRoom);  // the copy below reads kFixedRoom bytes from the start
     const std::size_t start = Size();
     Fixed(value, decimals, width);
     const std::size_t n = Size() - start;
     if (n <= kFixedRoom) {  // kept when short enough (it always is but for huge widths)
-        std::memcpy(memo.text, data_.get() + start, n);
+        std::memcpy(memo.text, data_.get() + start, kFixedRoom);
         memo.value = value;
         memo.decimals = decimals;
         memo.width = width;
