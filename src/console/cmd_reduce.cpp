@@ -12,10 +12,11 @@
 namespace kestrova {
 
 int RunReduce(const ConsoleArgs& args) {
+    TProgress& progress = *args.progress;
     Tday_obs book;
     book.trace.enabled = false;
     try {
-        if (!book.LoadFromFile(args.in)) {
+        if (!book.LoadFromFile(args.in, progress)) {
             std::cerr << "Impossible de lire le fichier carnet " << args.in << " : fichier introuvable\n";
             return 1;
         }
@@ -30,12 +31,10 @@ int RunReduce(const ConsoleArgs& args) {
         std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
         return 1;
     }
-    args.progress->Stage("Réduction du carnet " + args.in);
-    BuildTargetsAndCheck(book);
-    CorrectAndReduce(book);
-    args.progress->Stage("Écriture des fichiers de la réduction");
+    BuildTargetsAndCheck(book, progress);
+    CorrectAndReduce(book, progress);
     try {
-        WriteInteractiveReductionOutputs(book, files);
+        WriteInteractiveReductionOutputs(book, files, progress);
     } catch (const TextFileError& e) {
         std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
         return 1;

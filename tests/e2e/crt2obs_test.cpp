@@ -269,7 +269,7 @@ TEST_F(Crt2ObsTest, UnreadableInputWritesNothing) {
 }
 
 TEST_F(Crt2ObsTest, BookWithoutStationIsReportedAndWritesNothing) {
-    for (const std::string content : {std::string(""), std::string("* seulement un commentaire\r\n"),
+    for (const std::string& content : {std::string(""), std::string("* seulement un commentaire\r\n"),
                                       std::string("110001+00001002 21.322+10000000 \r\n")}) {
         std::ofstream(dir_ / "vide.crt", std::ios::binary) << content;
         const auto r = RunKestrova("-x crt2obs -i " + ShellQuote((dir_ / "vide.crt").string()) + " -o " +
