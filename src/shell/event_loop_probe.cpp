@@ -73,6 +73,11 @@ void ProbeMark(const char* what) {
     Probe& p = TheProbe();
     if (!p.out) return;
     const qint64 now = p.clock.elapsed();
+    // A mark made at the end of a block (the thread busy since the last
+    // tick) counts that block: the tick that would have seen it comes after
+    // the mark.
+    const qint64 delay = now - p.lastTick - kTickMs;
+    if (delay > p.maxDelay) p.maxDelay = delay;
     std::fprintf(p.out, "%.3f %s maxdelay_ms=%lld peak_kb=%ld rss_kb=%ld\n", static_cast<double>(now) / 1000.0, what,
                  static_cast<long long>(p.maxDelay), PeakResidentKb(), ResidentKb("VmRSS"));
     std::fflush(p.out);

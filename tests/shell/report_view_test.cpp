@@ -112,6 +112,13 @@ private slots:
         // Sigma comes through the UTF-8 output.
         QVERIFY(text.contains(QString::fromUtf8("σHz (gons)")));
         QVERIFY(!text.contains("<carnet"));
+        // Each line of the contents is laid out as a block of its own (the
+        // last one keeps its line break).
+        QStringList contents;
+        for (QTextBlock block = viewer.XMLview->document()->begin(); block.isValid(); block = block.next())
+            if (block.text().startsWith("Station #")) contents << block.text().remove(QChar::LineSeparator);
+        QCOMPARE(contents, QStringList({QString::fromUtf8("Station #1 (Point 1001) : station réduite"),
+                                        QString::fromUtf8("Station #2 (Point 1002) : station réduite")}));
     }
 
     void linksInsideTheReportScrollTheView() {
