@@ -21,10 +21,12 @@ kestrova=$(cd "$build" && pwd)/kestrova
 gen="$build/bench/gen_fieldbook"
 shots=${KESTROVA_SHOTS:-}
 
-# wait_mark FILE NAME SECONDS: waits until the probe logged NAME.
+# wait_mark FILE NAME SECONDS [PID]: waits until the probe logged NAME
+# (gives up at once when the process PID has ended).
 wait_mark() {
     i=0
     while ! grep -q " $2 " "$1" 2>/dev/null; do
+        [ -n "$4" ] && ! kill -0 "$4" 2>/dev/null && { echo "gui_bench: the window has ended" >&2; return 1; }
         i=$((i + 1))
         [ "$i" -gt $(($3 * 10)) ] && { echo "gui_bench: no '$2' after $3 s" >&2; return 1; }
         sleep 0.1
@@ -49,7 +51,8 @@ book=$1 probe=$2 shot=$3 kestrova=$4
 . "$5"
 KESTROVA_PROBE="$probe" "$kestrova" "$book" >/dev/null 2>&1 &
 pid=$!
-wait_mark "$probe" documents-opened 120
+fail() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; exit 1; }
+wait_mark "$probe" documents-opened 120 "$pid" || fail
 sleep 1
 # The reduction button of the toolbar (the window is placed alike on every
 # run of the same screen; without a window manager Alt does not reach the
@@ -59,16 +62,16 @@ eval "$(xdotool getwindowgeometry --shell "$w")"
 xdotool mousemove $((X + 191)) $((Y + 37)) click 1
 # Each key waits for its dialog: a Return sent early to the progress dialog
 # of the reading would cancel it on a loaded machine.
-wait_window "duction\$" 30      # "Réduction" (regular expressions here are bytes)
+wait_window "duction\$" 30 || fail  # "Réduction" (regular expressions here are bytes)
 sleep 0.3
 [ -n "$shot" ] && import -window root "$shot-choice.png" 2>/dev/null || true
 xdotool key Return               # reduction choice: Valider
-wait_window "choix du nom du fichier Brelix" 300
+wait_window "choix du nom du fichier Brelix" 300 || fail
 sleep 0.3
 xdotool key Return               # save dialog: the proposed name
 sleep 0.3
 [ -n "$shot" ] && import -window root "$shot-progress.png" 2>/dev/null || true
-wait_mark "$probe" report-shown 300
+wait_mark "$probe" report-shown 300 "$pid" || fail
 sleep 0.3
 [ -n "$shot" ] && import -window root "$shot-report.png" 2>/dev/null || true
 sleep 2
@@ -87,9 +90,17 @@ for n in $sizes; do
     book="$dir/book.crt"
     "$gen" "$n" crt "$book" >/dev/null
     probe="$dir/probe.log"
-    Kestrova="$dir/ini" xvfb-run -a -s "-screen 0 1280x1024x24" \
-        sh "$work/drive.sh" "$book" "$probe" "${shots:+$shots/gui_$n}" "$kestrova" "$work/lib.sh" \
-        || { echo "gui_bench: run of $n pointings failed" >&2; cat "$probe" >&2; continue; }
+    # A second try when the window did not come up at all (two X servers
+    # started at the same moment on a shared machine may take one display).
+    ok=
+    for attempt in 1 2; do
+        rm -f "$probe"
+        Kestrova="$dir/ini" xvfb-run -a -s "-screen 0 1280x1024x24" \
+            sh "$work/drive.sh" "$book" "$probe" "${shots:+$shots/gui_$n}" "$kestrova" "$work/lib.sh" \
+            && { ok=1; break; }
+        grep -q " documents-opened " "$probe" 2>/dev/null && break
+    done
+    [ -n "$ok" ] || { echo "gui_bench: run of $n pointings failed" >&2; cat "$probe" >&2; continue; }
     awk -v n="$n" '
         { t[$2] = $1; split($3, d, "="); split($4, m, "=");
           if ($2 != "start" && d[2] + 0 > block) block = d[2] + 0
