@@ -111,6 +111,22 @@ void Tday_obs::LoadFromLines(const std::vector<std::string>& lines, TProgress& p
     });
 }
 
+void Tday_obs::LoadFromLineViews(const std::vector<std::string_view>& lines, TProgress& progress) {
+    bool xml = false;
+    for (std::string_view line : lines) {
+        if (line.find("<?xml") != std::string_view::npos) {
+            xml = true;
+            break;
+        }
+    }
+    if (xml) {
+        // The XML reader takes strings (an XML book is a small file).
+        LoadFromLines(std::vector<std::string>(lines.begin(), lines.end()), progress);
+        return;
+    }
+    ReadGuarded([&] { ReadTextBookViews(*this, lines, progress); });
+}
+
 void Tday_obs::ReadGuarded(const std::function<void()>& read) {
     try {
         read();

@@ -198,6 +198,9 @@ public:
     // the matching reader. Never throws on bad content; a cancel through
     // `progress` throws TCancelled.
     void LoadFromLines(const std::vector<std::string>& lines, TProgress& progress = NoProgress());
+    // The same on views of lines, e.g. of an editor's text, which must not
+    // change until it returns: the same book, trace and line numbers.
+    void LoadFromLineViews(const std::vector<std::string_view>& lines, TProgress& progress = NoProgress());
 
     // Station and pointing calibration numbers to calibrations; the
     // default calibration stands in for a number that matches nothing.

@@ -454,8 +454,11 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
     return true;
 }
 
-bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress,
-                  std::size_t twoPartsFrom) {
+namespace {
+
+// ReadTextBook on lines held whole, as strings or as views of a text.
+template <class TLines>
+bool ReadHeldLines(Tday_obs& book, const TLines& lines, TProgress& progress, std::size_t twoPartsFrom) {
     // The first station line from the middle on, for a large book.
     std::size_t split = lines.size();
     if (twoPartsFrom > 0 && lines.size() >= twoPartsFrom) {
@@ -484,6 +487,18 @@ bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgre
         [&](const std::function<void(const TNextLine&)>& read) { read(range(split, lines.size())); },
         static_cast<int>(split));
     return true;
+}
+
+}  // namespace
+
+bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress,
+                  std::size_t twoPartsFrom) {
+    return ReadHeldLines(book, lines, progress, twoPartsFrom);
+}
+
+bool ReadTextBookViews(Tday_obs& book, const std::vector<std::string_view>& lines, TProgress& progress,
+                       std::size_t twoPartsFrom) {
+    return ReadHeldLines(book, lines, progress, twoPartsFrom);
 }
 
 }  // namespace kestrova

@@ -31,6 +31,9 @@ inline constexpr std::size_t kTwoPartReadLines = 100000;
 // have read them; true when it was.
 bool ReadTextBook(Tday_obs& book, const std::vector<std::string>& lines, TProgress& progress = NoProgress(),
                   std::size_t twoPartsFrom = kTwoPartReadLines);
+// The same on views of lines (of a text that must not change meanwhile).
+bool ReadTextBookViews(Tday_obs& book, const std::vector<std::string_view>& lines,
+                       TProgress& progress = NoProgress(), std::size_t twoPartsFrom = kTwoPartReadLines);
 // The same on lines given one at a time: `next` points its argument at the
 // next line (which must stay valid until the following call) and returns
 // false after the last line; `total` is the expected number of lines for

@@ -46,16 +46,19 @@ void TFMain_velka::Reduction1Click() {
     bool read = false;
     try {
         // The reader swallows what it cannot read; only a failure of the
-        // program itself (memory) gets here.
-        const std::vector<std::string> lines = document->Lines();
-        read = RunWithProgress(this, QString::fromUtf8("Réduction"),
-                               [&](TProgress& progress) { book.LoadFromLines(lines, progress); });
+        // program itself (memory) gets here. The worker reads the editor's
+        // own buffer, which nothing may change meanwhile.
+        const TReadOnlyWhile frozen(*document->Editor);
+        const std::string_view text = document->Text();
+        read = RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
+            book.LoadFromLineViews(SplitEditorLines(text), progress);
+        });
     } catch (const std::exception& error) {
         ReleaseFreedMemory();
         ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
         return;
     }
-    ReleaseFreedMemory();  // the copy of the document's lines
+    ReleaseFreedMemory();  // the views of the document's lines
     if (!read) return;     // cancelled
     ProbeMark("book-read");
     if (book.stations.empty()) {

@@ -394,28 +394,41 @@ bool TEditForm::LoadFile(const QString& path) {
     return ok;
 }
 
-std::vector<std::string> TEditForm::Lines() const {
-    // The lines as the editor shows and numbers them: CR LF, LF and a lone
-    // CR (a file from an old recorder, or pasted text) all end a line, so
-    // that line n here is line n of the caret and of ReplaceLine.
-    // Read in place from the editor's own buffer (UTF-8): no copy of a
-    // large document through a QString.
-    const auto* data = reinterpret_cast<const char*>(
-        static_cast<std::intptr_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER)));
-    const auto length = static_cast<std::size_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
-    const std::string_view text = data ? std::string_view(data, length) : std::string_view();
-    std::vector<std::string> lines;
+std::vector<std::string_view> SplitEditorLines(std::string_view text) {
+    std::vector<std::string_view> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c != '\n' && c != '\r') continue;
-        lines.emplace_back(text.substr(start, i - start));
+        lines.push_back(text.substr(start, i - start));
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
     // A final line break ends the last line, it does not start a new one.
-    if (start < text.size()) lines.emplace_back(text.substr(start));
+    if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
+}
+
+TReadOnlyWhile::TReadOnlyWhile(TEditor& editor) : editor_(editor), was_(editor.isReadOnly()) {
+    editor_.setReadOnly(true);
+}
+
+TReadOnlyWhile::~TReadOnlyWhile() { editor_.setReadOnly(was_); }
+
+std::string_view TEditForm::Text() const {
+    // Scintilla moves its gap to the end and hands out its contiguous
+    // buffer (UTF-8): no copy of a large document through a QString.
+    const auto* data = reinterpret_cast<const char*>(
+        static_cast<std::intptr_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER)));
+    const auto length = static_cast<std::size_t>(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    return data ? std::string_view(data, length) : std::string_view();
+}
+
+std::vector<std::string> TEditForm::Lines() const {
+    // The lines as the editor shows and numbers them, so that line n here
+    // is line n of the caret and of ReplaceLine.
+    const std::vector<std::string_view> views = SplitEditorLines(Text());
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 static std::string JoinLines(const std::vector<std::string>& lines) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QWidget>
@@ -65,6 +66,10 @@ public:
 
     // The lines of the buffer, in order, without line ends.
     std::vector<std::string> Lines() const;
+    // The whole buffer (UTF-8) in place, without a copy: valid until the
+    // document next changes (see TReadOnlyWhile). Its lines, as Lines()
+    // cuts them, are SplitEditorLines(Text()).
+    std::string_view Text() const;
     // Replaces the whole buffer without touching the modified flag.
     void SetLines(const std::vector<std::string>& lines);
     // Replaces one line (0-based) without touching the modified flag.
@@ -131,6 +136,26 @@ private:
     Prompts& prompts_;
     QString file_name_ = kUntitled;
     std::unique_ptr<QsciPrinter> printer_;
+};
+
+// The lines of an editor's text as the editor shows and numbers them:
+// CR LF, LF and a lone CR all end a line; a final line break ends the last
+// line, it does not start a new one.
+std::vector<std::string_view> SplitEditorLines(std::string_view text);
+
+// Makes a document read-only for its lifetime, then gives it back its
+// former state: while a worker reads the document's Text(), neither the
+// user nor the program can change it (an edit would move the buffer).
+class TReadOnlyWhile {
+public:
+    explicit TReadOnlyWhile(TEditor& editor);
+    ~TReadOnlyWhile();
+    TReadOnlyWhile(const TReadOnlyWhile&) = delete;
+    TReadOnlyWhile& operator=(const TReadOnlyWhile&) = delete;
+
+private:
+    TEditor& editor_;
+    bool was_;
 };
 
 // A file's decoded text as the editor holds it, changed in place: every

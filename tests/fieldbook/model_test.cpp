@@ -179,4 +179,12 @@ TEST(Trace, KeepsAtMostItsLimitAndNothingWhenDisabled) {
     silent.LoadFromLines(xml);
     EXPECT_EQ(silent.trace.size(), 0u);
     EXPECT_EQ(silent.stations[0].obs.size(), 50u);
+
+    // Views of the same lines (an editor's text) take the same reader.
+    Tday_obs viewed;
+    viewed.trace.max_lines = 20;
+    viewed.LoadFromLineViews(std::vector<std::string_view>(xml.begin(), xml.end()));
+    EXPECT_EQ(viewed.trace.lines, capped.trace.lines);
+    ASSERT_EQ(viewed.stations.size(), 1u);
+    EXPECT_EQ(viewed.stations[0].obs.size(), 50u);
 }

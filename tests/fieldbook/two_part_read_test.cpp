@@ -166,8 +166,18 @@ TEST(TwoPartRead, SameBookAsTheReadingInOnePart) {
         fromLines.trace.max_lines = 40;
         if (ReadTextBook(fromLines, lines, NoProgress(), 1)) ++twoParts;
         ExpectSameBook(one, fromLines, "lines, seed " + std::to_string(seed));
+        // And as views of the lines (the editor's own text).
+        const std::vector<std::string_view> views(lines.begin(), lines.end());
+        Tday_obs fromViews;
+        fromViews.trace.max_lines = 40;
+        if (ReadTextBookViews(fromViews, views, NoProgress(), 1)) ++twoParts;
+        ExpectSameBook(one, fromViews, "views, seed " + std::to_string(seed));
+        Tday_obs loaded;
+        loaded.trace.max_lines = 40;
+        loaded.LoadFromLineViews(views);
+        ExpectSameBook(one, loaded, "loaded from views, seed " + std::to_string(seed));
         if (HasFailure()) break;
     }
-    EXPECT_GT(twoParts, 280);
+    EXPECT_GT(twoParts, 420);
     fs::remove_all(dir);
 }

@@ -1,5 +1,9 @@
 // The reduction and the two GSI conversions run from the main window, and
 // the activation rules of the "&Topo" menu and the two toolbar buttons.
+#include <atomic>
+#include <chrono>
+#include <future>
+
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -7,6 +11,7 @@
 #include <QtTest>
 
 #include "base/param.hpp"
+#include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/xml_view.hpp"
 #include "test_support.hpp"
@@ -95,6 +100,49 @@ private slots:
         shell.main->Reduction1Click();
         QCOMPARE(shell.prompts->dialogs.size(), size_t(2));
         QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"book.crt"});
+    }
+
+    void theBookIsReadFromTheEditorWhichCannotChangeMeanwhile() {
+        const QString dir = ScratchDir("frozen");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/book.crt");
+        const std::vector<std::string> before = doc->Lines();
+        // The reading waits until the user has tried to type into the
+        // document (from a timer of the window's thread).
+        std::atomic<bool> reading{false};
+        std::promise<void> typed;
+        SetStageHookForTests([&](const std::string& stage) {
+            if (stage != "Lecture du carnet") return;
+            reading = true;
+            typed.get_future().wait_for(std::chrono::seconds(20));
+        });
+        bool readOnlyWhileReading = false;
+        std::vector<std::string> whileReading;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, &timer, [&] {
+            if (!reading) return;
+            timer.stop();
+            readOnlyWhileReading = doc->Editor->isReadOnly();
+            QTest::keyClicks(doc->Editor, "xy");
+            QTest::keyClick(doc->Editor, Qt::Key_Delete);
+            whileReading = doc->Lines();
+            typed.set_value();
+        });
+        timer.start(5);
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/out.obs"};
+        shell.main->Reduction1Click();
+        SetStageHookForTests({});
+        QVERIFY(reading);
+        QVERIFY(readOnlyWhileReading);
+        QVERIFY(whileReading == before);
+        QVERIFY(!doc->Modified());
+        QVERIFY(ReadBytes(dir + "/out.obs").contains("1003"));
+        // Editable again afterwards.
+        QVERIFY(!doc->Editor->isReadOnly());
+        QTest::keyClicks(doc->Editor, "x");
+        QVERIFY(doc->Modified());
     }
 
     void unreadableBookIsReported() {
