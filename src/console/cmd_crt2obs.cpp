@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "base/process_end.hpp"
 #include "base/text_file.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
@@ -22,7 +23,9 @@ bool ReportBookReading(const Tday_obs& book, const std::string& in, std::ostream
 }
 
 int RunCrt2Obs(const std::string& in, const std::string& out, TProgress& progress) {
-    Tday_obs book;
+    // Freeing a million pointings at the end took 4 % of the command.
+    const TLeftToProcessEnd<Tday_obs> owned(std::make_unique<Tday_obs>());
+    Tday_obs& book = *owned;
     book.trace.enabled = false;  // nobody reads the readers' trace here
     try {
         if (!book.LoadFromFile(in, progress)) {

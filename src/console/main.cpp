@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/process_end.hpp"
 #include "base/temp_registry.hpp"
 #include "console/console.hpp"
 #include "shell/interactive.hpp"
@@ -28,5 +29,6 @@ int main(int argc, char** argv) {
     // System error texts in the user's language; numbers keep the C locale.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
+    SetProcessEndsAfterCommand();
     return RunConsole(args, std::cout, std::cerr);
 }
