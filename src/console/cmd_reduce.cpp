@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "base/process_end.hpp"
 #include "base/text_file.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
@@ -13,7 +14,8 @@ namespace kestrova {
 
 int RunReduce(const ConsoleArgs& args) {
     TProgress& progress = *args.progress;
-    Tday_obs book;
+    const TLeftToProcessEnd<Tday_obs> owned(std::make_unique<Tday_obs>());
+    Tday_obs& book = *owned;
     book.trace.enabled = false;
     try {
         if (!book.LoadFromFile(args.in, progress)) {
