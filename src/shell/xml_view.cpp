@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -51,6 +52,11 @@ TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     // Near either end of the loaded sections, the next one is loaded (after
     // the scroll itself is over).
     connect(XMLview->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        QTimer::singleShot(0, this, [this] { ExtendOnScroll(); });
+    });
+    // And when the layout of a long document reaches its end while the view
+    // is already near it (see ExtendOnScroll).
+    connect(XMLview->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
         QTimer::singleShot(0, this, [this] { ExtendOnScroll(); });
     });
 
@@ -202,7 +208,14 @@ void TForm_XMLView::ExtendOnScroll() {
     QScrollBar* bar = XMLview->verticalScrollBar();
     const int value = bar->value();
     const int margin = bar->pageStep();
-    const bool nearEnd = value >= bar->maximum() - margin && last_ < count;
+    // A long document is laid out in steps after it is set, and the scroll
+    // bar only covers what is laid out so far: until its last block is
+    // laid out, the end of the bar is not the end of the loaded sections
+    // (in a large report's contents, every scroll would otherwise load one
+    // more section and set the whole window again).
+    const QTextBlock lastBlock = XMLview->document()->lastBlock();
+    const bool laidOut = lastBlock.isValid() && lastBlock.layout() && lastBlock.layout()->lineCount() > 0;
+    const bool nearEnd = laidOut && value >= bar->maximum() - margin && last_ < count;
     const bool nearStart = value <= margin && first_ > 0;
     if (!nearEnd && !nearStart) return;
 
