@@ -1,7 +1,10 @@
 // Where the time of crt2obs goes: reading, reduction, and each writer's
 // formatting into a sink that only counts bytes (no file), in CPU seconds.
 //
-//   crt2obs_phases <book.crt>
+//   crt2obs_phases <book.crt> [OUT]
+//
+// With OUT, the six files are then written as crt2obs writes them (all
+// writers at once), timed as a whole.
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -12,6 +15,7 @@
 #include "exports/geolab_writer.hpp"
 #include "exports/gsi_writer.hpp"
 #include "exports/obs_writer.hpp"
+#include "exports/reduction_outputs.hpp"
 #include "exports/xml_report.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
@@ -26,24 +30,28 @@ public:
     std::size_t bytes = 0;
 };
 
-double Cpu() {
+double Clock(clockid_t id) {
     timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    clock_gettime(id, &t);
     return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
 }
+double Cpu() { return Clock(CLOCK_PROCESS_CPUTIME_ID); }
+double Wall() { return Clock(CLOCK_MONOTONIC); }
 
 template <typename F>
 void Phase(const char* name, F f) {
     const double start = Cpu();
+    const double wallStart = Wall();
     const std::size_t bytes = f();
-    std::printf("%-12s %8.3f s cpu %10.1f MB\n", name, Cpu() - start, static_cast<double>(bytes) / 1e6);
+    std::printf("%-12s %8.3f s cpu %8.3f s wall %10.1f MB\n", name, Cpu() - start, Wall() - wallStart,
+                static_cast<double>(bytes) / 1e6);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: crt2obs_phases BOOK\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: crt2obs_phases BOOK [OUT]\n");
         return 2;
     }
     Tday_obs book;
@@ -60,5 +68,11 @@ int main(int argc, char** argv) {
     Phase(".obs", [&] { CountingSink s; ProduceObsFile(book, "x.obs", time, s); return s.bytes; });
     Phase(".iob", [&] { CountingSink s; ProduceGeolabFile(book, s); return s.bytes; });
     Phase("_out.gsi", [&] { CountingSink s; ProduceGsiFile(book, s); return s.bytes; });
+    if (argc == 3) {
+        Phase("files", [&] {
+            WriteConsoleReductionOutputs(book, ReductionFileNames(argv[2]));
+            return std::size_t(0);
+        });
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "fieldbook/model.hpp"
 
 #include <charconv>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "base/line_reader.hpp"
@@ -13,6 +14,13 @@
 #include "fieldbook/xml_book.hpp"
 
 namespace kestrova {
+
+unsigned char TUnitText::Code(std::string_view text) {
+    if (text.empty()) return 0;
+    if (text == "deg") return 1;
+    if (text == "mmHg") return 2;
+    throw std::invalid_argument("unité inconnue : " + std::string(text));
+}
 
 namespace {
 constexpr size_t kNameLength = 16;

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,9 +86,29 @@ struct THv {
     double hauteur = 0.0;
 };
 
+// The unit of a pointing's temperature or pressure: empty, "deg" or "mmHg"
+// (the only units the readers set), held in one byte. Reads as the text.
+class TUnitText {
+public:
+    constexpr TUnitText() = default;
+    // Any other text throws std::invalid_argument: the pointing has no
+    // room for it.
+    TUnitText(std::string_view text) : code_(Code(text)) {}  // NOLINT: a unit is assigned its text
+    TUnitText(const char* text) : TUnitText(std::string_view(text)) {}  // NOLINT
+    constexpr operator std::string_view() const { return Text(code_); }  // NOLINT
+    constexpr std::string_view view() const { return Text(code_); }
+    friend constexpr bool operator==(TUnitText a, std::string_view b) { return a.view() == b; }
+
+private:
+    static constexpr std::string_view Text(unsigned char code) {
+        return code == 1 ? std::string_view("deg") : code == 2 ? std::string_view("mmHg") : std::string_view();
+    }
+    static unsigned char Code(std::string_view text);
+    unsigned char code_ = 0;
+};
+
 // One pointing. A monitoring book holds a million of them: the members
-// are laid out without padding, and the units are literals ("deg",
-// "mmHg"), not strings of their own.
+// are laid out without padding, and the units take a byte each.
 struct Tobs {
     std::string pt_vis;       // normalised target name, at most 16 characters
     std::string commentaire;  // " *" + comment of the text line, at most 100 characters
@@ -102,12 +123,12 @@ struct Tobs {
     // Reduction results.
     double c_etal = 0.0;  // calibration correction added to Dp
     TEtalonnage* calibration = nullptr;  // never null after reading
-    std::string_view unite_temp;   // "deg" once read (a literal)
-    std::string_view unite_press;  // "mmHg" once read (a literal)
     int cercle = 0;           // 2 when V >= 200, else 1 (0 for a pointing whose line failed part-way)
     int indice = 0;           // rank within its station, from 0
     int etalonnage = -2;      // calibration number as read, -2 when none
     bool mode = false;
+    TUnitText unite_temp;   // "deg" once read
+    TUnitText unite_press;  // "mmHg" once read
 };
 
 // One target of a station after grouping (reduction).
@@ -115,8 +136,9 @@ struct TPt_vise {
     std::string pt_vis;  // name of its first pointing, at most 16 characters
     int NObsC1 = 0;
     int NObsC2 = 0;
-    std::vector<Tobs*> obsC1;  // circle-1 pointings, field-book order
-    std::vector<Tobs*> obsC2;  // circle-2 pointings
+    // Its pointings, field-book order, in its station's `pointeurs`.
+    std::span<Tobs*> obsC1;  // circle-1 pointings
+    std::span<Tobs*> obsC2;  // circle-2 pointings
     double Hz1 = 0.0, V1 = 0.0, Dp1 = 0.0;
     double Hz2 = 0.0, V2 = 0.0, Dp2 = 0.0;
     double Hz = 0.0, V = 0.0, Dp = 0.0;
@@ -156,6 +178,7 @@ struct TStation {
     bool valid = false;
     // Reduction results.
     std::vector<TPt_vise> pts_vise;  // targets in order of first appearance
+    std::vector<Tobs*> pointeurs;    // the targets' lists of pointings, one after the other
     bool cercles = false;
     bool fermeture = false;
     int NbPointes = 0;

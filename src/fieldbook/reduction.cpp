@@ -41,7 +41,7 @@ double DirectionNear(double hz, double reference) {
     return hz;
 }
 
-double MeanDirection(const std::vector<Tobs*>& obs) {
+double MeanDirection(std::span<Tobs* const> obs) {
     if (obs.empty()) return 0.0;
     // Around the circle: every reading within 200 gons of the first one.
     const double first = UnwrappedDirection(obs.front()->Hz);
@@ -52,14 +52,14 @@ double MeanDirection(const std::vector<Tobs*>& obs) {
 
 namespace {
 
-double MeanZenith(const std::vector<Tobs*>& obs) {
+double MeanZenith(std::span<Tobs* const> obs) {
     double sum = 0.0;
     for (const Tobs* o : obs) sum += o->V;
     return sum / static_cast<double>(obs.size());
 }
 
 // Mean of the measured distances (0 when none).
-double MeanDistance(const std::vector<Tobs*>& obs) {
+double MeanDistance(std::span<Tobs* const> obs) {
     double sum = 0.0;
     int count = 0;
     for (const Tobs* o : obs) {
@@ -200,23 +200,26 @@ void BuildTargets(TStation& station) {
         ++counts[2 * t + (CircleOf(o) == 2 ? 1 : 0)];
         targetOf.push_back(t);
     }
+    // The lists follow each other in one block: circle 1 then circle 2 of
+    // the first target, and so on.
+    station.pointeurs.assign(station.obs.size(), nullptr);
     station.pts_vise.reserve(index.Size());
+    Tobs** next = station.pointeurs.data();
     for (std::size_t i = 0; i < index.Size(); ++i) {
         TPt_vise& t = station.pts_vise.emplace_back();
         t.pt_vis.assign(index.Name(i));
-        t.obsC1.reserve(counts[2 * i]);
-        t.obsC2.reserve(counts[2 * i + 1]);
+        t.obsC1 = std::span<Tobs*>(next, counts[2 * i]);
+        next += counts[2 * i];
+        t.obsC2 = std::span<Tobs*>(next, counts[2 * i + 1]);
+        next += counts[2 * i + 1];
     }
     for (std::size_t k = 0; k < station.obs.size(); ++k) {
         Tobs& o = station.obs[k];
         TPt_vise& t = station.pts_vise[targetOf[k]];
-        if (CircleOf(o) == 2) {
-            t.obsC2.push_back(&o);
-            ++t.NObsC2;
-        } else {
-            t.obsC1.push_back(&o);
-            ++t.NObsC1;
-        }
+        if (CircleOf(o) == 2)
+            t.obsC2[static_cast<std::size_t>(t.NObsC2++)] = &o;
+        else
+            t.obsC1[static_cast<std::size_t>(t.NObsC1++)] = &o;
         AppendComment(t, o.commentaire);
     }
 }
@@ -308,8 +311,8 @@ void ReduceStation(TStation& s) {
     for (TPt_vise& t : s.pts_vise) {
         ResetResults(t);
         bool mode = false;
-        for (const std::vector<Tobs*>* list : {&t.obsC1, &t.obsC2}) {
-            for (const Tobs* o : *list) {
+        for (const std::span<Tobs*> list : {t.obsC1, t.obsC2}) {
+            for (const Tobs* o : list) {
                 if (o->Hv > 0.001) t.Hv = o->Hv;
                 mode = mode || o->mode;
             }
@@ -422,7 +425,7 @@ void CorrectAndReduce(Tday_obs& book, TProgress& progress) {
 }
 
 double CircleReferenceDirection(const TPt_vise& opening, int cercle) {
-    const std::vector<Tobs*>& obs = cercle == 2 ? opening.obsC2 : opening.obsC1;
+    const std::span<Tobs*> obs = cercle == 2 ? opening.obsC2 : opening.obsC1;
     return obs.empty() ? 0.0 : MeanDirection(obs);
 }
 

@@ -72,7 +72,7 @@ void CorrectAndReduce(Tday_obs& book, TProgress& progress = NoProgress());
 double DirectionNear(double hz, double reference);
 // Mean of the Hz of the pointings around the circle, not normalised (0 for
 // no pointing).
-double MeanDirection(const std::vector<Tobs*>& obs);
+double MeanDirection(std::span<Tobs* const> obs);
 
 // Reference direction of a circle (1 or 2) for the residuals of the
 // reports: the mean Hz of the opening target's pointings in that circle,
