@@ -26,6 +26,7 @@ namespace {
 
 class CountingSink : public TLineSink {
 public:
+    using TLineSink::Add;
     void Add(std::string_view line) override { bytes += line.size() + 2; }
     std::size_t bytes = 0;
 };

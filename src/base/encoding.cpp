@@ -78,14 +78,16 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
 }
 
 std::string Utf8ToCp1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+    // One byte at most per byte of the text.
+    std::string out(text.size(), '\0');
+    char* o = out.data();
     size_t i = 0;
     while (i < text.size()) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) { out.push_back(text[i++]); continue; }
+        if (static_cast<unsigned char>(text[i]) < 0x80) { *o++ = text[i++]; continue; }
         const int b = Cp1252Byte(NextCodePoint(text, i));
-        out.push_back(b < 0 ? '?' : static_cast<char>(b));
+        *o++ = b < 0 ? '?' : static_cast<char>(b);
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 

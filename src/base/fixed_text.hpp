@@ -62,9 +62,9 @@ void WriteBlankRun(char* dest, std::size_t n);
 // found from its first nonzero digit (its last digit always shows).
 inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, int decimals, std::size_t width) {
     const std::uint64_t values = EightDigitValues(n);
-    const int slots = 8 - decimals;  // of the whole part
-    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << (8 * (slots - 1)))) >> 3;
-    const int wholeDigits = slots - zeros;
+    const int wholeSlots = 8 - decimals;  // of the whole part
+    const int zeros = __builtin_ctzll(values | (std::uint64_t(1) << (8 * (wholeSlots - 1)))) >> 3;
+    const int wholeDigits = wholeSlots - zeros;
     const std::size_t len = (negative ? 1u : 0u) + static_cast<std::size_t>(wholeDigits) +
                             (decimals > 0 ? 1u + static_cast<std::size_t>(decimals) : 0u);
     const std::size_t pad = width > len ? width - len : 0;
@@ -79,7 +79,7 @@ inline std::size_t WriteCommonFixed(char* dest, std::uint32_t n, bool negative, 
     if (decimals > 0) {
         p += wholeDigits;
         *p++ = '.';
-        const std::uint64_t decimal = digits >> (8 * slots);
+        const std::uint64_t decimal = digits >> (8 * wholeSlots);
         std::memcpy(p, &decimal, 8);
     }
     return pad + len;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/atomic_file.hpp"
+#include "base/line_text.hpp"
 #include "base/text_file.hpp"
 
 namespace kestrova {
@@ -21,10 +22,18 @@ public:
     // A line already known to hold printable ASCII only (IsPrintableAscii):
     // a sink that checks or encodes its lines may take it as it is.
     virtual void AddPlain(std::string_view line) { Add(line); }
+    // A line built in place, taken as plain when it is.
+    void Add(const TLineText& line) {
+        if (line.Plain())
+            AddPlain(line.View());
+        else
+            Add(line.View());
+    }
 };
 
 class TLineCollector : public TLineSink {
 public:
+    using TLineSink::Add;
     void Add(std::string_view line) override { lines.emplace_back(line); }
     std::vector<std::string> lines;
 };
@@ -37,6 +46,7 @@ public:
 class TPrintableSink : public TLineSink {
 public:
     explicit TPrintableSink(TLineSink& next) : next_(next) {}
+    using TLineSink::Add;
     void Add(std::string_view line) override;
     void AddPlain(std::string_view line) override { next_.AddPlain(line); }
 
@@ -51,6 +61,7 @@ public:
     TAtomicTextFile(const TAtomicTextFile&) = delete;
     TAtomicTextFile& operator=(const TAtomicTextFile&) = delete;
 
+    using TLineSink::Add;
     // Throws TextFileError when the data cannot be written.
     void Add(std::string_view line) override;
     void AddPlain(std::string_view line) override;

@@ -2,14 +2,18 @@
 // work. The block is kept from line to line (Clear), each piece is written
 // straight into it after one room check, and numbers are formatted there
 // (the same texts as AppendFixed, AppendInt, AppendPadRight, AppendPadLeft).
+// The line knows whether all its pieces are printable ASCII (Plain), from
+// the pieces themselves: a sink then takes it without looking at it again.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/fixed_text.hpp"
+#include "base/text_helpers.hpp"
 
 namespace kestrova {
 
@@ -33,19 +37,25 @@ public:
 
     TLineText& Clear() {
         end_ = data_.get();
+        plain_ = true;
         return *this;
     }
+    // Printable ASCII only (see IsPrintableAscii).
+    bool Plain() const { return plain_; }
     std::string_view View() const { return {data_.get(), Size()}; }
     std::size_t Size() const { return static_cast<std::size_t>(end_ - data_.get()); }
     std::string Str() const { return std::string(View()); }
 
     TLineText& Char(char c) {
+        plain_ = plain_ && IsPrintable(c);
         *Room(1) = c;
         ++end_;
         return *this;
     }
     TLineText& Text(std::string_view text) {
-        std::memcpy(Room(text.size()), text.data(), text.size());
+        char* p = Room(text.size() + kShortText);  // the check below reads kShortText bytes from p
+        std::memcpy(p, text.data(), text.size());
+        if (plain_) plain_ = text.size() <= kShortText ? PrintableShort(p, text.size()) : IsPrintableAscii(text);
         end_ += text.size();
         return *this;
     }
@@ -53,8 +63,16 @@ public:
     // taken): its length known here, the copy is a few stores.
     template <std::size_t N>
     TLineText& Text(const char (&literal)[N]) {
+        for (std::size_t i = 0; i + 1 < N; ++i) plain_ = plain_ && IsPrintable(literal[i]);
         std::memcpy(Room(N - 1), literal, N - 1);
         end_ += N - 1;
+        return *this;
+    }
+    // Bytes [start, start + n) of another line.
+    TLineText& Part(const TLineText& other, std::size_t start, std::size_t n) {
+        plain_ = plain_ && other.plain_;
+        std::memcpy(Room(n), other.data_.get() + start, n);
+        end_ += n;
         return *this;
     }
     TLineText& Blanks(std::size_t n) {
@@ -65,15 +83,21 @@ public:
     }
     // The text, then blanks up to `width` characters.
     TLineText& PadRight(std::string_view text, std::size_t width) {
-        Text(text);
-        const std::size_t n = CharCount(text);
+        const std::size_t n = TextCounted(text);
         return n < width ? Blanks(width - n) : *this;
     }
     // Blanks up to `width` characters, then the text.
     TLineText& PadLeft(std::string_view text, std::size_t width) {
-        const std::size_t n = CharCount(text);
-        if (n < width) Blanks(width - n);
-        return Text(text);
+        const std::size_t start = Size();
+        const std::size_t n = TextCounted(text);
+        if (n < width) {
+            // The text moves right, behind the blanks.
+            char* p = Room(width - n + kFixedBlankRun) - text.size();
+            std::memmove(p + (width - n), p, text.size());
+            std::memset(p, ' ', width - n);
+            end_ = data_.get() + start + text.size() + (width - n);
+        }
+        return *this;
     }
     // "%*.*f" (no "-0.000").
     TLineText& Fixed(double value, int decimals, std::size_t width = 0) {
@@ -99,20 +123,48 @@ public:
     }
 
     // Room for n more bytes, counted in the line at once: the caller fills
-    // them.
-    char* Extend(std::size_t n) {
+    // them, with printable ASCII only.
+    char* ExtendPlain(std::size_t n) {
         char* p = Room(n);
         end_ += n;
         return p;
     }
     // Every `what` from byte `from` on becomes `with`.
     TLineText& Replace(std::size_t from, char what, char with) {
+        plain_ = plain_ && IsPrintable(with);
         for (char* p = data_.get() + from; p < end_; ++p)
             if (*p == what) *p = with;
         return *this;
     }
 
 private:
+    static constexpr bool IsPrintable(char c) { return c >= 0x20 && c < 0x7F; }
+    // A name is short: its bytes copied at p (with room for kShortText
+    // bytes there) are checked in two words, the bytes past n ignored.
+    static constexpr std::size_t kShortText = 16;
+    static bool PrintableShort(const char* p, std::size_t n) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+        // As in IsPrintableAscii: a byte below 0x20 or above 0x7E sets
+        // its high bit; borrows and carries only go up, to the bytes
+        // past n at worst.
+        auto bad = [](std::uint64_t w) { return ((w - 0x20 * kOnes) & ~w) | ((w + kOnes) | w); };
+        std::uint64_t a, b;
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + 8, 8);
+        const std::uint64_t maskA = n >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * n)) - 1;
+        const std::uint64_t maskB = n >= 16 ? ~std::uint64_t(0) : n <= 8 ? 0 : (std::uint64_t(1) << (8 * (n - 8))) - 1;
+        return (((bad(a) & maskA) | (bad(b) & maskB)) & kHigh) == 0;
+    }
+    // Text(), returning the number of characters of the text.
+    std::size_t TextCounted(std::string_view text) {
+        const bool before = plain_;
+        plain_ = true;
+        Text(text);
+        const bool printable = plain_;
+        plain_ = before && printable;
+        return printable ? text.size() : CharCount(text);
+    }
     char* Room(std::size_t n) {
         if (static_cast<std::size_t>(cap_ - end_) < n) Grow(n);
         return end_;
@@ -124,6 +176,7 @@ private:
     std::unique_ptr<char[]> data_;
     char* end_ = nullptr;
     char* cap_ = nullptr;
+    bool plain_ = true;
 };
 
 }  // namespace kestrova

@@ -22,6 +22,7 @@ void RunJobsConcurrently(const std::vector<std::function<void()>>& jobs, TProgre
 class TCancellableSink : public TLineSink {
 public:
     TCancellableSink(TLineSink& next, const TProgress& progress) : next_(next), progress_(progress) {}
+    using TLineSink::Add;
     void Add(std::string_view line) override {
         if ((++count_ & 255) == 0) progress_.ThrowIfCancelled();
         next_.Add(line);

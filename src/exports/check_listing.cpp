@@ -23,7 +23,7 @@ TLineText& DistanceOrBlanks(TLineText& line, double dp, int l) {
 // `line`, `heads` and `headEnds` keep their room from station to station.
 void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLineText& line, TLineText& heads,
                    std::vector<std::size_t>& headEnds) {
-    out.Add(line.Clear().Text("Station n°").Int(k).View());
+    out.Add(line.Clear().Text("Station n°").Int(k));
     out.Add("");
 
     // Raw data.
@@ -31,10 +31,10 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     const std::string stationLine(station);
     out.Add("Données brutes");
     out.Add(stationLine);
-    out.Add(line.Clear().Text("Temperature : ").Fixed(st.temp, 1).Text(" °C").View());
-    out.Add(line.Clear().Text("Pression : ").Fixed(st.press, 1).Text(" mmHg").View());
-    out.Add(line.Clear().Text("Formule météo : ").Text(Param().formule_meteo).View());
-    out.Add(line.Clear().Text("Correction meteo : ").Fixed(st.ppm, 1).Text(" ppm").View());
+    out.Add(line.Clear().Text("Temperature : ").Fixed(st.temp, 1).Text(" °C"));
+    out.Add(line.Clear().Text("Pression : ").Fixed(st.press, 1).Text(" mmHg"));
+    out.Add(line.Clear().Text("Formule météo : ").Text(Param().formule_meteo));
+    out.Add(line.Clear().Text("Correction meteo : ").Fixed(st.ppm, 1).Text(" ppm"));
     out.Add("");
     out.Add("Point visé            Hz         V          Dp         ppm");
     // Each pointing's name, angles and distance (or blanks) as printed
@@ -47,7 +47,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
         heads.Text(DistanceOrBlanks(line, o.Dp, l).View());
         headEnds.push_back(heads.Size());
         if (HasDistance(o.Dp))
-            out.Add(line.Char(' ').Fixed(o.ppm, 1, 8, ppmMemo).View());
+            out.Add(line.Char(' ').Fixed(o.ppm, 1, 8, ppmMemo));
         else
             out.Add(line.View().substr(0, nameAngles));
     }
@@ -66,7 +66,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
                 const std::size_t i = first ? static_cast<std::size_t>(o - first) : headEnds.size();
                 if (i < headEnds.size()) {
                     const std::size_t start = i == 0 ? 0 : headEnds[i - 1];
-                    line.Clear().Text(heads.View().substr(start, headEnds[i] - start));
+                    line.Clear().Part(heads, start, headEnds[i] - start);
                 } else {
                     DistanceOrBlanks(NameAngles(line, o->pt_vis, o->Hz, o->V, a), o->Dp, l);
                 }
@@ -75,7 +75,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
                     line.Fixed(r.dHz, 0, 8).Char(' ').Fixed(r.dV, 0, 8);
                     if (HasDistance(o->Dp)) line.Char(' ').Fixed(r.dDp, 1, 8);
                 }
-                out.Add(line.View());
+                out.Add(line);
             }
         }
         out.Add("");
@@ -85,7 +85,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     out.Add(stationLine);
     for (const TPt_vise& t : st.pts_vise) {
         line.Clear().PadLeft(t.pt_vis, 8).Text(" C1 = ").Int(t.NObsC1, 2).Text(" C2 = ").Int(t.NObsC2, 2);
-        out.Add(line.View());
+        out.Add(line);
     }
     out.Add("");
 
@@ -96,7 +96,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
                     .Text(st.cercles ? "2 Cercles" : "1 cercle")
                     .Text(st.fermeture ? " avec fermeture" : " sans fermeture")
                     .View());
-        out.Add(line.Clear().Text("nombre de pointés = ").Int(st.NbPointes).View());
+        out.Add(line.Clear().Text("nombre de pointés = ").Int(st.NbPointes));
     } else {
         out.Add("Station non valide");
     }
@@ -118,7 +118,7 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
         out.Add(" ");
         for (const TPt_vise& t : st.pts_vise) {
             NameAngles(line, t.pt_vis, t.Hz, t.V, a);
-            out.Add(DistanceOrBlanks(line, t.Dp, l).View());
+            out.Add(DistanceOrBlanks(line, t.Dp, l));
         }
         out.Add(" ");
     }

@@ -66,12 +66,12 @@ public:
         line_.Blanks(gap).Text(text);
         tail_ = tail_ > gap ? tail_ - gap : 0;
     }
-    std::string_view Finish() {
+    const TLineText& Finish() {
         if (ascii_)
             line_.Blanks(tail_);
         else
             line_.Clear().Text(general_);
-        return line_.View();
+        return line_;
     }
 
 private:
@@ -92,7 +92,7 @@ std::string_view FiveDecimals(double value, char* buf, std::string& general) {
 // The angle as whole gons ending at column 53, centigons at 55 (56 when
 // the first decimal is 0), cc at 61 (62 when the third decimal is 0), the
 // point at 63 and the tenth of cc at 64.
-std::string_view BuildAngleLine(TLineText& line, std::string_view keyword, std::string_view station, std::string_view target,
+const TLineText& BuildAngleLine(TLineText& line, std::string_view keyword, std::string_view station, std::string_view target,
                     double angle) {
     TColumnLine l(line, keyword, keyword == " DIR" ? 64 : 82, station, target);
     char buf[kFixedRoom];
@@ -117,7 +117,7 @@ std::string_view BuildAngleLine(TLineText& line, std::string_view keyword, std::
 }
 
 // The distance with five decimals, its point at column 60 below 10000 m.
-std::string_view BuildDistanceLine(TLineText& line, std::string_view station, std::string_view target, double distance) {
+const TLineText& BuildDistanceLine(TLineText& line, std::string_view station, std::string_view target, double distance) {
     TColumnLine l(line, " DIST DP", 82, station, target);
     char buf[kFixedRoom];
     std::string general;
@@ -151,12 +151,12 @@ void InsertAtColumn(std::string& line, std::size_t column, std::string_view text
 std::string GeolabAngleLine(const std::string& keyword, const std::string& station, const std::string& target,
                             double angle) {
     TLineText line;
-    return std::string(BuildAngleLine(line, keyword, station, target, angle));
+    return BuildAngleLine(line, keyword, station, target, angle).Str();
 }
 
 std::string GeolabDistanceLine(const std::string& station, const std::string& target, double distance) {
     TLineText line;
-    return std::string(BuildDistanceLine(line, station, target, distance));
+    return BuildDistanceLine(line, station, target, distance).Str();
 }
 
 void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {

@@ -49,7 +49,7 @@ void ProduceGsiFile(const Tday_obs& book, TLineSink& sink) {
             Number(line, st.Ht * 1000.0);
         else
             line.Text("00000000");
-        out.Add(line.Blanks(kStationTail).View());
+        out.Add(line.Blanks(kStationTail));
         for (const TPt_vise& t : st.pts_vise) {
             ++k;
             Field(line.Clear().Int(110000 + k).Char('+'), t.pt_vis);
@@ -58,7 +58,7 @@ void ProduceGsiFile(const Tday_obs& book, TLineSink& sink) {
             Number(line.Text(" 31..06+"), t.Dp * 10000.0);
             line.Text(" 51..1.+0000+000");
             if (heights) Number(line.Text(" 87...0+"), t.Hv * 1000.0);
-            out.Add(line.Blanks(kMeasureTail).View());
+            out.Add(line.Blanks(kMeasureTail));
         }
     }
 }

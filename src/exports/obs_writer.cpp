@@ -47,7 +47,7 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
                         bool perStation) {
     TLineText line;
     TObsLineMemo memo;
-    out.Add(line.Clear().Text("* Station n°").Int(k).Char(' ').Text(st.pt_sta).View());
+    out.Add(line.Clear().Text("* Station n°").Int(k).Char(' ').Text(st.pt_sta));
     out.Add(line.Clear()
                 .Text("* Temperature : ")
                 .Fixed(st.temp, 1)
@@ -60,26 +60,23 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     if (st.cycle >= 0) {
         out.Add("* Date/heure debut : " + st.date_debut + " " + st.heure_debut);
         out.Add("* Date/heure fin   : " + st.date_fin + " " + st.heure_fin);
-        out.Add(line.Clear().Text("* Numero de cycle : ").Int(st.cycle).View());
+        out.Add(line.Clear().Text("* Numero de cycle : ").Int(st.cycle));
     }
     out.Add("");
 
     const double ht = s.heights ? st.Ht : 0.0;
-    auto direction = [&](std::size_t i) {
+    auto direction = [&](std::size_t i) -> const TLineText& {
         const TPt_vise& t = st.pts_vise[i];
         return BuildObsLine(line, i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
-                            s.heights ? t.Hv : 0.0, t.commentaires, memo)
-            .View();
+                            s.heights ? t.Hv : 0.0, t.commentaires, memo);
     };
-    auto zenith = [&](const TPt_vise& t) {
+    auto zenith = [&](const TPt_vise& t) -> const TLineText& {
         return BuildObsLine(line, 6, st.pt_sta, t.pt_vis, t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
-                            t.commentaires, memo)
-            .View();
+                            t.commentaires, memo);
     };
-    auto distance = [&](const TPt_vise& t, double sigma) {
+    auto distance = [&](const TPt_vise& t, double sigma) -> const TLineText& {
         return BuildObsLine(line, 3, st.pt_sta, t.pt_vis, t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
-                            t.commentaires, memo)
-            .View();
+                            t.commentaires, memo);
     };
 
     if (s.sortByCode) {

@@ -54,15 +54,15 @@ public:
         return *this;
     }
     template <std::size_t N>
-    std::string_view Close(const char (&end)[N]) {
-        return text_.Text(end).View();
+    const TLineText& Close(const char (&end)[N]) {
+        return text_.Text(end);
     }
 
 private:
     // ` name="`: one room check, then the bytes.
     template <std::size_t N>
     void Open(const char (&name)[N]) {
-        char* p = text_.Extend(N + 2);
+        char* p = text_.ExtendPlain(N + 2);  // the names are identifiers
         p[0] = ' ';
         std::memcpy(p + 1, name, N - 1);
         p[N] = '=';
