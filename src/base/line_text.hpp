@@ -68,6 +68,13 @@ public:
         end_ += N - 1;
         return *this;
     }
+    // A text known to be printable ASCII (the digits of a number): not
+    // checked again.
+    TLineText& PlainText(std::string_view text) {
+        std::memcpy(Room(text.size()), text.data(), text.size());
+        end_ += text.size();
+        return *this;
+    }
     // Bytes [start, start + n) of another line.
     TLineText& Part(const TLineText& other, std::size_t start, std::size_t n) {
         plain_ = plain_ && other.plain_;

@@ -50,7 +50,8 @@ public:
         Insert(11, station);
         Insert(24, target);
     }
-    void Insert(std::size_t column, std::string_view text) {
+    // `digits`: the text is part of a number (printable, not checked).
+    void Insert(std::size_t column, std::string_view text, bool digits = false) {
         if (!ascii_) {
             InsertAtColumn(general_, column, text);
             return;
@@ -63,7 +64,11 @@ public:
             return;
         }
         const std::size_t gap = pos - line_.Size();
-        line_.Blanks(gap).Text(text);
+        line_.Blanks(gap);
+        if (digits)
+            line_.PlainText(text);
+        else
+            line_.Text(text);
         tail_ = tail_ > gap ? tail_ - gap : 0;
     }
     const TLineText& Finish() {
@@ -102,17 +107,17 @@ const TLineText& BuildAngleLine(TLineText& line, std::string_view keyword, std::
     const std::string_view whole = text.substr(0, dot);
     const std::string_view dec = text.substr(dot + 1);
     const std::size_t wholeColumn = whole.size() >= 53 ? 1 : 54 - whole.size();
-    l.Insert(wholeColumn, whole);
+    l.Insert(wholeColumn, whole, true);
     if (dec[0] == '0')
-        l.Insert(56, dec.substr(1, 1));
+        l.Insert(56, dec.substr(1, 1), true);
     else
-        l.Insert(55, dec.substr(0, 2));
+        l.Insert(55, dec.substr(0, 2), true);
     if (dec[2] == '0')
-        l.Insert(62, dec.substr(3, 1));
+        l.Insert(62, dec.substr(3, 1), true);
     else
-        l.Insert(61, dec.substr(2, 2));
-    l.Insert(63, ".");
-    l.Insert(64, dec.substr(4, 1));
+        l.Insert(61, dec.substr(2, 2), true);
+    l.Insert(63, ".", true);
+    l.Insert(64, dec.substr(4, 1), true);
     return l.Finish();
 }
 
@@ -124,7 +129,7 @@ const TLineText& BuildDistanceLine(TLineText& line, std::string_view station, st
     const std::string_view text = FiveDecimals(distance, buf, general);
     const std::size_t digits = text.find('.');
     const std::size_t column = digits <= 1 ? 59 : digits == 2 ? 58 : digits == 3 ? 57 : 56;
-    l.Insert(column, text);
+    l.Insert(column, text, true);
     return l.Finish();
 }
 

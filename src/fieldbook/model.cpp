@@ -69,6 +69,10 @@ std::string NormaliseStationName(std::string_view raw, bool trimFirst) {
     return name;
 }
 
+void NormaliseTargetName(std::string_view raw, std::string& name) {
+    if (!NormalisePlainName(raw, name)) name = NormaliseTargetName(raw);
+}
+
 std::string NormaliseTargetName(std::string_view raw) {
     if (std::string plain; NormalisePlainName(raw, plain)) return plain;
     std::string name = Utf8Left(Trim(raw), kNameLength);

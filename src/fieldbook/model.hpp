@@ -250,5 +250,7 @@ private:
 // surrounding blanks and control characters before the first cut.
 std::string NormaliseStationName(std::string_view raw, bool trimFirst);
 std::string NormaliseTargetName(std::string_view raw);
+// The same into `name` (a pointing's, reusing its room).
+void NormaliseTargetName(std::string_view raw, std::string& name);
 
 }  // namespace kestrova

@@ -45,9 +45,9 @@ size_t ByteOffset(std::string_view text, size_t index) {
 std::string_view MidView(std::string_view text, size_t start, size_t count) {
     // ASCII up to the end of the part: characters are bytes.
     const size_t end = std::min(text.size(), start + count);
-    bool ascii = true;
-    for (size_t i = 0; i < end; ++i) ascii = ascii && static_cast<unsigned char>(text[i]) < 0x80;
-    if (ascii && (end == text.size() || static_cast<unsigned char>(text[end]) < 0x80))
+    unsigned char any = end < text.size() ? static_cast<unsigned char>(text[end]) : 0;
+    for (size_t i = 0; i < end; ++i) any |= static_cast<unsigned char>(text[i]);
+    if (any < 0x80)
         return start < text.size() ? text.substr(start, count) : std::string_view();
     const std::string_view rest = text.substr(ByteOffset(text, start));
     return rest.substr(0, ByteOffset(rest, count));
@@ -177,7 +177,7 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, const TLineConte
     o.unite_temp = "deg";
     o.unite_press = "mmHg";
 
-    o.pt_vis = NormaliseTargetName(f.fields[1]);
+    NormaliseTargetName(f.fields[1], o.pt_vis);
     o.indice = static_cast<int>(slot);
     o.Hz = Number(f.fields[3]).value_or(0.0);
     o.V = Number(f.fields[5]).value_or(0.0);
