@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <optional>
@@ -77,7 +78,31 @@ struct TLineContext {
     int& stationCounter;
     int& pointingCounter;
     std::vector<TPrismLookup>* deferred = nullptr;
+    // The lines the book's stations will come from in all (0: unknown) and
+    // the first line of this reading: its list of stations is sized once
+    // from the first stations read instead of growing by doubling (a
+    // monitoring book has tens of thousands).
+    std::size_t expectedLines = 0;
+    int firstLine = 0;
 };
+
+// Room for the stations a reading should hold, estimated at its
+// kStationsForEstimate-th station from the lines read so far (never more
+// than a station per line left). Only a hint: without the memory, the
+// list grows as it comes.
+constexpr std::size_t kStationsForEstimate = 64;
+void ReserveStations(std::vector<TStation>& stations, const TLineContext& c, int lineIndex) {
+    const std::size_t read = static_cast<std::size_t>(std::max(1, lineIndex - c.firstLine));
+    if (read >= c.expectedLines) return;
+    const double estimate = static_cast<double>(kStationsForEstimate) * static_cast<double>(c.expectedLines) /
+                            static_cast<double>(read);
+    const std::size_t room = std::min(static_cast<std::size_t>(estimate * 1.05) + kStationsForEstimate,
+                                      stations.size() + (c.expectedLines - read));
+    try {
+        stations.reserve(room);
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 // The calibration number of prism `id` into `num` when one is defined, now
 // or once the part is joined to the book.
@@ -266,6 +291,8 @@ bool ReadLine(Tday_obs& book, std::string_view line, const TLineContext& c, int 
             largest = std::max(largest, book.stations.back().obs.size());
             book.stations.back().obs.shrink_to_fit();
         }
+        if (book.stations.size() == kStationsForEstimate && c.expectedLines > 0)
+            ReserveStations(book.stations, c, lineIndex);
         ReadStationLine(book, f, c, lineIndex);
         book.stations[static_cast<size_t>(c.stationCounter - 1)].obs.reserve(std::min<std::size_t>(largest, 1024));
     } else if (keyword == "numero") {
@@ -370,7 +397,7 @@ void ReadTextBook(Tday_obs& book, const std::function<bool(std::string_view&)>& 
     int stationCounter = 0;
     int pointingCounter = 0;
     progress.Stage("Lecture du carnet");
-    ReadLines(book, next, &progress, total, 0, TLineContext{stationCounter, pointingCounter});
+    ReadLines(book, next, &progress, total, 0, TLineContext{stationCounter, pointingCounter, nullptr, total});
     book.ResolveCalibrationsAndHeights(true);
 }
 
@@ -386,9 +413,9 @@ using TSecondPart = std::function<void(const std::function<void(const TNextLine&
 // on a thread of its own, then joins them: the same book as a reading in
 // one part. Without a thread, or when the second part fails on its own
 // (memory, the file), the second part is read after the first, in one part,
-// meeting the fault as before.
+// meeting the fault as before. `totalLines`: the lines of both parts.
 void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first, std::size_t firstLines,
-                    const TSecondPart& second, int splitLine) {
+                    const TSecondPart& second, int splitLine, std::size_t totalLines) {
     Tday_obs part;
     part.trace.enabled = book.trace.enabled;
     part.trace.max_lines = book.trace.max_lines;
@@ -402,7 +429,9 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
             try {
                 second([&](const TNextLine& next) {
                     int stations = 0, pointings = 0;
-                    ReadLines(part, next, nullptr, 0, splitLine, TLineContext{stations, pointings, &deferred}, &stop);
+                    const std::size_t partLines = totalLines - static_cast<std::size_t>(splitLine);
+                    ReadLines(part, next, nullptr, 0, splitLine,
+                              TLineContext{stations, pointings, &deferred, partLines, splitLine}, &stop);
                 });
             } catch (...) {
                 partError = std::current_exception();
@@ -427,7 +456,8 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
     progress.Stage("Lecture du carnet");
     int stationCounter = 0;
     int pointingCounter = 0;
-    const TLineContext context{stationCounter, pointingCounter};
+    // Room for the second part's stations too: joined without a move.
+    const TLineContext context{stationCounter, pointingCounter, nullptr, totalLines};
     ReadLines(book, first, &progress, firstLines, 0, context);
     if (thread.joinable()) thread.join();
     if (!apart || partError)
@@ -456,7 +486,7 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
             TTextLineReader r(path, reader.IsUtf8(), split->offset, split->line);
             read([&](std::string_view& line) { return r.Next(line); });
         },
-        static_cast<int>(split->line));
+        static_cast<int>(split->line), std::max<std::size_t>(reader.LineEnds(), static_cast<std::size_t>(split->line)));
     return true;
 }
 
@@ -491,7 +521,7 @@ bool ReadHeldLines(Tday_obs& book, const TLines& lines, TProgress& progress, std
     ReadInTwoParts(
         book, progress, range(0, split), split,
         [&](const std::function<void(const TNextLine&)>& read) { read(range(split, lines.size())); },
-        static_cast<int>(split));
+        static_cast<int>(split), lines.size());
     return true;
 }
 
