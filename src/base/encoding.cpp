@@ -77,17 +77,20 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view bytes) {
     }
 }
 
-std::string Utf8ToCp1252(std::string_view text) {
-    // One byte at most per byte of the text.
-    std::string out(text.size(), '\0');
-    char* o = out.data();
+std::size_t Utf8ToCp1252(std::string_view text, char* out) {
+    char* o = out;
     size_t i = 0;
     while (i < text.size()) {
         if (static_cast<unsigned char>(text[i]) < 0x80) { *o++ = text[i++]; continue; }
         const int b = Cp1252Byte(NextCodePoint(text, i));
         *o++ = b < 0 ? '?' : static_cast<char>(b);
     }
-    out.resize(static_cast<size_t>(o - out.data()));
+    return static_cast<std::size_t>(o - out);
+}
+
+std::string Utf8ToCp1252(std::string_view text) {
+    std::string out(text.size(), '\0');
+    out.resize(Utf8ToCp1252(text, out.data()));
     return out;
 }
 

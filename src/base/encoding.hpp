@@ -13,6 +13,9 @@ void AppendCp1252AsUtf8(std::string& out, std::string_view bytes);
 
 // UTF-8 to Windows-1252; a character outside the code page becomes "?".
 std::string Utf8ToCp1252(std::string_view text);
+// The same into `out`, which has room for text.size() bytes (the most it
+// takes); returns the bytes written.
+std::size_t Utf8ToCp1252(std::string_view text, char* out);
 
 // UTF-8 to ISO-8859-1 for XML files that declare it; a character outside
 // Latin-1 becomes a numeric character reference.

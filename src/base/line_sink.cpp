@@ -1,6 +1,7 @@
 #include "base/line_sink.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "base/encoding.hpp"
@@ -16,9 +17,15 @@ namespace {
 constexpr std::size_t kBlockSize = 256 * 1024;
 
 bool IsAscii(std::string_view text) {
-    unsigned char any = 0;
-    for (char c : text) any |= static_cast<unsigned char>(c);
-    return any < 0x80;
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        any |= w;
+    }
+    for (; i < text.size(); ++i) any |= static_cast<unsigned char>(text[i]);
+    return (any & 0x8080808080808080ULL) == 0;
 }
 
 }  // namespace
@@ -36,11 +43,17 @@ void TPrintableSink::Add(std::string_view line) {
 }
 
 void TAtomicTextFile::Add(std::string_view line) {
-    if (IsPrintableAscii(line)) {
+    if (IsAscii(line)) {  // control characters included: as they are
         AddPlain(line);
-    } else if (IsAscii(line)) {
-        Append(line);
-        Append("\r\n");
+    } else if (encoding_ == FileEncoding::Cp1252 && line.size() + 2 <= kBlockSize) {
+        // Encoded straight into the block: at most a byte per byte.
+        if (!buffer_) buffer_.reset(new char[kBlockSize]);
+        if (used_ + line.size() + 2 > kBlockSize) Flush();
+        char* p = buffer_.get() + used_;
+        const std::size_t n = Utf8ToCp1252(line, p);
+        p[n] = '\r';
+        p[n + 1] = '\n';
+        used_ += n + 2;
     } else {
         Append(encoding_ == FileEncoding::Latin1Xml ? Utf8ToLatin1Xml(line) : Utf8ToCp1252(line));
         Append("\r\n");
