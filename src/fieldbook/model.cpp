@@ -15,10 +15,7 @@
 
 namespace kestrova {
 
-unsigned char TUnitText::Code(std::string_view text) {
-    if (text.empty()) return 0;
-    if (text == "deg") return 1;
-    if (text == "mmHg") return 2;
+void TUnitText::Unknown(std::string_view text) {
     throw std::invalid_argument("unité inconnue : " + std::string(text));
 }
 

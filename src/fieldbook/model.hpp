@@ -93,8 +93,8 @@ public:
     constexpr TUnitText() = default;
     // Any other text throws std::invalid_argument: the pointing has no
     // room for it.
-    TUnitText(std::string_view text) : code_(Code(text)) {}  // NOLINT: a unit is assigned its text
-    TUnitText(const char* text) : TUnitText(std::string_view(text)) {}  // NOLINT
+    constexpr TUnitText(std::string_view text) : code_(Code(text)) {}  // NOLINT: a unit is assigned its text
+    constexpr TUnitText(const char* text) : TUnitText(std::string_view(text)) {}  // NOLINT
     constexpr operator std::string_view() const { return Text(code_); }  // NOLINT
     constexpr std::string_view view() const { return Text(code_); }
     friend constexpr bool operator==(TUnitText a, std::string_view b) { return a.view() == b; }
@@ -103,7 +103,14 @@ private:
     static constexpr std::string_view Text(unsigned char code) {
         return code == 1 ? std::string_view("deg") : code == 2 ? std::string_view("mmHg") : std::string_view();
     }
-    static unsigned char Code(std::string_view text);
+    static constexpr unsigned char Code(std::string_view text) {
+        if (text.empty()) return 0;
+        if (text == "deg") return 1;
+        if (text == "mmHg") return 2;
+        Unknown(text);
+        return 0;
+    }
+    [[noreturn]] static void Unknown(std::string_view text);
     unsigned char code_ = 0;
 };
 

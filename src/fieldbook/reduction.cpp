@@ -173,6 +173,7 @@ private:
 
 // The first `count` characters of a text, without a copy.
 std::string_view Utf8Prefix(std::string_view text, std::size_t count) {
+    if (text.size() <= count) return text;  // no more characters than bytes
     std::size_t chars = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
