@@ -104,10 +104,11 @@ TEST(FixedText, IntegersAsPrintf) {
 }
 
 // A line built in place holds the same text as the appenders give, also
-// once it has grown past its first block (long names, wide paddings), and
-// a number copied from its column's memo is the one formatted again.
+// once it has grown past its first block (long names, wide paddings), a
+// number copied from its column's memo is the one formatted again, and the
+// line knows it is plain exactly when its text is printable ASCII.
 TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
-    TLineText line;
+    TLineText line, other;
     TFixedMemo memo;
     std::string expected;
     std::uint64_t state = 3;
@@ -115,12 +116,17 @@ TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         if (i % 50 == 0) {
             ASSERT_EQ(line.View(), expected);
+            ASSERT_EQ(line.Plain(), IsPrintableAscii(expected)) << expected;
             line.Clear();
             expected.clear();
         }
         const std::size_t width = (state >> 20) % 70;
         const double value = (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * std::pow(10.0, i % 19 - 4);
-        const std::string name((state >> 40) % 40, i % 3 ? 'n' : ' ');
+        std::string name((state >> 40) % 40, i % 3 ? 'n' : ' ');
+        // Now and then a name that is not plain: a control character or a
+        // byte past ASCII, at any place (the check reads short names by
+        // words, long ones by blocks).
+        if (!name.empty() && i % 97 == 0) name[(state >> 7) % name.size()] = (state >> 9) % 2 ? '\x01' : '\x7F';
         // A column kept in a memo sees values that repeat, zeros of both
         // signs and changes of decimals or width.
         const double repeated[] = {-10.0, 0.0, -0.0, 1.5, std::numeric_limits<double>::quiet_NaN(), value};
@@ -135,8 +141,22 @@ TEST(FixedText, LineBuiltInPlaceAsTheAppenders) {
             case 2: line.PadRight(name + "é", width); AppendPadRight(expected, name + "é", width); break;
             case 3: line.PadLeft(name, width); AppendPadLeft(expected, name, width); break;
             case 4: line.Blanks(width).Char('|'); expected.append(width, ' ') += '|'; break;
+            case 5:
+                if (i % 12 == 5) {  // a part of another line
+                    other.Clear().Text(name).Char('|');
+                    line.Part(other, 0, name.size());
+                    expected += name;
+                    break;
+                }
+                [[fallthrough]];
             default: line.Text(name); expected += name; break;
         }
     }
     ASSERT_EQ(line.View(), expected);
+    ASSERT_EQ(line.Plain(), IsPrintableAscii(expected));
+    // The literals and the digits of a number are plain; "°" is not.
+    EXPECT_TRUE(line.Clear().Text("Station n").Int(12).Char(' ').Fixed(1.5, 4).Plain());
+    EXPECT_FALSE(line.Clear().Text("Station n°").Plain());
+    EXPECT_FALSE(line.Clear().Char('\t').Plain());
+    EXPECT_FALSE(line.Clear().Text("abc").Replace(0, 'b', '\x02').Plain());
 }

@@ -11,6 +11,7 @@
 
 #include "base/encoding.hpp"
 #include "base/line_reader.hpp"
+#include "base/line_sink.hpp"
 #include "base/text_file.hpp"
 
 using namespace kestrova;
@@ -42,6 +43,31 @@ TEST(TextFile, WritesWindows1252WithCrLf) {
     const auto p = Scratch("out.obs");
     WriteTextLines(p.string(), {"Évry €", "x→y"});
     EXPECT_EQ(ReadRaw(p), "\xC9vry \x80\r\nx?y\r\n");
+}
+
+// Lines go out through a block of their bytes: ASCII ones as they are
+// (control characters included), the others encoded into it, across the
+// ends of the block, a line longer than the block too.
+TEST(TextFile, ManyLinesThroughTheWriteBlock) {
+    const auto p = Scratch("many.chk");
+    const std::vector<std::string> kinds = {"Données brutes", "Point visé  12.5", "plain 1234.5678", "",
+                                            "tab\there \x01", "€ x→y", std::string(300000, 'a') + "é"};
+    std::vector<std::string> lines;
+    std::string expected;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string& line = kinds[static_cast<std::size_t>(i * 7 + i / 13) % (i % 997 == 0 ? 7 : 6)];
+        lines.push_back(line);
+        expected += Utf8ToCp1252(line) + "\r\n";
+    }
+    std::string error;
+    ASSERT_TRUE(WriteLinesAtomically(p.string(), FileEncoding::Cp1252, &error, [&](TLineSink& sink) {
+        for (const std::string& line : lines) sink.Add(line);
+    })) << error;
+    const std::string written = ReadRaw(p);
+    const auto [mismatch, unused] = std::mismatch(written.begin(), written.end(), expected.begin(), expected.end());
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_EQ(mismatch - written.begin(), static_cast<std::ptrdiff_t>(std::min(written.size(), expected.size())))
+        << "first byte that differs";
 }
 
 TEST(TextFile, XmlCharactersOutsideLatin1BecomeReferences) {
