@@ -1,7 +1,10 @@
 #include "shell/edit_form.hpp"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include <QApplication>
@@ -24,6 +27,7 @@
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
+#include "base/utf8.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/memory_release.hpp"
 #include "shell/prompts.hpp"
@@ -100,11 +104,16 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
 void TEditor::UseDocumentWithoutStyles() {
     // The editor has no lexer: every character shows in the default style,
     // and a document created without style bytes does not keep a second
-    // byte per character (100 MB for a monitoring book). The settings the
-    // editor put on its first document go to the new one. The first
-    // document is released here; the editor never hands its document to
-    // another view (QsciScintilla::document()/setDocument()), which would
-    // still name the first one.
+    // byte per character (100 MB for a monitoring book).
+    const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
+    if (document) AdoptDocument(reinterpret_cast<void*>(document));
+}
+
+void TEditor::AdoptDocument(void* document) {
+    // The settings the editor put on its document go to the new one. The
+    // old document is released here; the editor never hands its document
+    // to another view (QsciScintilla::document()/setDocument()), which
+    // would still name the old one.
     const long eol = SendScintilla(SCI_GETEOLMODE);
     const long codePage = SendScintilla(SCI_GETCODEPAGE);
     const long tabWidth = SendScintilla(SCI_GETTABWIDTH);
@@ -112,10 +121,8 @@ void TEditor::UseDocumentWithoutStyles() {
     const long useTabs = SendScintilla(SCI_GETUSETABS);
     const long tabIndents = SendScintilla(SCI_GETTABINDENTS);
     const long backspaceUnindents = SendScintilla(SCI_GETBACKSPACEUNINDENTS);
-    const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
-    if (!document) return;
-    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(document));  // the view takes a reference
-    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(document));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, document);  // the view takes a reference
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
     SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(eol));
     SendScintilla(SCI_SETCODEPAGE, static_cast<unsigned long>(codePage));
     SendScintilla(SCI_SETTABWIDTH, static_cast<unsigned long>(tabWidth));
@@ -363,30 +370,84 @@ void ToEditorLineEnds(std::string& text) {
     text.resize(out);
 }
 
+void EditorTextPieces(std::string_view bytes, std::size_t pieceBytes,
+                      const std::function<void(std::string_view)>& piece) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    const bool utf8 = IsValidUtf8(bytes);
+    std::string text;
+    text.reserve(pieceBytes + pieceBytes / 4);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t nl = bytes.find('\n', start);
+        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+        if (end > start && bytes[end - 1] == '\r') --end;
+        if (utf8)
+            text.append(bytes.substr(start, end - start));
+        else
+            AppendCp1252AsUtf8(text, bytes.substr(start, end - start));
+        text.push_back('\n');
+        start = nl == std::string_view::npos ? bytes.size() : nl + 1;
+        if (text.size() >= pieceBytes) {
+            piece(text);
+            text.clear();
+        }
+    }
+    if (!text.empty()) piece(text);
+}
+
+// Scintilla's interface for building a document away from the window's
+// thread (SCI_CREATELOADER), as Scintilla declares it: the document is
+// filled piece by piece on any thread, then shown by the editor. Not in an
+// unnamed namespace: a class no other file could derive from would have
+// its calls bound by the compiler to the pure functions.
+class ScintillaLoader {
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;  // 0 when taken
+    virtual void* ConvertToDocument() = 0;
+
+protected:
+    ~ScintillaLoader() = default;
+};
+
 bool TEditForm::LoadFile(const QString& path) {
     file_name_ = path;
     setWindowTitle(path);
-    // Read and decoded off the window's thread (a book of 100 MB takes a
-    // moment); the editor then takes the whole text at once, without
-    // recording it for undo.
-    std::string text;
+    // The file is read, decoded and made into a document off the window's
+    // thread (a book of 100 MB takes a moment), without undo history; the
+    // editor then shows that document. Only the file's bytes and the
+    // document are in memory, never the decoded text whole.
+    auto* loader = reinterpret_cast<ScintillaLoader*>(Editor->SendScintilla(
+        QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(std::max<qint64>(0, QFileInfo(path).size())),
+        static_cast<long>(QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE)));
     bool ok = true;
+    bool loaded = false;
     try {
-        RunWithProgress(this, QString::fromUtf8("Ouverture du fichier"), [&](TProgress& progress) {
+        loaded = RunWithProgress(this, QString::fromUtf8("Ouverture du fichier"), [&](TProgress& progress) {
             progress.Stage("Lecture de " + S(path));
-            // One copy of the text at a time: the file's bytes, then the
-            // decoded text, its line ends made LF in place.
-            text = DecodeFileText(ReadFileBytes(S(path)));
-            ToEditorLineEnds(text);
+            const std::string bytes = ReadFileBytes(S(path));
+            std::size_t done = 0;
+            EditorTextPieces(bytes, std::size_t(1) << 20, [&](std::string_view piece) {
+                if (!loader || loader->AddData(piece.data(), static_cast<std::ptrdiff_t>(piece.size())) != 0)
+                    throw std::bad_alloc();
+                done += piece.size();
+                progress.Advance(static_cast<double>(done), static_cast<double>(bytes.size()));
+            });
         });
     } catch (const TextFileError& error) {
         prompts_.Error(this, QString::fromUtf8("Impossible de lire le fichier %1 :\n%2").arg(path, Q(error.reason())));
         ok = false;
+    } catch (...) {
+        if (loader) loader->Release();
+        throw;
     }
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, text.c_str());
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);
-    std::string().swap(text);  // the editor has its own copy
+    if (loader && loaded && ok) {
+        Editor->AdoptDocument(loader->ConvertToDocument());
+        Editor->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL);  // a loader's document has none
+    } else {
+        if (loader) loader->Release();
+        Editor->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    }
     ReleaseFreedMemory();
     Editor->setCursorPosition(0, 0);
     Editor->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);

@@ -1,5 +1,6 @@
 // A document window: the lines of one text file in an editable buffer.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ public:
     int SelectionEnd() const;
     // 0-based line holding a position.
     int LineOfPosition(int position) const;
+    // Shows `document` (a Scintilla document made by a loader, with its one
+    // reference, which the editor takes over) with the editor's settings.
+    void AdoptDocument(void* document);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -163,6 +167,12 @@ private:
 // the same as the lines of the file (base/text_file.hpp) each followed by
 // "\n".
 void ToEditorLineEnds(std::string& text);
+
+// The same text made from the file's bytes (UTF-8 or Windows-1252, as
+// DecodeFileText) and handed out in pieces of about `pieceBytes` that end
+// at line ends: the whole decoded text never sits in memory.
+void EditorTextPieces(std::string_view bytes, std::size_t pieceBytes,
+                      const std::function<void(std::string_view)>& piece);
 
 // Comment toggle of lines [first, last] (0-based) of a buffer: returns the
 // new lines. The trimmed first line decides: when it begins with "*", the

@@ -16,6 +16,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include "base/param.hpp"
+#include "base/encoding.hpp"
 #include "base/text_file.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/xml_view.hpp"
@@ -380,6 +381,25 @@ private slots:
             for (const std::string& line : SplitTextLines(text)) expected += line + "\n";
             std::string made = text;
             ToEditorLineEnds(made);
+            QCOMPARE(QByteArray::fromStdString(made), QByteArray::fromStdString(expected));
+        }
+        // The document is made from the file's bytes in pieces: the same
+        // text as the decoded file with its line ends made LF, for UTF-8
+        // and Windows-1252 bytes, a BOM or none, pieces of any size.
+        const char bytes[] = {'a', ' ', '\r', '\n', '\r', '\n', 'z', '\xE9', '\xC3', '\xA9', '\x80'};
+        for (int round = 0; round < 3000; ++round) {
+            std::string file = round % 5 == 0 ? "\xEF\xBB\xBF" : "";
+            const std::size_t size = random() % 40;
+            const std::size_t kinds = round % 2 ? sizeof bytes : 7;  // ASCII only, or with accents
+            for (std::size_t i = 0; i < size; ++i) file += bytes[random() % kinds];
+            std::string expected = DecodeFileText(file);
+            ToEditorLineEnds(expected);
+            std::string made;
+            const std::size_t piece = 1 + random() % 12;
+            EditorTextPieces(file, piece, [&](std::string_view text) {
+                QVERIFY(!text.empty() && text.back() == '\n');
+                made.append(text);
+            });
             QCOMPARE(QByteArray::fromStdString(made), QByteArray::fromStdString(expected));
         }
 
