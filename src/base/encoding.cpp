@@ -1,5 +1,8 @@
 #include "base/encoding.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 #include "base/utf8.hpp"
 
 namespace kestrova {
@@ -81,6 +84,17 @@ std::size_t Utf8ToCp1252(std::string_view text, char* out) {
     char* o = out;
     size_t i = 0;
     while (i < text.size()) {
+        // Eight ASCII bytes at a time.
+        if (i + 8 <= text.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + i, 8);
+            if ((w & 0x8080808080808080ULL) == 0) {
+                std::memcpy(o, &w, 8);
+                o += 8;
+                i += 8;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(text[i]) < 0x80) { *o++ = text[i++]; continue; }
         const int b = Cp1252Byte(NextCodePoint(text, i));
         *o++ = b < 0 ? '?' : static_cast<char>(b);

@@ -1,5 +1,6 @@
 #include "exports/xml_text.hpp"
 
+#include <array>
 #include <cstdint>
 
 namespace kestrova {
@@ -63,12 +64,18 @@ std::string XmlText(std::string_view text) { return Escape(text, false); }
 
 namespace {
 
+// The bytes that Escape() changes (control characters, & < > ").
+constexpr std::array<bool, 256> kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (int c = 0; c < 0x20; ++c) escaped[static_cast<std::size_t>(c)] = true;
+    for (const char c : {'&', '<', '>', '"'}) escaped[static_cast<unsigned char>(c)] = true;
+    return escaped;
+}();
+
 bool NeedsEscape(std::string_view text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '&' || c == '<' || c == '>' || c == '"') return true;
-    }
-    return false;
+    bool any = false;
+    for (const char c : text) any |= kEscaped[static_cast<unsigned char>(c)];
+    return any;
 }
 
 }  // namespace
