@@ -206,6 +206,15 @@ std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
         std::memcpy(dest + pad, &text, 16);
         return pad + len;
     }
+    if (value < 0 && value >= -0xFFFFFFFFLL) {  // a calibration number of -1, a negative count
+        const auto n = static_cast<std::uint32_t>(-value);
+        const std::size_t len = static_cast<std::size_t>(DigitCount(n)) + 1;
+        const U128 text = TenDigits(n) >> (8 * (11 - len));
+        const std::size_t pad = WriteBlanks(dest, len, width);
+        dest[pad] = '-';
+        std::memcpy(dest + pad + 1, &text, 16);
+        return pad + len;
+    }
     char digits[24];
     const std::size_t len = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
     const std::size_t pad = WriteBlanks(dest, len, width);

@@ -93,7 +93,9 @@ TEST(FixedText, IntegersAsPrintf) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         const int bits = static_cast<int>(state >> 58);  // 0..63
         long long v = static_cast<long long>(state >> (64 - bits)) * ((state & 1) ? -1 : 1);
-        if (i < 4) v = i == 0 ? 0 : i == 1 ? std::numeric_limits<long long>::min() : i == 2 ? 4294967295LL : 4294967296LL;
+        const long long special[] = {0, std::numeric_limits<long long>::min(), 4294967295LL, 4294967296LL, -1,
+                                     -4294967295LL, -4294967296LL, -9};
+        if (i < 8) v = special[i];
         const int width = i % 45;
         char buf[80];
         std::snprintf(buf, sizeof buf, "%*lld", width, v);
