@@ -53,10 +53,16 @@ public:
         return *this;
     }
     TLineText& Text(std::string_view text) {
-        char* p = Room(text.size() + kShortText);  // the check below reads kShortText bytes from p
-        std::memcpy(p, text.data(), text.size());
-        if (plain_) plain_ = text.size() <= kShortText ? PrintableShort(p, text.size()) : IsPrintableAscii(text);
-        end_ += text.size();
+        const std::size_t n = text.size();
+        char* p = Room(n + kShortText);  // the check below reads kShortText bytes from p
+        if (n <= kShortText) {
+            CopyShort(p, text.data(), n);
+            if (plain_) plain_ = PrintableShort(p, n);
+        } else {
+            std::memcpy(p, text.data(), n);
+            if (plain_) plain_ = IsPrintableAscii(text);
+        }
+        end_ += n;
         return *this;
     }
     // A string literal (not a char buffer: its whole size less one is
@@ -162,6 +168,21 @@ private:
         const std::uint64_t maskA = n >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * n)) - 1;
         const std::uint64_t maskB = n >= 16 ? ~std::uint64_t(0) : n <= 8 ? 0 : (std::uint64_t(1) << (8 * (n - 8))) - 1;
         return (((bad(a) & maskA) | (bad(b) & maskB)) & kHigh) == 0;
+    }
+    // n bytes (16 at most) from `from` to `to`, in two moves that may
+    // overlap, all within the n bytes: names are short.
+    static void CopyShort(char* to, const char* from, std::size_t n) {
+        if (n >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + n - 8, from + n - 8, 8);
+        } else if (n >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + n - 4, from + n - 4, 4);
+        } else if (n > 0) {
+            to[0] = from[0];
+            to[n / 2] = from[n / 2];
+            to[n - 1] = from[n - 1];
+        }
     }
     // Text(), returning the number of characters of the text.
     std::size_t TextCounted(std::string_view text) {
