@@ -14,6 +14,7 @@
 
 class QAction;
 class QTextBrowser;
+class QTextDocument;
 
 namespace kestrova {
 
@@ -58,6 +59,12 @@ private:
     // Shows sections [first, last], then puts the anchor `anchor` at
     // `offset` pixels above the top of the view.
     void ShowSections(int first, int last, const QString& anchor, int offset);
+    // The page of sections [first, last], which become the window's
+    // (rendered sections outside it are dropped).
+    QString PageHtml(int first, int last);
+    // The page `html_` shown (parsed here when `parsed` is null), the
+    // anchor placed as ShowSections does.
+    void ShowPage(QTextDocument* parsed, const QString& anchor, int offset);
     // Loads the next or previous section when the view nears an end.
     void ExtendOnScroll();
     QString SectionHtml(int section);
