@@ -2,6 +2,8 @@
 // height resolution.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <filesystem>
 
 #include "base/text_file.hpp"
@@ -187,4 +189,16 @@ TEST(Trace, KeepsAtMostItsLimitAndNothingWhenDisabled) {
     EXPECT_EQ(viewed.trace.lines, capped.trace.lines);
     ASSERT_EQ(viewed.stations.size(), 1u);
     EXPECT_EQ(viewed.stations[0].obs.size(), 50u);
+}
+
+// A pointing's units take a byte: they read back as the readers' texts,
+// and any other text is refused rather than kept wrong.
+TEST(Model, PointingUnitsAreTheReadersTexts) {
+    Tobs o;
+    EXPECT_EQ(o.unite_temp, "");
+    o.unite_temp = "deg";
+    o.unite_press = "mmHg";
+    EXPECT_EQ(std::string(o.unite_temp.view()) + std::string(o.unite_press.view()), "degmmHg");
+    EXPECT_THROW(o.unite_press = "hPa", std::invalid_argument);
+    EXPECT_EQ(o.unite_press, "mmHg");
 }

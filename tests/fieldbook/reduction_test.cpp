@@ -96,6 +96,21 @@ TEST(Grouping, TargetsByExactNameInOrderOfFirstAppearance) {
     EXPECT_EQ(s.pts_vise[0].obsC1[1], &s.obs[3]);
     EXPECT_EQ(s.pts_vise[0].commentaires, " * first * second");
     EXPECT_TRUE(s.valid);
+
+    // The lists live in the station: a station moved elsewhere (the list of
+    // stations growing) keeps them, and building the targets again after a
+    // pointing is added gives lists of the new pointings.
+    std::vector<TStation> moved;
+    moved.push_back(std::move(book.stations[0]));
+    const TStation& m = moved[0];
+    ASSERT_EQ(m.pts_vise[2].obsC1.size(), 2u);
+    EXPECT_EQ(m.pts_vise[2].obsC1[0], &m.obs[2]);
+    EXPECT_EQ(m.pts_vise[2].obsC1[1], &m.obs[5]);
+    moved[0].obs.push_back(moved[0].obs[1]);
+    BuildTargets(moved[0]);
+    ASSERT_EQ(m.pts_vise[1].obsC1.size(), 3u);
+    EXPECT_EQ(m.pts_vise[1].obsC1[2], &m.obs[6]);
+    EXPECT_EQ(m.pts_vise[0].obsC1[0], &m.obs[0]);
 }
 
 TEST(Grouping, CommentsAreCutAtHundredCharacters) {

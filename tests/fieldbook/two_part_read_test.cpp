@@ -85,11 +85,16 @@ void ExpectSameBook(const Tday_obs& a, const Tday_obs& b, const std::string& wha
 
 class BookWriter {
 public:
-    explicit BookWriter(unsigned seed) : rng_(seed) {}
+    explicit BookWriter(unsigned seed) : rng_(seed), seed_(seed) {}
 
+    // Now and then a book of hundreds of stations (a reading sizes its list
+    // of stations from its first 64), some starting with stations of no
+    // pointing at all.
     std::string Book() {
         std::string text = "Carnet g\xE9n\xE9r\xE9 pour l'essai\r\n";
-        const int lines = 100 + Pick(400);
+        if (seed_ % 20 == 0)
+            for (int i = 0; i < 80; ++i) text += " station E" + std::to_string(i) + " Temp_deg 12.0\r\n";
+        const int lines = seed_ % 10 == 0 ? 1500 + Pick(2000) : 100 + Pick(400);
         for (int i = 0; i < lines; ++i) text += Line() + (Pick(4) ? "\r\n" : "\n");
         return text;
     }
@@ -136,6 +141,7 @@ private:
     }
 
     std::mt19937 rng_;
+    unsigned seed_;
 };
 
 }  // namespace
