@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -114,11 +115,39 @@ private:
     unsigned char code_ = 0;
 };
 
+// A pointing's comment: most pointings have none, so it takes the room of
+// a pointer, not of a string. Reads as its text.
+class TPointingComment {
+public:
+    TPointingComment() = default;
+    TPointingComment(const TPointingComment& other) { *this = other; }
+    TPointingComment(TPointingComment&&) noexcept = default;
+    TPointingComment& operator=(const TPointingComment& other) {
+        if (this != &other) *this = other.view();
+        return *this;
+    }
+    TPointingComment& operator=(TPointingComment&&) noexcept = default;
+    TPointingComment& operator=(std::string_view text) {
+        text_ = text.empty() ? nullptr : std::make_unique<std::string>(text);
+        return *this;
+    }
+    std::string_view view() const { return text_ ? std::string_view(*text_) : std::string_view(); }
+    operator std::string_view() const { return view(); }  // NOLINT: a comment is read as its text
+    bool empty() const { return !text_; }
+    std::size_t size() const { return view().size(); }
+    friend bool operator==(const TPointingComment& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(const TPointingComment& a, const TPointingComment& b) { return a.view() == b.view(); }
+
+private:
+    std::unique_ptr<std::string> text_;  // null: no comment
+};
+
 // One pointing. A monitoring book holds a million of them: the members
-// are laid out without padding, and the units take a byte each.
+// are laid out without padding, the units take a byte each and the
+// comment a pointer.
 struct Tobs {
-    std::string pt_vis;       // normalised target name, at most 16 characters
-    std::string commentaire;  // " *" + comment of the text line, at most 100 characters
+    std::string pt_vis;            // normalised target name, at most 16 characters
+    TPointingComment commentaire;  // " *" + comment of the text line, at most 100 characters
     double Hz = 0.0;
     double V = 0.0;
     double Dp = 0.0;  // 0.05 m or less: no distance

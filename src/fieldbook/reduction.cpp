@@ -81,11 +81,11 @@ bool SameTargetHeights(const TPt_vise& t) {
     return true;
 }
 
-void AppendComment(TPt_vise& t, const std::string& commentaire) {
+void AppendComment(TPt_vise& t, std::string_view commentaire) {
     if (commentaire.empty()) return;
     // Stop growing once full: books with many rounds stay linear.
     if (t.commentaires.size() >= kCommentLength && Utf8Length(t.commentaires) >= kCommentLength) return;
-    t.commentaires = Utf8Left(t.commentaires + commentaire, kCommentLength);
+    t.commentaires = Utf8Left(std::string(t.commentaires).append(commentaire), kCommentLength);
 }
 
 void ResetResults(TPt_vise& t) {
