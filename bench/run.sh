@@ -40,19 +40,6 @@ cpu_wall_kb() {
     fi
 }
 
-# best3 CMD...: cpu_wall_kb of three runs: the smallest CPU and wall times,
-# the largest peak memory. The system time of writing into the page cache
-# varies by a factor of several from one run to the next on a virtual
-# machine (freshly touched memory is slow), for cat as for us: each side
-# gets its best run. $before_run, when set, is run (untimed) before each.
-best3() {
-    for i in 1 2 3; do
-        [ -z "$before_run" ] || sh -c "$before_run"
-        cpu_wall_kb "$@"
-    done | awk 'NR == 1 || $1 < c { c = $1 } NR == 1 || $2 < w { w = $2 } NR == 1 || $3 > k { k = $3 }
-                END { printf "%s %s %s\n", c, w, k }'
-}
-
 # Targets of a book of n pointings: crt2obs CPU time at most 4x the awk
 # one-liner summing a column of the same file, wall time at most 2x the
 # time cat takes to copy the input and the six outputs, peak memory at most
@@ -63,20 +50,27 @@ for n in $sizes; do
     "$gen" "$n" crt "$book" >/dev/null
     bytes=$(wc -c < "$book")
     cat "$book" > /dev/null  # warm the page cache
-    set -- awk '$1=="numero"{s+=$4}' "$book"
-    awk_cpu=$(best3 "$@" | cut -d' ' -f1)
-    set -- env Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$book" -o "$work/out_$n"
-    # Each run writes new files, as the first one does (no earlier outputs
-    # to replace).
-    r=$(before_run="rm -f '$work'/out_$n*; sync" best3 "$@")
-    sync
-    cat_s=$(for i in 1 2 3; do
-                elapsed sh -c "cat '$book' '$work'/out_$n* > '$work/copy_$n'"
-                rm -f "$work/copy_$n"
-                sync
-            done | sort -n | head -1)
-    echo "$r" | awk -v n="$n" -v size="$bytes" -v awk_cpu="$awk_cpu" -v cat_s="$cat_s" '{
-        cpu = $1; wall = $2; kb = $3
+    # Three rounds of the three commands one after the other, so that the
+    # references and crt2obs meet the same state of the machine; each keeps
+    # its best run: the system time of writing into the page cache varies by
+    # a factor of several from one run to the next on a virtual machine
+    # (freshly touched memory is slow), for cat as for us. Each crt2obs run
+    # writes new files, as the first one does (no earlier outputs to
+    # replace).
+    r=$(for i in 1 2 3; do
+            awk_cpu=$(cpu_wall_kb awk '$1=="numero"{s+=$4}' "$book" | cut -d' ' -f1)
+            rm -f "$work"/out_"$n"*
+            sync
+            run=$(cpu_wall_kb env Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$book" -o "$work/out_$n")
+            sync
+            cat_s=$(elapsed sh -c "cat '$book' '$work'/out_$n* > '$work/copy_$n'")
+            rm -f "$work/copy_$n"
+            sync
+            echo "$awk_cpu $run $cat_s"
+        done | awk 'NR == 1 || $1 < a { a = $1 } NR == 1 || $2 < c { c = $2 } NR == 1 || $3 < w { w = $3 }
+                    NR == 1 || $4 > k { k = $4 } NR == 1 || $5 < t { t = $5 } END { print a, c, w, k, t }')
+    echo "$r" | awk -v n="$n" -v size="$bytes" '{
+        awk_cpu = $1; cpu = $2; wall = $3; kb = $4; cat_s = $5
         printf "%-9s %7.1f %8.3f %8.3f %5.1fx %8.3f %8.3f %5.1fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
                cpu / (awk_cpu > 1e-3 ? awk_cpu : 1e-3), cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3),
                kb / 1024.0, kb * 1024.0 / size
