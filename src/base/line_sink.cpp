@@ -85,6 +85,7 @@ void TAtomicTextFile::Append(std::string_view bytes) {
 }
 
 void TAtomicTextFile::Flush() {
+    if (cancel_) cancel_->ThrowIfCancelled();
     file_.Write(std::string_view(buffer_.get(), used_));
     used_ = 0;
 }

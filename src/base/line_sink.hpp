@@ -11,6 +11,7 @@
 
 #include "base/atomic_file.hpp"
 #include "base/line_text.hpp"
+#include "base/progress.hpp"
 #include "base/text_file.hpp"
 
 namespace kestrova {
@@ -68,6 +69,9 @@ public:
     // Writes what is left and renames the temporary file over the target;
     // throws TextFileError.
     void Commit();
+    // From now on the writer is stopped (TCancelled) at the next block
+    // written once `progress` is cancelled.
+    void StopOnCancel(const TProgress& progress) { cancel_ = &progress; }
     // The two halves of Commit() (see TAtomicFile).
     void Close();
     void Publish() { file_.Publish(); }
@@ -86,6 +90,7 @@ private:
     // that its pages stay mapped and warm in the cache.
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    const TProgress* cancel_ = nullptr;
 };
 
 // Runs `produce(sink)` into a new atomic file and commits it. Returns

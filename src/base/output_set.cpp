@@ -91,8 +91,9 @@ std::string TOutputSet::LockFileName(const std::string& outputName) {
     return dir + "." + name + ".lock";
 }
 
-TLineSink& TOutputSet::Add(const std::string& path, FileEncoding encoding) {
+TLineSink& TOutputSet::Add(const std::string& path, FileEncoding encoding, const TProgress* cancel) {
     files_.push_back(std::make_unique<TAtomicTextFile>(path, encoding));
+    if (cancel) files_.back()->StopOnCancel(*cancel);
     return *files_.back();
 }
 

@@ -30,8 +30,11 @@ public:
     TOutputSet& operator=(const TOutputSet&) = delete;
 
     // Stages `path`; the sink lives as long as the set. Throws
-    // TextFileError when the temporary cannot be created.
-    TLineSink& Add(const std::string& path, FileEncoding encoding = FileEncoding::Cp1252);
+    // TextFileError when the temporary cannot be created. With `cancel`,
+    // a writer of the sink is stopped (TCancelled) at its next block once
+    // that progress is cancelled.
+    TLineSink& Add(const std::string& path, FileEncoding encoding = FileEncoding::Cp1252,
+                   const TProgress* cancel = nullptr);
 
     // Optional: the sink given by Add() is complete; its file is closed and
     // its buffer released (a set of thousands of files stays small). It

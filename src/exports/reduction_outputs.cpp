@@ -25,11 +25,9 @@ public:
     TOutputJobs(TOutputSet& set, TProgress& progress) : set_(set), progress_(progress) {}
 
     void Add(const std::string& path, FileEncoding encoding, std::function<void(TLineSink&)> produce) {
-        TLineSink& staged = set_.Add(path, encoding);
-        jobs_.push_back([&staged, produce = std::move(produce), this] {
-            TCancellableSink sink(staged, progress_);
-            produce(sink);
-        });
+        // A cancel stops the writer at its next block of the file.
+        TLineSink& staged = set_.Add(path, encoding, &progress_);
+        jobs_.push_back([&staged, produce = std::move(produce)] { produce(staged); });
     }
     void Add(const std::string& path, std::function<void(TLineSink&)> produce) {
         Add(path, FileEncoding::Cp1252, std::move(produce));

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "base/output_set.hpp"
+#include "base/progress.hpp"
 #include "base/temp_registry.hpp"
 #include "base/text_file.hpp"
 
@@ -159,4 +160,32 @@ TEST_F(OutputSetTest, SignalRemovesTheTemporariesAndExitsWith128PlusTheSignal) {
         EXPECT_FALSE(fs::exists(dir_ / "serie"));
         EXPECT_TRUE(Hidden(dir_).empty()) << Hidden(dir_).front();
     }
+}
+
+// A writer into a set staged with a progress stops at its next block once
+// the command is cancelled; the set then writes nothing.
+TEST_F(OutputSetTest, CancelStopsTheWriterAndNothingIsWritten) {
+    Put("res.chk", "ancien chk\n");
+    TProgress progress;
+    std::size_t lines = 0;
+    {
+        TOutputSet set;
+        TLineSink& sink = set.Add(Path("res.chk"), FileEncoding::Cp1252, &progress);
+        TLineSink& other = set.Add(Path("res.obs"));
+        other.Add("une ligne");
+        const std::string line(99, 'x');
+        EXPECT_THROW(
+            {
+                for (; lines < 100000; ++lines) {
+                    if (lines == 1000) progress.Cancel();
+                    sink.Add(line);
+                }
+            },
+            TCancelled);
+    }
+    EXPECT_GE(lines, 1000u);
+    EXPECT_LT(lines, 1000u + 3000u);  // within a block of the cancel
+    EXPECT_EQ(Get("res.chk"), "ancien chk\n");
+    EXPECT_FALSE(fs::exists(dir_ / "res.obs"));
+    EXPECT_TRUE(Hidden(dir_).empty());
 }
