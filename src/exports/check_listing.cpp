@@ -44,7 +44,8 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     TFixedMemo ppmMemo;  // the station's, mostly
     for (const Tobs& o : st.obs) {
         const std::size_t nameAngles = NameAngles(line, o.pt_vis, o.Hz, o.V, a).Size();
-        heads.Text(DistanceOrBlanks(line, o.Dp, l).View());
+        DistanceOrBlanks(line, o.Dp, l);
+        heads.Part(line, 0, line.Size());
         headEnds.push_back(heads.Size());
         if (HasDistance(o.Dp))
             out.Add(line.Char(' ').Fixed(o.ppm, 1, 8, ppmMemo));

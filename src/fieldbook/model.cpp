@@ -27,9 +27,8 @@ constexpr size_t kNameLength = 16;
 // without their leading zeros, "0" when nothing is left. Nothing for any
 // other name, which takes the general way.
 bool NormalisePlainName(std::string_view raw, std::string& name) {
-    bool other = false;  // a blank, a control character or a byte past ASCII
-    for (const char c : raw) other |= static_cast<unsigned char>(c - 0x21) >= 0x7F - 0x21;
-    if (other) return false;
+    for (const char c : raw)
+        if (c <= ' ' || c >= 0x7F) return false;
     std::string_view v = raw.substr(0, kNameLength);
     while (!v.empty() && v.front() == '0') v.remove_prefix(1);
     if (v.empty()) name.assign(1, '0');
