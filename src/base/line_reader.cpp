@@ -233,6 +233,13 @@ TTextLineReader::TTextLineReader(const std::string& path, bool utf8, std::size_t
     }
     buffer_.resize(kChunk);
     filePos_ = begin;
+    fileStart_ = begin == 0;
+}
+
+TTextLineReader::TTextLineReader(const std::string& path, std::size_t begin, std::string_view marker, TUnscanned)
+    : TTextLineReader(path, true, begin, 0) {
+    unscanned_ = true;
+    marker_ = marker;
 }
 
 TTextLineReader::TCheckpoint TTextLineReader::CheckpointBefore(std::size_t offset) const {
@@ -299,7 +306,7 @@ bool TTextLineReader::NextRaw(std::string_view& raw) {
     raw = std::string_view(start, length);
     if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (raw.size() > kMaxLineBytes) throw tooLong();
-    if (lineNumber_ == 0 && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
+    if (lineNumber_ == 0 && fileStart_ && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
     ++lineNumber_;
     return true;
 }
@@ -307,6 +314,22 @@ bool TTextLineReader::NextRaw(std::string_view& raw) {
 bool TTextLineReader::Next(std::string_view& line) {
     std::string_view raw;
     if (!NextRaw(raw)) return false;
+    if (unscanned_) {
+        if (!markerFound_ && !marker_.empty() && raw.find(marker_) != std::string_view::npos) markerFound_ = true;
+        if (!IsAscii(raw)) {
+            if (IsValidUtf8(raw)) {
+                sawUtf8_ = true;
+            } else {
+                sawOther_ = true;
+                decoded_.clear();
+                AppendCp1252AsUtf8(decoded_, raw);
+                line = decoded_;
+                return true;
+            }
+        }
+        line = raw;
+        return true;
+    }
     if (utf8_ || IsAscii(raw)) {
         line = raw;
     } else {

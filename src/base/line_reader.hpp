@@ -27,6 +27,13 @@ public:
     // (from 0), with the encoding found by the scan of a first reader
     // (`utf8`): no scan of its own.
     TTextLineReader(const std::string& path, bool utf8, std::size_t begin, long long firstLineNumber);
+    // Reads the file from byte `begin` with no scan at all, its lines
+    // numbered from 0: each line is taken as UTF-8 when it is valid UTF-8,
+    // as Windows-1252 otherwise (SawUtf8/SawOtherBytes tell which were
+    // met), and looked at for the marker. The lines are those of a scanned
+    // reading when the file is not of both kinds.
+    struct TUnscanned {};
+    TTextLineReader(const std::string& path, std::size_t begin, std::string_view marker, TUnscanned);
     ~TTextLineReader();
     TTextLineReader(const TTextLineReader&) = delete;
     TTextLineReader& operator=(const TTextLineReader&) = delete;
@@ -41,8 +48,12 @@ public:
     bool Next(std::string_view& line);
 
     bool IsUtf8() const { return utf8_; }
-    // True when the marker occurs on some line of the file.
+    // True when the marker occurs on some line of the file (of the lines
+    // read so far, without a scan).
     bool MarkerFound() const { return markerFound_; }
+    // Without a scan: a line of non-ASCII UTF-8, a line that is not UTF-8.
+    bool SawUtf8() const { return sawUtf8_; }
+    bool SawOtherBytes() const { return sawOther_; }
     // Line ends counted by the first pass (for a progress).
     std::size_t LineEnds() const { return lineEnds_; }
     // Bytes of the file seen by the first pass.
@@ -82,6 +93,11 @@ private:
     std::vector<TCheckpoint> checkpoints_;
     std::string decoded_;  // a Windows-1252 line with non-ASCII bytes, as UTF-8
     long long lineNumber_ = 0;
+    bool fileStart_ = true;  // the first line read starts the file (a BOM there is dropped)
+    bool unscanned_ = false;
+    std::string marker_;  // looked for in the lines read, without a scan
+    bool sawUtf8_ = false;
+    bool sawOther_ = false;
     bool utf8_ = true;
     bool markerFound_ = false;
     std::size_t lineEnds_ = 0;

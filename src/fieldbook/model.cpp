@@ -87,6 +87,17 @@ TEtalonnage& Tday_obs::AddEtalonnage() {
 bool Tday_obs::LoadFromFile(const std::string& path, TProgress& progress) {
     nb_stat = 0;
     if (!FileExists(path)) return false;
+    // A large book read by a command that keeps no trace goes through the
+    // file once, unless something in it needs the scan first.
+    if (!trace.enabled) {
+        bool read = false;
+        ReadGuarded([&] { read = ReadTextBookFileOnePass(*this, path, progress); });
+        if (read) return true;
+        const std::size_t maxLines = trace.max_lines;
+        *this = Tday_obs();
+        trace.enabled = false;
+        trace.max_lines = maxLines;
+    }
     // Opening and read errors reach the caller; "<?xml" cannot straddle a
     // line break, so looking for it line by line is looking in the text.
     TTextLineReader reader(path, "<?xml");

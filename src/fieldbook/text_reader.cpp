@@ -1,6 +1,8 @@
 #include "fieldbook/text_reader.hpp"
 
 #include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
 #include <atomic>
 #include <cstdint>
 #include <exception>
@@ -312,7 +314,7 @@ void ReadLines(Tday_obs& book, const std::function<bool(std::string_view&)>& nex
     std::string_view line;
     for (int i = firstIndex; next(line); ++i) {
         if (((i - firstIndex) & 4095) == 0) {
-            if (progress) progress->Advance(i - firstIndex, static_cast<double>(total));
+            if (progress) progress->Advance(std::min<double>(i - firstIndex, static_cast<double>(total)), static_cast<double>(total));
             if (stop && stop->load(std::memory_order_relaxed)) return;
         }
         try {
@@ -358,7 +360,7 @@ std::optional<TSplit> FindStationLine(const std::string& path, const TTextLineRe
 // Joins the second part of a book, read apart, to the first: its prisms
 // numbered after the first part's, its prism names looked up, its stations,
 // heights and trace lines appended.
-void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& deferred) {
+void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& deferred, int lineOffset) {
     const std::size_t known = book.etalonnages.size();
     for (TEtalonnage& e : part.etalonnages) {
         e.num += book.nb_etal;
@@ -372,6 +374,15 @@ void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& d
             if (book.etalonnages[k].id == d.id) {
                 num = book.etalonnages[k].num;
                 break;
+            }
+        }
+    }
+    if (lineOffset != 0) {
+        for (TStation& s : part.stations) {
+            if (s.ligne >= 0) s.ligne += lineOffset;
+            for (TPartialLine& p : s.lignes_partielles) {
+                p.ligne += lineOffset;
+                if (p.remplacee_par >= 0) p.remplacee_par += lineOffset;
             }
         }
     }
@@ -414,8 +425,12 @@ using TSecondPart = std::function<void(const std::function<void(const TNextLine&
 // one part. Without a thread, or when the second part fails on its own
 // (memory, the file), the second part is read after the first, in one part,
 // meeting the fault as before. `totalLines`: the lines of both parts.
+// `firstPartLines`, when given, tells once the first part is read how many
+// lines it had: the second part is then numbered from `splitLine` (0) and
+// its line numbers moved after the first part's.
 void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first, std::size_t firstLines,
-                    const TSecondPart& second, int splitLine, std::size_t totalLines) {
+                    const TSecondPart& second, int splitLine, std::size_t totalLines,
+                    const std::function<int()>& firstPartLines = nullptr) {
     Tday_obs part;
     part.trace.enabled = book.trace.enabled;
     part.trace.max_lines = book.trace.max_lines;
@@ -429,7 +444,8 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
             try {
                 second([&](const TNextLine& next) {
                     int stations = 0, pointings = 0;
-                    const std::size_t partLines = totalLines - static_cast<std::size_t>(splitLine);
+                    const std::size_t partLines =
+                        firstPartLines ? totalLines / 2 : totalLines - static_cast<std::size_t>(splitLine);
                     ReadLines(part, next, nullptr, 0, splitLine,
                               TLineContext{stations, pointings, &deferred, partLines, splitLine}, &stop);
                 });
@@ -460,10 +476,11 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
     const TLineContext context{stationCounter, pointingCounter, nullptr, totalLines};
     ReadLines(book, first, &progress, firstLines, 0, context);
     if (thread.joinable()) thread.join();
+    const int firstLinesRead = firstPartLines ? firstPartLines() : splitLine;
     if (!apart || partError)
-        second([&](const TNextLine& next) { ReadLines(book, next, nullptr, 0, splitLine, context); });
+        second([&](const TNextLine& next) { ReadLines(book, next, nullptr, 0, firstLinesRead, context); });
     else
-        JoinPart(book, part, deferred);
+        JoinPart(book, part, deferred, firstLinesRead - splitLine);
     book.ResolveCalibrationsAndHeights(true);
 }
 
@@ -488,6 +505,81 @@ bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& 
         },
         static_cast<int>(split->line), std::max<std::size_t>(reader.LineEnds(), static_cast<std::size_t>(split->line)));
     return true;
+}
+
+namespace {
+
+// The offset of the first station line after the line byte `from` falls
+// in, found without a scan of the file; nothing when there is none or the
+// part read to find it has a fault.
+std::optional<std::size_t> StationLineAfter(const std::string& path, std::size_t from) {
+    try {
+        TTextLineReader r(path, from, {}, TTextLineReader::TUnscanned{});
+        std::string_view line;
+        if (!r.Next(line)) return std::nullopt;  // the line `from` falls in
+        TLineFieldViews f;
+        for (;;) {
+            const std::size_t at = r.Position();
+            if (!r.Next(line)) return std::nullopt;
+            SplitLineFields(line, f);
+            if (f.fields[0] == "station") return at;
+        }
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The file's first bytes (up to `count`).
+std::string FirstBytes(const std::string& path, std::size_t count) {
+    std::string bytes(count, '\0');
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return {};
+    bytes.resize(std::fread(bytes.data(), 1, count, f));
+    std::fclose(f);
+    return bytes;
+}
+
+}  // namespace
+
+bool ReadTextBookFileOnePass(Tday_obs& book, const std::string& path, TProgress& progress,
+                             std::size_t twoPartsFrom) {
+    if (twoPartsFrom == 0 || book.trace.enabled) return false;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const auto size = static_cast<std::size_t>(st.st_size);
+    if (size < twoPartsFrom) return false;
+    // An XML book says so on its first line.
+    constexpr std::size_t kSample = 256 * 1024;
+    const std::string head = FirstBytes(path, kSample);
+    if (head.find("<?xml") != std::string::npos) return false;
+    const std::optional<std::size_t> split = StationLineAfter(path, size / 2);
+    if (!split) return false;
+    // The lines, from those of the first bytes: for the progress and the
+    // room of the list of stations only.
+    const std::size_t sampleLines = std::max<std::size_t>(1, static_cast<std::size_t>(std::count(head.begin(), head.end(), '\n')));
+    const std::size_t lines = static_cast<std::size_t>(static_cast<double>(size) * static_cast<double>(sampleLines) /
+                                                       static_cast<double>(std::max<std::size_t>(1, head.size()))) + 1;
+
+    TTextLineReader first(path, 0, "<?xml", TTextLineReader::TUnscanned{});
+    first.StopAt(*split);
+    struct TSaw {
+        bool marker = false, utf8 = false, other = false;
+    } second;
+    ReadInTwoParts(
+        book, progress, [&](std::string_view& line) { return first.Next(line); },
+        static_cast<std::size_t>(static_cast<double>(lines) * static_cast<double>(*split) / static_cast<double>(size)),
+        [&](const std::function<void(const TNextLine&)>& read) {
+            TTextLineReader r(path, *split, "<?xml", TTextLineReader::TUnscanned{});
+            read([&](std::string_view& line) { return r.Next(line); });
+            second = TSaw{r.MarkerFound(), r.SawUtf8(), r.SawOtherBytes()};
+        },
+        0, lines, [&] { return static_cast<int>(first.LineNumber()); });
+    // The file is read as the scan would have had it read unless it is an
+    // XML book or has lines of both kinds (its UTF-8 lines are then
+    // Windows-1252 too).
+    const bool marker = first.MarkerFound() || second.marker;
+    const bool mixed = (first.SawUtf8() || second.utf8) && (first.SawOtherBytes() || second.other);
+    return !marker && !mixed;
 }
 
 namespace {

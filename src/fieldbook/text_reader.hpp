@@ -52,6 +52,16 @@ inline constexpr std::size_t kTwoPartReadBytes = std::size_t(8) << 20;
 bool ReadTextBookFile(Tday_obs& book, const std::string& path, TTextLineReader& reader,
                       TProgress& progress = NoProgress(), std::size_t twoPartsFrom = kTwoPartReadBytes);
 
+// The same with no scan of the file first (the scan alone is a tenth of
+// the reading of a large book): a book of `twoPartsFrom` bytes or more
+// (0: never) with a station line after its middle, read in two parts with
+// each line's encoding taken from the line itself. False, with `book` to
+// be thrown away and read the usual way, for any other file, an XML book,
+// a book with lines in both encodings, or a book keeping its trace (whose
+// lines name line numbers as they are read).
+bool ReadTextBookFileOnePass(Tday_obs& book, const std::string& path, TProgress& progress = NoProgress(),
+                             std::size_t twoPartsFrom = kTwoPartReadBytes);
+
 // Interprets one line. The station counter and the pointing counter belong
 // to the caller and persist from line to line (both start at 0). Returns
 // false when the line failed part-way (what it set before stays).

@@ -182,8 +182,76 @@ TEST(TwoPartRead, SameBookAsTheReadingInOnePart) {
         loaded.trace.max_lines = 40;
         loaded.LoadFromLineViews(views);
         ExpectSameBook(one, loaded, "loaded from views, seed " + std::to_string(seed));
+        // And in one pass over the file, with no scan first (no trace kept).
+        Tday_obs untraced;
+        untraced.trace.enabled = false;
+        TTextLineReader r3(path, "<?xml");
+        ReadTextBookFile(untraced, path, r3, NoProgress(), 0);
+        Tday_obs onePass;
+        onePass.trace.enabled = false;
+        if (ReadTextBookFileOnePass(onePass, path, NoProgress(), 1)) {
+            ++twoParts;
+            ExpectSameBook(untraced, onePass, "one pass, seed " + std::to_string(seed));
+        }
         if (HasFailure()) break;
     }
-    EXPECT_GT(twoParts, 420);
+    EXPECT_GT(twoParts, 560);
+    fs::remove_all(dir);
+}
+
+// A book read in one pass over the file, without a scan first, is given
+// back to the usual reading when the scan decides: an XML book, a book
+// with lines in both encodings (the UTF-8 ones are then Windows-1252
+// too), a book keeping its trace. Through the loading of a file, the book
+// is the same either way.
+TEST(TwoPartRead, OnePassLeavesToTheScanWhatOnlyTheScanKnows) {
+    const fs::path dir = fs::path(KESTROVA_TEST_TMP) / "one_pass_read";
+    fs::create_directories(dir);
+    const std::string path = (dir / "book.crt").string();
+    auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    std::string body;
+    for (unsigned seed = 1; body.size() < 400000; ++seed) body += BookWriter(seed).Book();
+    auto onePass = [&] {
+        Tday_obs book;
+        book.trace.enabled = false;
+        return ReadTextBookFileOnePass(book, path, NoProgress(), 1);
+    };
+    // Windows-1252 accents only, UTF-8 accents only: read in one pass.
+    write(body);
+    EXPECT_TRUE(onePass());
+    write(Cp1252ToUtf8(body));
+    EXPECT_TRUE(onePass());
+    // Both kinds: the lines were read with the wrong encoding.
+    write(Cp1252ToUtf8(body) + " * \xE9t\xE9\r\n");
+    EXPECT_FALSE(onePass());
+    write(" * \xC3\xA9t\xC3\xA9\r\n" + body);
+    EXPECT_FALSE(onePass());
+    // An XML marker on the first line, or far into the file.
+    write("<?xml version=\"1.0\"?>\r\n" + body);
+    EXPECT_FALSE(onePass());
+    write(body + " * <?xml\r\n" + body);
+    EXPECT_FALSE(onePass());
+    // A book keeping its trace.
+    write(body);
+    Tday_obs traced;
+    EXPECT_FALSE(ReadTextBookFileOnePass(traced, path, NoProgress(), 1));
+
+    // Loaded from the file (without a trace, in one pass when it can be),
+    // each is the book of the usual reading.
+    std::string large;  // read in one pass by the loading itself
+    while (large.size() < kTwoPartReadBytes) large += body;
+    for (const std::string& text :
+         {large, body, Cp1252ToUtf8(body) + " * \xE9t\xE9\r\n", body + " * <?xml\r\n" + body}) {
+        write(text);
+        Tday_obs usual;
+        usual.trace.enabled = false;
+        TTextLineReader reader(path, "<?xml");
+        if (!reader.MarkerFound()) ReadTextBookFile(usual, path, reader, NoProgress(), 0);
+        else usual.LoadFromLines(ReadTextLines(path));
+        Tday_obs loaded;
+        loaded.trace.enabled = false;
+        ASSERT_TRUE(loaded.LoadFromFile(path));
+        ExpectSameBook(usual, loaded, "loaded, " + std::to_string(text.size()) + " bytes");
+    }
     fs::remove_all(dir);
 }
