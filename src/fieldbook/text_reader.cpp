@@ -13,6 +13,7 @@
 
 #include "base/format.hpp"
 #include "base/line_reader.hpp"
+#include "base/text_file.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
@@ -565,15 +566,21 @@ bool ReadTextBookFileOnePass(Tday_obs& book, const std::string& path, TProgress&
     struct TSaw {
         bool marker = false, utf8 = false, other = false;
     } second;
-    ReadInTwoParts(
-        book, progress, [&](std::string_view& line) { return first.Next(line); },
-        static_cast<std::size_t>(static_cast<double>(lines) * static_cast<double>(*split) / static_cast<double>(size)),
-        [&](const std::function<void(const TNextLine&)>& read) {
-            TTextLineReader r(path, *split, "<?xml", TTextLineReader::TUnscanned{});
-            read([&](std::string_view& line) { return r.Next(line); });
-            second = TSaw{r.MarkerFound(), r.SawUtf8(), r.SawOtherBytes()};
-        },
-        0, lines, [&] { return static_cast<int>(first.LineNumber()); });
+    try {
+        ReadInTwoParts(
+            book, progress, [&](std::string_view& line) { return first.Next(line); },
+            static_cast<std::size_t>(static_cast<double>(lines) * static_cast<double>(*split) / static_cast<double>(size)),
+            [&](const std::function<void(const TNextLine&)>& read) {
+                TTextLineReader r(path, *split, "<?xml", TTextLineReader::TUnscanned{});
+                read([&](std::string_view& line) { return r.Next(line); });
+                second = TSaw{r.MarkerFound(), r.SawUtf8(), r.SawOtherBytes()};
+            },
+            0, lines, [&] { return static_cast<int>(first.LineNumber()); });
+    } catch (const TextFileError&) {
+        // The usual reading meets the fault again and names its line (the
+        // second part's lines are numbered from 0 here).
+        return false;
+    }
     // The file is read as the scan would have had it read unless it is an
     // XML book or has lines of both kinds (its UTF-8 lines are then
     // Windows-1252 too).

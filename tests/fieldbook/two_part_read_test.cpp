@@ -7,6 +7,7 @@
 // is the book read in one part, field for field.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -252,6 +253,25 @@ TEST(TwoPartRead, OnePassLeavesToTheScanWhatOnlyTheScanKnows) {
         loaded.trace.enabled = false;
         ASSERT_TRUE(loaded.LoadFromFile(path));
         ExpectSameBook(usual, loaded, "loaded, " + std::to_string(text.size()) + " bytes");
+    }
+
+    // A line too long to be read, in the second part: the error names its
+    // line in the file, as the usual reading does.
+    std::string faulty;
+    while (faulty.size() < (std::size_t(18) << 20)) faulty += body;
+    const long long longLine = std::count(faulty.begin(), faulty.end(), '\n') + 1;
+    faulty += std::string(kMaxLineBytes + 10, 'x') + "\r\n" + body;
+    write(faulty);
+    for (const bool trace : {false, true}) {
+        Tday_obs book;
+        book.trace.enabled = trace;
+        try {
+            book.LoadFromFile(path);
+            ADD_FAILURE() << "no error";
+        } catch (const TextFileError& e) {
+            EXPECT_NE(std::string(e.what()).find("ligne " + std::to_string(longLine) + " :"), std::string::npos)
+                << e.what();
+        }
     }
     fs::remove_all(dir);
 }
