@@ -4,6 +4,7 @@
 // A symbolic link is followed (the file it names is replaced); a device or
 // a pipe is written in place.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -41,12 +42,17 @@ public:
 private:
     [[noreturn]] void Fail(int err);
     void DropTemporary(bool remove);  // forgets (and removes) the temporary
+    void ReserveAhead(std::size_t upTo);
 
     std::string path_;    // as given, for messages
     std::string target_;  // the file replaced: path_, or the file a link names
     std::string tmp_;     // empty when writing in place
     int fd_ = -1;
     bool closed_ = false;
+    std::size_t written_ = 0;   // bytes written so far
+    std::size_t reserved_ = 0;  // disk room reserved from the start (temporary only)
+    bool reserving_ = true;     // false once the file system refused
+
     TTemporaryEntry* entry_ = nullptr;  // the temporary in the signal cleanup list
 };
 

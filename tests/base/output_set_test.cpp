@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <thread>
 
+#include "base/atomic_file.hpp"
 #include "base/output_set.hpp"
 #include "base/progress.hpp"
 #include "base/temp_registry.hpp"
@@ -188,4 +190,28 @@ TEST_F(OutputSetTest, CancelStopsTheWriterAndNothingIsWritten) {
     EXPECT_EQ(Get("res.chk"), "ancien chk\n");
     EXPECT_FALSE(fs::exists(dir_ / "res.obs"));
     EXPECT_TRUE(Hidden(dir_).empty());
+}
+
+// A file of several megabytes has disk room reserved ahead of its writes;
+// the file that lands holds the bytes written, in order, and no room past
+// its end (a replaced, larger file leaves none either).
+TEST_F(OutputSetTest, LargeFileLandsWholeWithoutRoomPastItsEnd) {
+    Put("grand.bin", std::string(30 << 20, 'z'));
+    std::string expected;
+    {
+        TAtomicFile file(Path("grand.bin"));
+        std::string piece;
+        for (int i = 0; expected.size() < (9u << 20) + 12345; ++i) {
+            piece.assign(static_cast<std::size_t>(1 + (i * 7919) % 300000), static_cast<char>('a' + i % 26));
+            file.Write(piece);
+            expected += piece;
+        }
+        file.Commit();
+    }
+    EXPECT_TRUE(Get("grand.bin") == expected);
+    struct stat st{};
+    ASSERT_EQ(::stat(Path("grand.bin").c_str(), &st), 0);
+    EXPECT_EQ(static_cast<std::size_t>(st.st_size), expected.size());
+    // Room for the bytes and a little bookkeeping, not the 4 MiB steps.
+    EXPECT_LT(static_cast<std::size_t>(st.st_blocks) * 512, expected.size() + (1u << 20));
 }
