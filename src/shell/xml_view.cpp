@@ -97,6 +97,7 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     sketches_.clear();
     first_ = 0;
     last_ = -1;
+    DropFirstPage();
     XMLview->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + "/"));
 
     auto pages = std::make_unique<TReportPages>();
@@ -143,7 +144,9 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     if (rendered) {
         formatted_ = true;
         if (firstPage) {
-            ShowPage(firstPage.release(), "Top", 0);
+            firstPage_ = firstPage.release();
+            firstPage_->setParent(XMLview);
+            ShowPage("Top", 0);
         } else {
             pages_ = std::move(pages);
             html_ = Q(pages_->Whole());
@@ -209,7 +212,30 @@ int TForm_XMLView::AnchorY(const QString& name) const {
 
 void TForm_XMLView::ShowSections(int first, int last, const QString& anchor, int offset) {
     html_ = PageHtml(first, last);
-    ShowPage(nullptr, anchor, offset);
+    ShowPage(anchor, offset);
+}
+
+int TForm_XMLView::FirstPageLast() const { return pages_ && pages_->StationCount() > 0 ? 1 : 0; }
+
+QTextDocument* TForm_XMLView::OtherPages() {
+    if (!otherPages_) {
+        // Set up as the view's own document was.
+        const QTextDocument* like = XMLview->document();
+        otherPages_ = new QTextDocument(XMLview);
+        otherPages_->setDefaultFont(like->defaultFont());
+        otherPages_->setDefaultStyleSheet(like->defaultStyleSheet());
+        otherPages_->setDocumentMargin(like->documentMargin());
+        otherPages_->setDefaultTextOption(like->defaultTextOption());
+    }
+    otherPages_->setBaseUrl(XMLview->document()->baseUrl());
+    return otherPages_;
+}
+
+void TForm_XMLView::DropFirstPage() {
+    if (!firstPage_) return;
+    if (XMLview->document() == firstPage_) XMLview->setDocument(OtherPages());
+    delete firstPage_;
+    firstPage_ = nullptr;
 }
 
 QString TForm_XMLView::PageHtml(int first, int last) {
@@ -228,21 +254,36 @@ QString TForm_XMLView::PageHtml(int first, int last) {
     return html;
 }
 
-void TForm_XMLView::ShowPage(QTextDocument* parsed, const QString& anchor, int offset) {
+void TForm_XMLView::ShowPage(const QString& anchor, int offset) {
     extending_ = true;
-    if (parsed) {
-        // The view's document in its place: the view owns it and drops
-        // the one it had.
-        parsed->setParent(XMLview);
-        XMLview->setDocument(parsed);
+    if (firstPage_ && first_ == 0 && last_ == FirstPageLast()) {
+        // The view keeps documents it did not make: both stay.
+        if (XMLview->document() != firstPage_) XMLview->setDocument(firstPage_);
     } else {
+        if (XMLview->document() == firstPage_) XMLview->setDocument(OtherPages());
         XMLview->setHtml(html_);
     }
+    PlaceAnchor(anchor, offset);
+    extending_ = false;
+}
+
+void TForm_XMLView::PlaceAnchor(const QString& anchor, int offset) {
+    QScrollBar* bar = XMLview->verticalScrollBar();
     // The summary's anchor sits below the page margin: its section starts
     // at the very top.
     const int y = anchor == "Top" ? 0 : AnchorY(anchor);
-    XMLview->verticalScrollBar()->setValue(y < 0 ? 0 : y + offset);
-    extending_ = false;
+    if (y < 0 || y + offset <= 0) {
+        bar->setValue(0);
+        return;
+    }
+    const int target = y + offset;
+    // A long page is laid out in steps once it is set, and the scroll bar
+    // only covers what is laid out: the page is laid out down to a screen
+    // below the place first, else the view would stop short of it, in the
+    // middle of what comes before.
+    XMLview->document()->documentLayout()->hitTest(QPointF(0, target + XMLview->viewport()->height()),
+                                                   Qt::FuzzyHit);
+    bar->setValue(target);
 }
 
 void TForm_XMLView::ExtendOnScroll() {
@@ -259,7 +300,11 @@ void TForm_XMLView::ExtendOnScroll() {
     const QTextBlock lastBlock = XMLview->document()->lastBlock();
     const bool laidOut = lastBlock.isValid() && lastBlock.layout() && lastBlock.layout()->lineCount() > 0;
     const bool nearEnd = laidOut && value >= bar->maximum() - margin && last_ < count;
-    const bool nearStart = value <= margin && first_ > 0;
+    // The summary is not loaded again from below: each station's section
+    // begins with a link back to it, and a large report's table of contents
+    // would have to be laid out down to the first station to keep the view
+    // in place.
+    const bool nearStart = value <= margin && first_ > 1;
     if (!nearEnd && !nearStart) return;
 
     // The section at the top of the view stays where it is on screen.
@@ -275,6 +320,9 @@ void TForm_XMLView::ExtendOnScroll() {
     int first = first_, last = last_;
     if (nearEnd) {
         ++last;
+        // Past the summary, the summary goes: a large report's table of
+        // contents would be parsed and laid out again at every step.
+        if (first == 0 && top > 0) first = 1;
         if (last - first + 1 > maxSections) first = std::min(top, last - maxSections + 1);
     } else {
         --first;
@@ -292,7 +340,9 @@ void TForm_XMLView::FollowLink(const QUrl& url) {
             if (name == "Top") section = 0;
             else if (name == "Bottom") section = count;
             else if (const long k = pages_->StationOfAnchor(S(name)); k >= 0) section = static_cast<int>(k) + 1;
-            if (section >= 0 && (section < first_ || section > last_)) {
+            // A station's section is shown without the summary before it
+            // (a large report's contents would be laid out down to it).
+            if (section >= 0 && (section < first_ || section > last_ || (first_ == 0 && section > 0))) {
                 // A section not loaded: a new window around it.
                 const int first = section == 0 ? 0 : std::max(1, section - 1);
                 ShowSections(first, std::min(count, std::max(section + 1, first + 1)), name, 0);

@@ -62,9 +62,17 @@ private:
     // The page of sections [first, last], which become the window's
     // (rendered sections outside it are dropped).
     QString PageHtml(int first, int last);
-    // The page `html_` shown (parsed here when `parsed` is null), the
+    // The page `html_` shown (the first page from its document kept), the
     // anchor placed as ShowSections does.
-    void ShowPage(QTextDocument* parsed, const QString& anchor, int offset);
+    void ShowPage(const QString& anchor, int offset);
+    // Puts the anchor `anchor` at `offset` pixels above the top of the view.
+    void PlaceAnchor(const QString& anchor, int offset);
+    // The last section of the first page (the summary and the first station).
+    int FirstPageLast() const;
+    // The view's document for the pages but the first (made on first use).
+    QTextDocument* OtherPages();
+    // Forgets the first page's document (another file is opened).
+    void DropFirstPage();
     // Loads the next or previous section when the view nears an end.
     void ExtendOnScroll();
     QString SectionHtml(int section);
@@ -75,6 +83,12 @@ private:
     std::map<int, QString> cache_;  // rendered sections of the window
     std::map<int, QImage> sketches_;  // their sketches, drawn when first shown
     int first_ = 0, last_ = -1;
+    // The first page, parsed once when the report is opened and kept: a
+    // large report's table of contents takes a moment to parse (0.4 s for
+    // 30 000 stations), and the summary is where the reader comes back to.
+    // Both documents belong to the view.
+    QTextDocument* firstPage_ = nullptr;
+    QTextDocument* otherPages_ = nullptr;
     bool extending_ = false;
     bool busy_ = false;
 

@@ -241,6 +241,108 @@ private slots:
         QVERIFY(opened.isEmpty());
     }
 
+    void summaryIsAPageOfItsOwn() {
+        // Past the summary, the summary leaves the window (a large report's
+        // table of contents is not laid out again at each step); scrolling
+        // keeps the line at the top of the view where it is; the summary
+        // comes back through its link, as the document parsed on opening.
+        const QString dir = ScratchDir("summary");
+        const QString xml = ReduceInto(dir, ManyStations(40));
+        TForm_XMLView viewer;
+        viewer.maxSections = 4;
+        viewer.resize(700, 400);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(viewer.LoadFile(xml));
+        const QTextDocument* opened = viewer.XMLview->document();
+        QScrollBar* bar = viewer.XMLview->verticalScrollBar();
+        auto topLine = [&] { return viewer.XMLview->cursorForPosition(QPoint(4, 4)).block().text(); };
+        int windows = 0;
+        for (int step = 0; step < 2000 && viewer.LastSection() < 12; ++step) {
+            bar->setValue(bar->value() + bar->pageStep() / 2);
+            const QString before = topLine();
+            const int first = viewer.FirstSection(), last = viewer.LastSection();
+            QCoreApplication::processEvents();
+            if (viewer.FirstSection() != first || viewer.LastSection() != last) {
+                ++windows;
+                QCOMPARE(topLine(), before);
+                QVERIFY(viewer.FirstSection() >= 1);  // from the first step past the summary on
+            }
+        }
+        QVERIFY(windows >= 10);
+        QVERIFY(viewer.FirstSection() >= 1);
+        QVERIFY(!viewer.Html().contains("Station #40 (Point 1040)"));
+
+        // Up to the first station: its link back to the summary is there,
+        // the summary itself is not loaded from below.
+        for (int step = 0; step < 4000 && bar->value() > 0; ++step) {
+            bar->setValue(bar->value() - bar->pageStep() / 2);
+            QCoreApplication::processEvents();
+        }
+        for (int step = 0; step < 20; ++step) QCoreApplication::processEvents();
+        QCOMPARE(viewer.FirstSection(), 1);
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(ClickLink(viewer.XMLview, "#Top"));
+        QTRY_COMPARE(viewer.FirstSection(), 0);
+        QVERIFY(viewer.XMLview->document() == opened);
+        QVERIFY(viewer.Html().contains("Station #40 (Point 1040)"));
+        QVERIFY(bar->value() < 20);
+        // A station far down the contents: its title at the top of the view.
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_25"));
+        QTRY_VERIFY(viewer.FirstSection() <= 25 && viewer.LastSection() >= 25);
+        const QString title = QString::fromUtf8("Station n°25 - Point 1025");
+        QTextBlock titleBlock = viewer.XMLview->document()->begin();
+        while (titleBlock.isValid() && !titleBlock.text().contains(title)) titleBlock = titleBlock.next();
+        QVERIFY(titleBlock.isValid());
+        QTextCursor atTitle(titleBlock);
+        QVERIFY(viewer.XMLview->cursorRect(atTitle).top() >= 0);
+        QVERIFY(viewer.XMLview->cursorRect(atTitle).top() < 80);
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#Top"));
+        QTRY_COMPARE(viewer.FirstSection(), 0);
+        // The first station from the contents: shown without them.
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_1"));
+        QTRY_COMPARE(viewer.FirstSection(), 1);
+        QVERIFY(viewer.Html().contains(QString::fromUtf8("Station n°1 - Point 1001")));
+        QVERIFY(!viewer.Html().contains("Station #40 (Point 1040)"));
+        QVERIFY(viewer.XMLview->document() != opened);
+        // Opening another report forgets the first one's summary.
+        QVERIFY(viewer.LoadFile(ReduceInto(dir, ManyStations(12), "autre")));
+        QVERIFY(viewer.Html().contains("Station #12 (Point 1012)"));
+        QVERIFY(!viewer.Html().contains("Station #40 (Point 1040)"));
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_12"));
+        QTRY_VERIFY(viewer.FirstSection() >= 1);
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#Top"));
+        QTRY_COMPARE(viewer.FirstSection(), 0);
+        QVERIFY(viewer.XMLview->toPlainText().contains("Station #12 (Point 1012)"));
+        QVERIFY(!viewer.XMLview->toPlainText().contains("Station #40 (Point 1040)"));
+    }
+
+    void longContentsKeepTheViewInPlace() {
+        // A window taller than the first station: at the end of the first
+        // page the top of the view is still in the contents when the next
+        // station comes; the contents, laid out in steps, must not leave the
+        // view short of where it was.
+        const QString dir = ScratchDir("long_contents");
+        const QString xml = ReduceInto(dir, ManyStations(2000));
+        TForm_XMLView viewer;
+        viewer.resize(700, 2600);
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(viewer.LoadFile(xml));
+        QScrollBar* bar = viewer.XMLview->verticalScrollBar();
+        QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() > 20000, 20000);
+        for (int step = 0; step < 50 && viewer.LastSection() < 2; ++step) {
+            bar->setValue(bar->maximum());
+            const QString before = viewer.XMLview->cursorForPosition(QPoint(4, 4)).block().text();
+            QCoreApplication::processEvents();
+            if (viewer.LastSection() >= 2) {
+                QCOMPARE(viewer.FirstSection(), 0);
+                QCOMPARE(viewer.XMLview->cursorForPosition(QPoint(4, 4)).block().text(), before);
+            }
+        }
+        QVERIFY(viewer.LastSection() >= 2);
+    }
+
     void reportGoesToTheWebBrowser() {
         const QString dir = ScratchDir("browser");
         const QString xml = ReduceInto(dir, TwoStations());
