@@ -46,8 +46,7 @@ int RunCrt2Obs(const std::string& in, const std::string& out, TProgress& progres
         std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
         return 1;
     }
-    BuildTargetsAndCheck(book, progress);
-    CorrectAndReduce(book, progress);
+    ReduceBook(book, progress);
     try {
         WriteConsoleReductionOutputs(book, files, progress);
     } catch (const TextFileError& e) {

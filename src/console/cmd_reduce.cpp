@@ -33,8 +33,7 @@ int RunReduce(const ConsoleArgs& args) {
         std::cerr << "Le fichier de sortie " << replaced << " est le fichier carnet lu : rien n'est écrit\n";
         return 1;
     }
-    BuildTargetsAndCheck(book, progress);
-    CorrectAndReduce(book, progress);
+    ReduceBook(book, progress);
     try {
         WriteInteractiveReductionOutputs(book, files, progress);
     } catch (const TextFileError& e) {

@@ -425,6 +425,21 @@ void CorrectAndReduce(Tday_obs& book, TProgress& progress) {
     CorrectAndReduce(book, ReductionOptionsFromParam(), progress);
 }
 
+bool ReduceBook(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
+    progress.Stage("Réduction des stations");
+    ForEachStation(book.stations, &progress, [&](TStation& s) {
+        FoldFaces(s);
+        BuildTargets(s);
+        CheckStation(s, options);
+        ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
+        if (s.valid) ReduceStation(s);
+    });
+    EstimateZ0(book, options.use_first_target_for_Z0_estimation);
+    return !book.stations.empty();
+}
+
+bool ReduceBook(Tday_obs& book, TProgress& progress) { return ReduceBook(book, ReductionOptionsFromParam(), progress); }
+
 double CircleReferenceDirection(const TPt_vise& opening, int cercle) {
     const std::span<Tobs*> obs = cercle == 2 ? opening.obsC2 : opening.obsC1;
     return obs.empty() ? 0.0 : MeanDirection(obs);

@@ -5,6 +5,7 @@
 // Order of use on a freshly read field book:
 //   BuildTargetsAndCheck(book, options);
 //   CorrectAndReduce(book, options);
+// or both at once, station by station: ReduceBook(book, options).
 #pragma once
 #include <cstddef>
 #include <string>
@@ -61,6 +62,13 @@ void EstimateZ0(Tday_obs& book, bool useFirstTarget);
 // the Z0 estimates.
 void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress = NoProgress());
 void CorrectAndReduce(Tday_obs& book, TProgress& progress = NoProgress());
+
+// BuildTargetsAndCheck then CorrectAndReduce, the same book, each station
+// taken through both while its pointings are at hand (a monitoring book's
+// pointings do not stay in the processor's caches from one pass to the
+// next). True when at least one station was processed.
+bool ReduceBook(Tday_obs& book, const TReductionOptions& options, TProgress& progress = NoProgress());
+bool ReduceBook(Tday_obs& book, TProgress& progress = NoProgress());
 
 // Directions are averaged around the circle: each value is first brought
 // within 200 gons of the first value of the set (one turn added or taken

@@ -82,8 +82,7 @@ void TFMain_velka::Reduction1Click() {
     }
     try {
         const bool done = RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
-            BuildTargetsAndCheck(book, progress);
-            CorrectAndReduce(book, progress);
+            ReduceBook(book, progress);
             WriteInteractiveReductionOutputs(book, files, progress);
         });
         if (!done) return;  // cancelled: nothing was written
