@@ -197,7 +197,7 @@ std::size_t WriteAnyFixedInPlace(char* dest, double value, int decimals, std::si
 
 void fixed_detail::WriteBlankRun(char* dest, std::size_t n) { std::memset(dest, ' ', n); }
 
-std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
+std::size_t WriteAnyIntInPlace(char* dest, long long value, std::size_t width) {
     if (value >= 0 && value <= 0xFFFFFFFFLL) {
         const auto n = static_cast<std::uint32_t>(value);
         const std::size_t len = static_cast<std::size_t>(DigitCount(n));

@@ -33,9 +33,11 @@ std::size_t CharCount(std::string_view text);
 constexpr std::size_t kFixedBlankRun = 32;
 constexpr std::size_t kFixedRoom = kFixedBlankRun + 24;
 inline std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std::size_t width);
-std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width);
-// WriteFixedInPlace for every value (the inline one takes the common ones).
+inline std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width);
+// WriteFixedInPlace and WriteIntInPlace for every value (the inline ones
+// take the common ones).
 std::size_t WriteAnyFixedInPlace(char* dest, double value, int decimals, std::size_t width);
+std::size_t WriteAnyIntInPlace(char* dest, long long value, std::size_t width);
 
 namespace fixed_detail {
 
@@ -102,6 +104,17 @@ inline std::size_t WriteFixedInPlace(char* dest, double value, int decimals, std
         }
     }
     return WriteAnyFixedInPlace(dest, value, decimals, width);
+}
+
+// Inline for the integers of fewer than nine digits (counts, numbers of
+// calibrations and lines): those of a fixed number without decimals.
+inline std::size_t WriteIntInPlace(char* dest, long long value, std::size_t width) {
+    const bool negative = value < 0;
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value);
+    if (magnitude < 100000000ULL)
+        return fixed_detail::WriteCommonFixed(dest, static_cast<std::uint32_t>(magnitude), negative, 0, width);
+    return WriteAnyIntInPlace(dest, value, width);
 }
 
 // The path without its extension (the last "." after the last "/").

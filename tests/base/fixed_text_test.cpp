@@ -94,8 +94,9 @@ TEST(FixedText, IntegersAsPrintf) {
         const int bits = static_cast<int>(state >> 58);  // 0..63
         long long v = static_cast<long long>(state >> (64 - bits)) * ((state & 1) ? -1 : 1);
         const long long special[] = {0, std::numeric_limits<long long>::min(), 4294967295LL, 4294967296LL, -1,
-                                     -4294967295LL, -4294967296LL, -9};
-        if (i < 8) v = special[i];
+                                     -4294967295LL, -4294967296LL, -9, 99999999, 100000000, -99999999, -100000000,
+                                     10000000, -10000000, 9, 10};
+        if (i < 16) v = special[i];
         const int width = i % 45;
         char buf[80];
         std::snprintf(buf, sizeof buf, "%*lld", width, v);
