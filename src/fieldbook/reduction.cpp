@@ -290,13 +290,25 @@ void CheckStation(Tday_obs& book, std::size_t index) {
     CheckStation(book, index, ReductionOptionsFromParam());
 }
 
+namespace {
+
+// The two halves of the reduction of one station.
+void GroupAndCheck(TStation& s, const TReductionOptions& options) {
+    FoldFaces(s);
+    BuildTargets(s);
+    CheckStation(s, options);
+}
+
+void CorrectAndAverage(TStation& s, const TReductionOptions& options) {
+    ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
+    if (s.valid) ReduceStation(s);
+}
+
+}  // namespace
+
 bool BuildTargetsAndCheck(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
     progress.Stage("Contrôle des stations");
-    ForEachStation(book.stations, &progress, [&](TStation& s) {
-        FoldFaces(s);
-        BuildTargets(s);
-        CheckStation(s, options);
-    });
+    ForEachStation(book.stations, &progress, [&](TStation& s) { GroupAndCheck(s, options); });
     return !book.stations.empty();
 }
 
@@ -414,10 +426,7 @@ void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgres
     progress.Stage("Réduction des stations");
     // Station by station, while its pointings are at hand: the distance
     // corrections, then the means.
-    ForEachStation(book.stations, &progress, [&](TStation& s) {
-        ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
-        if (s.valid) ReduceStation(s);
-    });
+    ForEachStation(book.stations, &progress, [&](TStation& s) { CorrectAndAverage(s, options); });
     EstimateZ0(book, options.use_first_target_for_Z0_estimation);
 }
 
@@ -428,11 +437,8 @@ void CorrectAndReduce(Tday_obs& book, TProgress& progress) {
 bool ReduceBook(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
     progress.Stage("Réduction des stations");
     ForEachStation(book.stations, &progress, [&](TStation& s) {
-        FoldFaces(s);
-        BuildTargets(s);
-        CheckStation(s, options);
-        ApplyDistanceCorrections(s, options.use_meteo_entete_station, options.formule_meteo);
-        if (s.valid) ReduceStation(s);
+        GroupAndCheck(s, options);
+        CorrectAndAverage(s, options);
     });
     EstimateZ0(book, options.use_first_target_for_Z0_estimation);
     return !book.stations.empty();

@@ -94,6 +94,15 @@ bool ClickLinkScrolling(QTextBrowser* view, const QString& href) {
     return false;
 }
 
+// The viewer on screen at `size`, keeping at most `sections` sections,
+// with the report `xml` opened.
+bool ShowReport(TForm_XMLView& viewer, const QString& xml, QSize size, int sections = 8) {
+    viewer.maxSections = sections;
+    viewer.resize(size);
+    viewer.show();
+    return QTest::qWaitForWindowExposed(&viewer) && viewer.LoadFile(xml);
+}
+
 }  // namespace
 
 class ReportViewTest : public QObject {
@@ -125,10 +134,7 @@ private slots:
         const QString dir = ScratchDir("links");
         const QString xml = ReduceInto(dir, TwoStations());
         TForm_XMLView viewer;
-        viewer.resize(700, 300);
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        QVERIFY(viewer.LoadFile(xml));
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 300)));
         QStringList opened;
         viewer.openUrl = [&](const QUrl& url) {
             opened << url.toString();
@@ -193,11 +199,7 @@ private slots:
         const QString dir = ScratchDir("scroll");
         const QString xml = ReduceInto(dir, ManyStations(30));
         TForm_XMLView viewer;
-        viewer.maxSections = 4;
-        viewer.resize(700, 400);
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        QVERIFY(viewer.LoadFile(xml));
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 400), 4));
         QCOMPARE(viewer.FirstSection(), 0);
         QVERIFY(!viewer.Html().contains("name=\"station_3\""));
         QVERIFY(viewer.Html().contains("Station #30 (Point 1030)"));  // the whole table of contents
@@ -249,11 +251,7 @@ private slots:
         const QString dir = ScratchDir("summary");
         const QString xml = ReduceInto(dir, ManyStations(40));
         TForm_XMLView viewer;
-        viewer.maxSections = 4;
-        viewer.resize(700, 400);
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        QVERIFY(viewer.LoadFile(xml));
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 400), 4));
         const QTextDocument* opened = viewer.XMLview->document();
         QScrollBar* bar = viewer.XMLview->verticalScrollBar();
         auto topLine = [&] { return viewer.XMLview->cursorForPosition(QPoint(4, 4)).block().text(); };
@@ -325,10 +323,7 @@ private slots:
         const QString dir = ScratchDir("long_contents");
         const QString xml = ReduceInto(dir, ManyStations(2000));
         TForm_XMLView viewer;
-        viewer.resize(700, 2600);
-        viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-        QVERIFY(viewer.LoadFile(xml));
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 2600)));
         QScrollBar* bar = viewer.XMLview->verticalScrollBar();
         QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() > 20000, 20000);
         for (int step = 0; step < 50 && viewer.LastSection() < 2; ++step) {
