@@ -303,16 +303,6 @@ private slots:
         QVERIFY(viewer.Html().contains(QString::fromUtf8("Station n°1 - Point 1001")));
         QVERIFY(!viewer.Html().contains("Station #40 (Point 1040)"));
         QVERIFY(viewer.XMLview->document() != opened);
-        // Opening another report forgets the first one's summary.
-        QVERIFY(viewer.LoadFile(ReduceInto(dir, ManyStations(12), "autre")));
-        QVERIFY(viewer.Html().contains("Station #12 (Point 1012)"));
-        QVERIFY(!viewer.Html().contains("Station #40 (Point 1040)"));
-        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_12"));
-        QTRY_VERIFY(viewer.FirstSection() >= 1);
-        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#Top"));
-        QTRY_COMPARE(viewer.FirstSection(), 0);
-        QVERIFY(viewer.XMLview->toPlainText().contains("Station #12 (Point 1012)"));
-        QVERIFY(!viewer.XMLview->toPlainText().contains("Station #40 (Point 1040)"));
     }
 
     void longContentsKeepTheViewInPlace() {
