@@ -1,5 +1,6 @@
 #include "base/text_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +28,10 @@ bool SameFile(const std::string& a, const std::string& b) {
            S_ISREG(sa.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::string ReadFileBytes(const std::string& path) {
+namespace {
+
+// Raw bytes of the file, at most `limit` of them, and whether it holds more.
+std::string ReadFilePrefix(const std::string& path, std::size_t limit, bool& more) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw TextFileError(path, std::strerror(errno));
     struct stat st{};
@@ -36,8 +40,9 @@ std::string ReadFileBytes(const std::string& path) {
         throw TextFileError(path, std::strerror(EISDIR));
     }
     std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    if (st.st_size > 0) data.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
     char buf[1 << 16];
+    more = false;
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
@@ -47,10 +52,44 @@ std::string ReadFileBytes(const std::string& path) {
             throw TextFileError(path, std::strerror(err));
         }
         if (n == 0) break;
-        data.append(buf, static_cast<size_t>(n));
+        const std::size_t room = limit - data.size();
+        data.append(buf, std::min(static_cast<std::size_t>(n), room));
+        if (static_cast<std::size_t>(n) > room) {
+            more = true;
+            break;
+        }
     }
     ::close(fd);
     return data;
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+    bool more = false;
+    return ReadFilePrefix(path, static_cast<std::size_t>(-1), more);
+}
+
+std::vector<std::string> ReadTextStart(const std::string& path, std::size_t maxBytes, bool& more) {
+    // One byte past the limit tells whether the last line taken is whole.
+    std::string bytes = ReadFilePrefix(path, maxBytes + 1, more);
+    if (more || bytes.size() > maxBytes) {
+        more = true;
+        bytes.resize(maxBytes);
+        const std::size_t lineEnd = bytes.rfind('\n');
+        if (lineEnd != std::string::npos) {
+            bytes.resize(lineEnd + 1);
+        } else {
+            // One long line: cut before the sequence that the limit splits
+            // (a UTF-8 character's continuation bytes and its lead byte).
+            auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+            std::size_t end = bytes.size();
+            while (end > 0 && bytes.size() - end < 3 && (byte(end - 1) & 0xC0) == 0x80) --end;
+            if (end > 0 && byte(end - 1) >= 0xC0) --end;
+            bytes.resize(end);
+        }
+    }
+    return SplitTextLines(DecodeFileText(bytes));
 }
 
 std::vector<std::string> SplitTextLines(std::string_view text) {

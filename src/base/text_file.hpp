@@ -37,6 +37,13 @@ std::string ReadFileBytes(const std::string& path);
 // File as UTF-8 lines without their line ends; throws TextFileError.
 std::vector<std::string> ReadTextLines(const std::string& path);
 
+// The beginning of a file for a look at it, whatever its size: its first
+// lines as UTF-8 (as ReadTextLines decodes them), as many whole lines as
+// `maxBytes` of the file hold; a first line longer than that is cut there,
+// between two characters. `more` tells whether the file goes on past them.
+// Throws TextFileError.
+std::vector<std::string> ReadTextStart(const std::string& path, std::size_t maxBytes, bool& more);
+
 // Splits decoded text into lines (CR LF, LF or a lone CR at the very end).
 std::vector<std::string> SplitTextLines(std::string_view text);
 

@@ -1,6 +1,9 @@
 #include "shell/xml_view.hpp"
 
 #include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
@@ -21,6 +24,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "base/line_reader.hpp"
 #include "base/text_file.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/memory_release.hpp"
@@ -31,6 +35,34 @@
 #include "shell/report_sketches.hpp"
 
 namespace kestrova {
+
+namespace {
+
+// The part of a file that is not a report shown as text: a few thousand
+// lines, laid out at once.
+constexpr std::size_t kPlainTextShown = 1 << 20;
+
+// The text of the file (UTF-8 or Windows-1252) into `target` as UTF-8,
+// line by line: false when it could not be read or written.
+bool WriteTextAsUtf8(const std::string& path, const std::string& target, TProgress& progress) {
+    try {
+        TTextLineReader reader(path);
+        std::ofstream out(target, std::ios::binary | std::ios::trunc);
+        std::string_view line;
+        std::size_t lines = 0;
+        while (reader.Next(line)) {
+            out.write(line.data(), static_cast<std::streamsize>(line.size())).put('\n');
+            if (++lines % 4096 == 0)
+                progress.Advance(static_cast<double>(reader.Position()), static_cast<double>(reader.FileBytes()));
+        }
+        out.close();
+        return static_cast<bool>(out);
+    } catch (const TextFileError&) {
+        return false;
+    }
+}
+
+}  // namespace
 
 TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     setObjectName("Form_XMLView");
@@ -114,10 +146,25 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     const QTextOption option = own->defaultTextOption();
     const QUrl base = own->baseUrl();
     QThread* window = thread();
+    // Another XML file, or a report without its stylesheet, is shown as its
+    // text: read here too, and only its beginning when it is long (a report
+    // of 100 000 pointings laid out as text froze the window for seconds and
+    // took some forty times its size).
+    std::vector<std::string> plain;
+    bool plainCut = false;
+    std::optional<std::string> plainError;
     busy_ = true;
     const bool finished = RunWithProgress(this, QString::fromUtf8("Ouverture du rapport"), [&](TProgress& progress) {
         rendered = pages->Open(S(path), progress);
-        if (!rendered || !pages->Split()) return;
+        if (!rendered) {
+            try {
+                plain = ReadTextStart(S(path), kPlainTextShown, plainCut);
+            } catch (const TextFileError& error) {
+                plainError = error.reason();
+            }
+            return;
+        }
+        if (!pages->Split()) return;
         // The view is not shown yet: nothing else uses these members
         // meanwhile.
         pages_ = std::move(pages);
@@ -157,17 +204,19 @@ bool TForm_XMLView::LoadFile(const QString& path) {
     // Not a report with a usable stylesheet: show the XML text itself.
     formatted_ = false;
     pages_.reset();
-    try {
-        std::string text;
-        for (const std::string& line : ReadTextLines(S(path))) text += line + "\n";
-        XMLview->setPlainText(Q(text));
-        error_ = Q(pages->Error());
-        return true;
-    } catch (const TextFileError& error) {
+    if (plainError) {
         XMLview->clear();
-        error_ = Q(error.reason());
+        error_ = Q(*plainError);
         return false;
     }
+    std::string text;
+    for (const std::string& line : plain) text.append(line).append("\n");
+    if (plainCut)
+        text += "[...]\nSeul le début du fichier est affiché : « Ouvrir dans le navigateur » le montre en entier.\n";
+    plain.clear();
+    XMLview->setPlainText(Q(text));
+    error_ = Q(pages->Error());
+    return true;
 }
 
 QString TForm_XMLView::SectionAnchor(int section) const {
@@ -388,11 +437,18 @@ QString TForm_XMLView::OpenInBrowser() {
             return QString();
         }
     } else {
+        // The whole text of the file, not only the part shown.
         target = base + ".txt";
-        QFile file(target);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
-        file.write(XMLview->toPlainText().toUtf8());
-        file.close();
+        bool written = false;
+        busy_ = true;
+        const bool finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
+            written = WriteTextAsUtf8(S(file_name_), S(target), progress);
+        });
+        busy_ = false;
+        if (!finished || !written) {
+            QFile::remove(target);
+            return QString();
+        }
     }
     openUrl(QUrl::fromLocalFile(target));
     return target;

@@ -27,8 +27,9 @@ public:
     ~TForm_XMLView() override;
 
     // Shows the file: caption = path; a report with a stylesheet is shown
-    // formatted, any other XML file as its text. False when the file could
-    // not be read at all (the reason is in LastError()).
+    // formatted, any other XML file as its text (its first megabyte when it
+    // is longer: "Ouvrir dans le navigateur" then shows it whole). False
+    // when the file could not be read at all (the reason is in LastError()).
     bool LoadFile(const QString& path);
 
     QString FileName() const { return file_name_; }

@@ -39,6 +39,34 @@ TEST(TextFile, ReadsWindows1252AndUtf8WithEitherLineEnd) {
     EXPECT_EQ(ReadTextLines(u.string()), (std::vector<std::string>{"station été", "fin"}));
 }
 
+// A look at the beginning of a file of any size: whole lines within the
+// limit, a long single line cut between two characters, the same text as
+// the whole-file reader when the file fits.
+TEST(TextFile, StartOfAFileWithinALimit) {
+    const auto lines = Scratch("start.xml");
+    WriteRaw(lines, "ligne \xE9t\xE9 1\r\nligne 2\r\nligne 3\r\n");
+    bool more = true;
+    EXPECT_EQ(ReadTextStart(lines.string(), 1000, more), ReadTextLines(lines.string()));
+    EXPECT_FALSE(more);
+    EXPECT_EQ(ReadTextStart(lines.string(), 22, more), (std::vector<std::string>{"ligne été 1", "ligne 2"}));
+    EXPECT_TRUE(more);
+    // Exactly the file (31 bytes): nothing left out.
+    EXPECT_EQ(ReadTextStart(lines.string(), 31, more).size(), 3u);
+    EXPECT_FALSE(more);
+
+    // One line of two-byte characters: an odd limit does not split one.
+    const auto wide = Scratch("wide.xml");
+    std::string text;
+    for (int i = 0; i < 50; ++i) text += "é";
+    WriteRaw(wide, text);
+    const std::vector<std::string> cut = ReadTextStart(wide.string(), 11, more);
+    EXPECT_TRUE(more);
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0], "ééééé");
+
+    EXPECT_THROW(ReadTextStart(Scratch("absent.xml").string(), 10, more), TextFileError);
+}
+
 TEST(TextFile, WritesWindows1252WithCrLf) {
     const auto p = Scratch("out.obs");
     WriteTextLines(p.string(), {"Évry €", "x→y"});

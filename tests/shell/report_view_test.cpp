@@ -365,6 +365,30 @@ private slots:
 
         QVERIFY(!viewer.LoadFile(dir + "/absent.xml"));
         QVERIFY(!viewer.LastError().isEmpty());
+
+        // A long one (a large report without its stylesheet): its beginning
+        // is shown, and the browser gets the whole text.
+        QByteArray big = "<?xml version=\"1.0\"?>\r\n<liste>\r\n";
+        for (int i = 0; i < 40000; ++i) big += "  <point nom=\"P" + QByteArray::number(i) + "\" note=\"t\xE9l\xE9\"/>\r\n";
+        big += "</liste>\r\n";
+        WriteBytes(dir + "/grand.xml", big);
+        QVERIFY(viewer.LoadFile(dir + "/grand.xml"));
+        QVERIFY(!viewer.Formatted());
+        const QString shown = viewer.XMLview->toPlainText();
+        QVERIFY(shown.startsWith("<?xml version=\"1.0\"?>\n<liste>\n  <point nom=\"P0\" note=\"" + QString::fromUtf8("télé")));
+        QVERIFY(shown.size() < (1 << 20));
+        QVERIFY(!shown.contains("P39999"));
+        QVERIFY(shown.contains(QString::fromUtf8("Seul le début du fichier est affiché")));
+        QList<QUrl> opened;
+        viewer.openUrl = [&](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
+        QVERIFY(!viewer.OpenInBrowser().isEmpty());
+        QCOMPARE(opened.size(), 1);
+        const QByteArray whole = ReadBytes(opened[0].toLocalFile());
+        QCOMPARE(whole.count('\n'), 40003);
+        QVERIFY(whole.endsWith("  <point nom=\"P39999\" note=\"" + QString::fromUtf8("télé").toUtf8() + "\"/>\n</liste>\n"));
     }
 
     void reportInAFolderWithBlanksAndAccents() {
