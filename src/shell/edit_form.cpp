@@ -24,6 +24,7 @@
 #include <Qsci/qsciprinter.h>
 
 #include "base/encoding.hpp"
+#include "base/line_sink.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
@@ -569,8 +570,25 @@ int TEditForm::CaretColumn() const {
 bool TEditForm::Modified() const { return Editor->isModified(); }
 
 bool TEditForm::WriteTo(const QString& path) {
+    // Written from the editor's own buffer on a worker, line by line, as
+    // WriteTextLines writes them (a book of 100 MB blocked the window half
+    // a second, and its lines were copied whole first). A cancel leaves the
+    // file as it was.
     try {
-        WriteTextLines(S(path), Lines());
+        const TReadOnlyWhile frozen(*Editor);
+        const std::string_view text = Text();
+        const bool written = RunWithProgress(this, QString::fromUtf8("Enregistrement du fichier"), [&](TProgress& progress) {
+            progress.Stage("Écriture de " + S(path));
+            const std::vector<std::string_view> lines = SplitEditorLines(text);
+            TAtomicTextFile file(S(path), FileEncoding::Cp1252);
+            file.StopOnCancel(progress);
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                file.Add(lines[i]);
+                if (i % 65536 == 0) progress.Advance(static_cast<double>(i), static_cast<double>(lines.size()));
+            }
+            file.Commit();
+        });
+        if (!written) return false;
     } catch (const TextFileError& error) {
         prompts_.Error(this, QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(path, Q(error.reason())));
         return false;

@@ -77,6 +77,14 @@ private slots:
         QVERIFY(doc->Save1Click());
         QVERIFY(!doc->Modified());
         QCOMPARE(ReadBytes(path), QByteArray(" station 1001 * rep\xe8re\r\nX  numero 1002\r\n"));
+
+        // Characters of the code page and beyond it: the bytes of
+        // WriteTextLines for the document's lines.
+        doc->SetLines({"€ 20 ‰ ő\tfin", "", "dernière"});
+        QVERIFY(doc->Save1Click());
+        const QByteArray saved = ReadBytes(path);
+        QVERIFY(saved.startsWith("\x80 20 \x89 "));
+        QCOMPARE(saved, QByteArray::fromStdString(EncodeTextLines(doc->Lines(), FileEncoding::Cp1252)));
         QVERIFY(shell.prompts->unexpected.isEmpty());
     }
 
