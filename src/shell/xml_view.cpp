@@ -407,48 +407,38 @@ void TForm_XMLView::FollowLink(const QUrl& url) {
 QString TForm_XMLView::OpenInBrowser() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     const QString base = QDir(folder).filePath("kestrova-" + QFileInfo(file_name_).completeBaseName());
-    QString target;
-    if (formatted_ && pages_) {
-        target = base + ".html";
-        bool written = false;
-        busy_ = true;
-        bool finished = false;
-        try {
-            finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
-                // A reduction report becomes the self-contained page with
-                // its sketches; another document keeps its stylesheet's page.
-                try {
-                    WriteHtmlReport(S(file_name_), S(target), progress);
-                    written = true;
-                    return;
-                } catch (const TReportReadError&) {
-                }
-                std::ofstream out(S(target), std::ios::binary | std::ios::trunc);
-                pages_->WriteWhole(out, progress);
-                out.close();
-                written = static_cast<bool>(out);
-            });
-        } catch (const std::exception&) {
-            written = false;
-        }
-        busy_ = false;
-        if (!finished || !written) {
-            QFile::remove(target);
-            return QString();
-        }
-    } else {
-        // The whole text of the file, not only the part shown.
-        target = base + ".txt";
-        bool written = false;
-        busy_ = true;
-        const bool finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
-            written = WriteTextAsUtf8(S(file_name_), S(target), progress);
+    const bool report = formatted_ && pages_;
+    const QString target = base + (report ? ".html" : ".txt");
+    bool written = false;
+    bool finished = false;
+    busy_ = true;
+    try {
+        finished = RunWithProgress(this, "Ouvrir dans le navigateur", [&](TProgress& progress) {
+            if (!report) {
+                // The whole text of the file, not only the part shown.
+                written = WriteTextAsUtf8(S(file_name_), S(target), progress);
+                return;
+            }
+            // A reduction report becomes the self-contained page with its
+            // sketches; another document keeps its stylesheet's page.
+            try {
+                WriteHtmlReport(S(file_name_), S(target), progress);
+                written = true;
+                return;
+            } catch (const TReportReadError&) {
+            }
+            std::ofstream out(S(target), std::ios::binary | std::ios::trunc);
+            pages_->WriteWhole(out, progress);
+            out.close();
+            written = static_cast<bool>(out);
         });
-        busy_ = false;
-        if (!finished || !written) {
-            QFile::remove(target);
-            return QString();
-        }
+    } catch (const std::exception&) {
+        written = false;
+    }
+    busy_ = false;
+    if (!finished || !written) {
+        QFile::remove(target);
+        return QString();
     }
     openUrl(QUrl::fromLocalFile(target));
     return target;
