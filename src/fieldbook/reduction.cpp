@@ -377,49 +377,63 @@ void ReduceStation(TStation& s) {
     }
 }
 
-void EstimateZ0(Tday_obs& book, bool useFirstTarget) {
-    const std::size_t first = useFirstTarget ? 0 : 1;
-    auto contributes = [](const TStation& s) { return s.valid && s.cercles; };
+namespace {
 
+// A station's targets that count for Z0: those of a valid station in two
+// circles, from the first or the second.
+std::span<const TPt_vise> Z0Targets(const TStation& s, bool useFirstTarget) {
+    const std::size_t first = useFirstTarget ? 0 : 1;
+    if (!s.valid || !s.cercles || s.pts_vise.size() <= first) return {};
+    return std::span<const TPt_vise>(s.pts_vise).subspan(first);
+}
+
+// The station's own Z0 and its spread.
+void StationZ0(TStation& s, bool useFirstTarget) {
+    s.Z0 = 0.0;
+    s.SigmaZ0 = 0.0;
+    const std::span<const TPt_vise> targets = Z0Targets(s, useFirstTarget);
+    if (targets.empty()) return;
+    const auto n = static_cast<double>(targets.size());
+    double stationSum = 0.0;
+    for (const TPt_vise& t : targets) stationSum += t.V1V2;
+    s.Z0 = stationSum / n;
+    double squares = 0.0;
+    for (const TPt_vise& t : targets) {
+        const double d = t.V1V2 - s.Z0;
+        squares += d * d;
+    }
+    s.SigmaZ0 = std::sqrt(squares / n);
+}
+
+// The book's Z0 and its spread over every counting target, summed in book
+// order. The values are gathered once: the targets lie far apart in
+// memory, and both sums go over them.
+void BookZ0(Tday_obs& book, bool useFirstTarget) {
+    std::vector<double> values;
     double sum = 0.0;
-    std::size_t count = 0;
     for (const TStation& s : book.stations) {
-        if (!contributes(s)) continue;
-        for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
-            sum += s.pts_vise[i].V1V2;
-            ++count;
+        for (const TPt_vise& t : Z0Targets(s, useFirstTarget)) {
+            sum += t.V1V2;
+            values.push_back(t.V1V2);
         }
     }
     book.Z0 = 0.0;
     book.SigmaZ0 = 0.0;
-    if (count > 0) {
-        book.Z0 = sum / static_cast<double>(count);
-        double squares = 0.0;
-        for (const TStation& s : book.stations) {
-            if (!contributes(s)) continue;
-            for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
-                const double d = s.pts_vise[i].V1V2 - book.Z0;
-                squares += d * d;
-            }
-        }
-        book.SigmaZ0 = std::sqrt(squares / static_cast<double>(count));
+    if (values.empty()) return;
+    book.Z0 = sum / static_cast<double>(values.size());
+    double squares = 0.0;
+    for (const double v : values) {
+        const double d = v - book.Z0;
+        squares += d * d;
     }
+    book.SigmaZ0 = std::sqrt(squares / static_cast<double>(values.size()));
+}
 
-    for (TStation& s : book.stations) {
-        s.Z0 = 0.0;
-        s.SigmaZ0 = 0.0;
-        if (!contributes(s) || s.pts_vise.size() <= first) continue;
-        const std::size_t n = s.pts_vise.size() - first;
-        double stationSum = 0.0;
-        for (std::size_t i = first; i < s.pts_vise.size(); ++i) stationSum += s.pts_vise[i].V1V2;
-        s.Z0 = stationSum / static_cast<double>(n);
-        double squares = 0.0;
-        for (std::size_t i = first; i < s.pts_vise.size(); ++i) {
-            const double d = s.pts_vise[i].V1V2 - s.Z0;
-            squares += d * d;
-        }
-        s.SigmaZ0 = std::sqrt(squares / static_cast<double>(n));
-    }
+}  // namespace
+
+void EstimateZ0(Tday_obs& book, bool useFirstTarget) {
+    BookZ0(book, useFirstTarget);
+    for (TStation& s : book.stations) StationZ0(s, useFirstTarget);
 }
 
 void CorrectAndReduce(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
@@ -439,8 +453,9 @@ bool ReduceBook(Tday_obs& book, const TReductionOptions& options, TProgress& pro
     ForEachStation(book.stations, &progress, [&](TStation& s) {
         GroupAndCheck(s, options);
         CorrectAndAverage(s, options);
+        StationZ0(s, options.use_first_target_for_Z0_estimation);
     });
-    EstimateZ0(book, options.use_first_target_for_Z0_estimation);
+    BookZ0(book, options.use_first_target_for_Z0_estimation);
     return !book.stations.empty();
 }
 
