@@ -7,7 +7,7 @@
 #include "base/process_end.hpp"
 #include "base/temp_registry.hpp"
 #include "console/console.hpp"
-#include "shell/interactive.hpp"
+#include "console/window_loader.hpp"
 
 int main(int argc, char** argv) {
     using namespace kestrova;
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
             std::cout << VersionText() << "\n";
             return 0;
         case StartMode::Interactive:
-            return RunInteractive(argc, argv, std::vector<std::string>(args.begin() + 1, args.end()));
+            return RunWindow(argc, argv, std::vector<std::string>(args.begin() + 1, args.end()));
         case StartMode::Console:
             break;
     }

@@ -74,6 +74,19 @@ TEST_F(ConsoleTest, LogValueIsEchoed) {
     EXPECT_EQ(r.out, "Param x : none\nParam i : a\nParam o : b\nParam l : journal.txt\n");
 }
 
+// The window is a module loaded beside the program; the console needs none.
+TEST_F(ConsoleTest, WindowWithoutItsModuleIsReportedConsoleRunsWithout) {
+    const fs::path alone = dir_ / "seul" / "kestrova";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(KESTROVA_BIN, alone);
+    const std::string run = "cd " + ShellQuote(dir_.string()) + " && env " + env_ + " DISPLAY=:0 " + ShellQuote(alone.string());
+    EXPECT_EQ(WEXITSTATUS(std::system((run + " 2>err.txt").c_str())), 1);
+    EXPECT_NE(Slurp(dir_ / "err.txt").find("module kestrova-window.so introuvable"), std::string::npos)
+        << Slurp(dir_ / "err.txt");
+    EXPECT_EQ(WEXITSTATUS(std::system((run + " --version >out.txt").c_str())), 0);
+    EXPECT_NE(Slurp(dir_ / "out.txt").find("Kestrova"), std::string::npos);
+}
+
 TEST_F(ConsoleTest, NoDisplayIsReportedInsteadOfAborting) {
     // A file name typed in a remote session asks for the window.
     std::ofstream(dir_ / "carnet.crt") << " station S1\r\n";
