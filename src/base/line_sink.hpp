@@ -55,7 +55,7 @@ private:
     TLineSink& next_;
 };
 
-class TAtomicTextFile : public TLineSink {
+class alignas(64) TAtomicTextFile : public TLineSink {
 public:
     // Creates the temporary file; throws TextFileError.
     TAtomicTextFile(const std::string& path, FileEncoding encoding);
