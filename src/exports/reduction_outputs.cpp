@@ -1,5 +1,6 @@
 #include "exports/reduction_outputs.hpp"
 
+#include <algorithm>
 #include <functional>
 
 #include "base/output_set.hpp"
@@ -19,40 +20,56 @@ namespace kestrova {
 namespace {
 
 // The outputs of one run: each staged in the set (in the set's order),
-// then all produced at once.
+// then all produced at once, the costliest first: the last jobs to start
+// are then short ones, and the cores end together (the .xml alone takes
+// as long as the .obs, .iob and _out.gsi together).
 class TOutputJobs {
 public:
     TOutputJobs(TOutputSet& set, TProgress& progress) : set_(set), progress_(progress) {}
 
-    void Add(const std::string& path, FileEncoding encoding, std::function<void(TLineSink&)> produce) {
+    // `cost`: the job's share of the writing on a large book, in the units
+    // of the costs below.
+    void Add(const std::string& path, FileEncoding encoding, int cost, std::function<void(TLineSink&)> produce) {
         // A cancel stops the writer at its next block of the file.
         TLineSink& staged = set_.Add(path, encoding, &progress_);
-        jobs_.push_back([&staged, produce = std::move(produce)] { produce(staged); });
+        jobs_.push_back({cost, [&staged, produce = std::move(produce)] { produce(staged); }});
     }
-    void Add(const std::string& path, std::function<void(TLineSink&)> produce) {
-        Add(path, FileEncoding::Cp1252, std::move(produce));
+    void Add(const std::string& path, int cost, std::function<void(TLineSink&)> produce) {
+        Add(path, FileEncoding::Cp1252, cost, std::move(produce));
     }
 
     void Run() {
         progress_.Stage("Écriture des fichiers");
-        RunJobsConcurrently(jobs_, progress_);
+        std::stable_sort(jobs_.begin(), jobs_.end(), [](const TJob& a, const TJob& b) { return a.cost > b.cost; });
+        std::vector<std::function<void()>> ordered;
+        for (TJob& job : jobs_) ordered.push_back(std::move(job.run));
+        RunJobsConcurrently(ordered, progress_);
     }
 
 private:
+    struct TJob {
+        int cost;
+        std::function<void()> run;
+    };
     TOutputSet& set_;
     TProgress& progress_;
-    std::vector<std::function<void()>> jobs_;
+    std::vector<TJob> jobs_;
 };
+
+// The writers' costs: milliseconds for a million pointings on two cores
+// (only their order matters).
+constexpr int kXmlCost = 256, kChkCost = 215, kIobCost = 72, kObsCost = 68, kGkfCost = 68, kGsiCost = 34,
+              kXslCost = 0;
 
 // The report with its stylesheet's name, as WriteXmlReport() does.
 void AddXmlReport(const Tday_obs& book, const std::string& path, TOutputJobs& jobs) {
-    jobs.Add(path, FileEncoding::Latin1Xml, [&book, name = ExtractFileName(ChangeFileExt(path, ".xsl"))](TLineSink& sink) {
+    jobs.Add(path, FileEncoding::Latin1Xml, kXmlCost, [&book, name = ExtractFileName(ChangeFileExt(path, ".xsl"))](TLineSink& sink) {
         ProduceXmlReport(book, name, sink);
     });
 }
 
 void AddXslStylesheet(const std::string& path, TOutputJobs& jobs) {
-    jobs.Add(path, FileEncoding::Latin1Xml, [](TLineSink& sink) {
+    jobs.Add(path, FileEncoding::Latin1Xml, kXslCost, [](TLineSink& sink) {
         for (const std::string& line : XslStylesheetLines()) sink.Add(line);
     });
 }
@@ -85,12 +102,12 @@ std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, cons
     TOutputSet set;
     set.LockOn(files.obs);
     TOutputJobs jobs(set, progress);
-    jobs.Add(files.chk, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
+    jobs.Add(files.chk, kChkCost, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
     AddXmlReport(book, files.xml, jobs);
     AddXslStylesheet(files.xsl, jobs);
-    jobs.Add(files.obs, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
-    jobs.Add(files.iob, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
-    jobs.Add(files.gsi, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
+    jobs.Add(files.obs, kObsCost, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
+    jobs.Add(files.iob, kIobCost, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
+    jobs.Add(files.gsi, kGsiCost, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
     jobs.Run();
     progress.ThrowIfCancelled();
     set.Commit();
@@ -108,13 +125,13 @@ std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, 
     if (book.avec_cycles)
         StageObsFilesPerStation(book, files.obs, set);
     else
-        jobs.Add(files.obs, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
-    jobs.Add(files.chk, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
+        jobs.Add(files.obs, kObsCost, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
+    jobs.Add(files.chk, kChkCost, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
     AddXmlReport(book, files.xml, jobs);
     AddXslStylesheet(files.xsl, jobs);
-    jobs.Add(files.gkf, [&](TLineSink& sink) { ProduceGamaFile(book, files.gkf, time, sink); });
-    jobs.Add(files.iob, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
-    jobs.Add(files.gsi, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
+    jobs.Add(files.gkf, kGkfCost, [&](TLineSink& sink) { ProduceGamaFile(book, files.gkf, time, sink); });
+    jobs.Add(files.iob, kIobCost, [&](TLineSink& sink) { ProduceGeolabFile(book, sink); });
+    jobs.Add(files.gsi, kGsiCost, [&](TLineSink& sink) { ProduceGsiFile(book, sink); });
     jobs.Run();
     progress.ThrowIfCancelled();
     set.Commit();
