@@ -114,7 +114,9 @@ enum class GsiTarget { TextBook, XmlBook };
 static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
     TEditForm* document = main.ActiveDocument();
     if (!document) return;
-    const std::vector<std::string> lines = document->Lines();
+    const std::optional<std::vector<std::string>> copied = document->LinesForCommand();
+    if (!copied) return;
+    const std::vector<std::string>& lines = *copied;
     const QString source = document->FileName();
     if (!ContainsGsiBlock(lines)) {
         // Not a recording: said before any name or style is asked.

@@ -493,6 +493,23 @@ std::vector<std::string> TEditForm::Lines() const {
     return std::vector<std::string>(views.begin(), views.end());
 }
 
+std::optional<std::vector<std::string>> TEditForm::LinesForCommand() {
+    const TReadOnlyWhile frozen(*Editor);
+    const std::string_view text = Text();
+    std::vector<std::string> lines;
+    const bool done = RunWithProgress(this, QString::fromUtf8("Lecture du document"), [&](TProgress& progress) {
+        progress.Stage("Lecture de " + S(file_name_));
+        const std::vector<std::string_view> views = SplitEditorLines(text);
+        lines.reserve(views.size());
+        for (std::size_t i = 0; i < views.size(); ++i) {
+            if (i % 65536 == 0) progress.Advance(static_cast<double>(i), static_cast<double>(views.size()));
+            lines.emplace_back(views[i]);
+        }
+    });
+    if (!done) return std::nullopt;
+    return lines;
+}
+
 static std::string JoinLines(const std::vector<std::string>& lines) {
     std::size_t size = 0;
     for (const std::string& line : lines) size += line.size() + 1;

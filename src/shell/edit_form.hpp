@@ -1,5 +1,6 @@
 // A document window: the lines of one text file in an editable buffer.
 #pragma once
+#include <optional>
 #include <functional>
 #include <memory>
 #include <string>
@@ -70,6 +71,11 @@ public:
 
     // The lines of the buffer, in order, without line ends.
     std::vector<std::string> Lines() const;
+    // The same, copied on a worker behind the progress dialog (a document
+    // of a million lines takes a tenth of a second and more): for the
+    // commands that hand the lines to their own worker. Nothing when the
+    // copy was cancelled.
+    std::optional<std::vector<std::string>> LinesForCommand();
     // The whole buffer (UTF-8) in place, without a copy: valid until the
     // document next changes (see TReadOnlyWhile). Its lines, as Lines()
     // cuts them, are SplitEditorLines(Text()).

@@ -35,7 +35,9 @@ struct Job {
 std::optional<Job> Prepare(TFMain_velka& main, const char* extension, const char* filter) {
     TEditForm* document = main.ActiveDocument();
     if (!document) return std::nullopt;
-    Job job{document->Lines(), document->FileName(), {}};
+    std::optional<std::vector<std::string>> lines = document->LinesForCommand();
+    if (!lines) return std::nullopt;
+    Job job{std::move(*lines), document->FileName(), {}};
     const auto name = main.AskOutputName(kBookTitle, filter, main.ProposedName(*document, extension));
     if (!name) return std::nullopt;
     job.output = S(*name);

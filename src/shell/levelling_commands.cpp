@@ -41,7 +41,9 @@ std::optional<Job> Prepare(TFMain_velka& main, const char* title, const char* fi
                            const std::vector<const char*>& siblings = {}) {
     TEditForm* document = main.ActiveDocument();
     if (!document) return std::nullopt;
-    Job job{document->Lines(), document->FileName(), {}};
+    std::optional<std::vector<std::string>> lines = document->LinesForCommand();
+    if (!lines) return std::nullopt;
+    Job job{std::move(*lines), document->FileName(), {}};
     const auto name = main.AskOutputName(QString::fromUtf8(title), QString::fromUtf8(filter),
                                          main.ProposedName(*document, extension));
     if (!name) return std::nullopt;

@@ -47,7 +47,9 @@ void OpenUnlessSource(TFMain_velka& main, const QString& path, const QString& so
 void WriteRenormalised(TFMain_velka& main, TEditForm& document, RenormSign sign) {
     const auto name = main.AskOutputName(kBrelixTitle, kBrelixFilter, main.ProposedName(document, "_2.obs"));
     if (!name) return;
-    const std::vector<std::string> lines = document.Lines();
+    const std::optional<std::vector<std::string>> copied = document.LinesForCommand();
+    if (!copied) return;
+    const std::vector<std::string>& lines = *copied;
     const QString source = document.FileName();
     bool met = true;
     const bool done = Run(main, source, QString::fromUtf8("Renormalisation"), [&](TProgress& progress) {
@@ -72,7 +74,9 @@ void BrelixGeolab1Click(TFMain_velka& main) {
     const auto iob = main.AskOutputName("Choix du nom du fichier Geloab", "Fichier Geolab (*.iob)|*.iob",
                                         main.ProposedName(*document, ".iob"));
     if (!iob) return;
-    const std::vector<std::string> lines = document->Lines();
+    const std::optional<std::vector<std::string>> copied = document->LinesForCommand();
+    if (!copied) return;
+    const std::vector<std::string>& lines = *copied;
     const QString source = document->FileName();
     if (!Run(main, source, QString::fromUtf8("Conversion obs --> iob"), [&](TProgress& progress) {
             ConvertObsToGeolab(lines, S(source), S(*iob), {}, progress);
@@ -89,7 +93,9 @@ void brelix2gnugamaClick(TFMain_velka& main) {
     const auto gkf = main.AskOutputName("Choix du nom du fichier GnuGama", "Fichier GnuGama (*.gkf)|*.gkf",
                                         main.ProposedName(*document, ".gkf"));
     if (!gkf) return;
-    const std::vector<std::string> lines = document->Lines();
+    const std::optional<std::vector<std::string>> copied = document->LinesForCommand();
+    if (!copied) return;
+    const std::vector<std::string>& lines = *copied;
     const QString source = document->FileName();
     try {
         CheckObsLines(lines, S(source));
