@@ -1,5 +1,7 @@
 #include "shell/rename_dialog.hpp"
 
+#include <optional>
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -56,7 +58,9 @@ TFRename_Point::TFRename_Point(TFMain_velka& main) : QDialog(&main), main_(main)
 bool TFRename_Point::Prepare() {
     TEditForm* document = main_.ActiveDocument();
     if (!document) return false;
-    input_ = document->Lines();
+    std::optional<std::vector<std::string>> lines = document->LinesForCommand();
+    if (!lines) return false;
+    input_ = std::move(*lines);
     if (input_.empty() || (input_.size() == 1 && input_.front().empty())) {
         main_.prompts().Message(&main_, "Fichier vide !");
         return false;
@@ -79,16 +83,22 @@ void TFRename_Point::RenommerClick() {
     TEditForm* document = main_.ActiveDocument();
     if (!document) return;
     const TRenameOptions options{cb_rename_target->isChecked(), cb_rename_station->isChecked()};
-    const auto output = RenamePoint(input_, from, to, options);
+    // On a worker: a book of a million lines takes a second or two.
+    std::optional<std::vector<std::string>> output;
+    if (!RunWithProgress(&main_, "Renommer un point", [&](TProgress& progress) {
+            progress.Stage("Renommage de " + from + " en " + to);
+            output = RenamePoint(input_, from, to, options);
+            progress.ThrowIfCancelled();
+        }))
+        return;
     if (!output) return;  // neither a field book nor a levelling book
     // A book never saved gets its name first (through the usual save-as).
     if (document->FileName() == TEditForm::kUntitled && !document->Save1Click()) return;
     const QString path = document->FileName();
-    const std::vector<std::string> before = input_;
     try {
         RunWithProgress(&main_, "Renommer un point", [&](TProgress& progress) {
             progress.Stage("Ecriture de " + S(path));
-            WriteRenamedBook(S(path), before, *output);
+            WriteRenamedBook(S(path), input_, *output);
         });
     } catch (const TextFileError& error) {
         main_.prompts().Error(&main_, QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2\n"
