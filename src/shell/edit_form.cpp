@@ -510,7 +510,7 @@ std::optional<std::vector<std::string>> TEditForm::LinesForCommand() {
     return lines;
 }
 
-static std::string JoinLines(const std::vector<std::string>& lines) {
+std::string JoinEditorLines(const std::vector<std::string>& lines) {
     std::size_t size = 0;
     for (const std::string& line : lines) size += line.size() + 1;
     std::string text;
@@ -522,15 +522,16 @@ static std::string JoinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-void TEditForm::SetLines(const std::vector<std::string>& lines) {
+void TEditForm::SetLines(const std::vector<std::string>& lines) { SetText(JoinEditorLines(lines)); }
+
+void TEditForm::SetText(std::string_view text) {
     const bool was = Modified();
     int line = 0, index = 0;
     Editor->getCursorPosition(&line, &index);
     // setText would empty the undo history; a replacement keeps it (and
     // does not depend on the selection mode).
-    const std::string text = JoinLines(lines);
     Editor->SendScintilla(QsciScintillaBase::SCI_TARGETWHOLEDOCUMENT);
-    Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.c_str());
+    Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
     Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
     if (!was) Editor->setModified(false);
 }
@@ -555,7 +556,7 @@ void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
     const bool was = Modified();
     index = std::clamp(index, 0, Editor->lines());
     long position;
-    std::string text = JoinLines(lines);
+    std::string text = JoinEditorLines(lines);
     if (index >= Editor->lines()) {
         position = Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
         // The last line has no line break: put one before the new lines.

@@ -82,6 +82,9 @@ public:
     std::string_view Text() const;
     // Replaces the whole buffer without touching the modified flag.
     void SetLines(const std::vector<std::string>& lines);
+    // The same with the lines already joined by JoinEditorLines (on a
+    // worker, for a large document).
+    void SetText(std::string_view text);
     // Replaces one line (0-based) without touching the modified flag.
     void ReplaceLine(int index, const std::string& text);
     // Inserts lines before line `index` (0-based) without touching the flag.
@@ -152,6 +155,8 @@ private:
 // CR LF, LF and a lone CR all end a line; a final line break ends the last
 // line, it does not start a new one.
 std::vector<std::string_view> SplitEditorLines(std::string_view text);
+// The buffer's text of these lines: each followed by a line end.
+std::string JoinEditorLines(const std::vector<std::string>& lines);
 
 // Makes a document read-only for its lifetime, then gives it back its
 // former state: while a worker reads the document's Text(), neither the

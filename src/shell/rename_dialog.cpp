@@ -85,10 +85,12 @@ void TFRename_Point::RenommerClick() {
     const TRenameOptions options{cb_rename_target->isChecked(), cb_rename_station->isChecked()};
     // On a worker: a book of a million lines takes a second or two.
     std::optional<std::vector<std::string>> output;
+    std::string text;  // the document's new text
     if (!RunWithProgress(&main_, "Renommer un point", [&](TProgress& progress) {
             progress.Stage("Renommage de " + from + " en " + to);
             output = RenamePoint(input_, from, to, options);
             progress.ThrowIfCancelled();
+            if (output) text = JoinEditorLines(*output);
         }))
         return;
     if (!output) return;  // neither a field book nor a levelling book
@@ -99,6 +101,9 @@ void TFRename_Point::RenommerClick() {
         RunWithProgress(&main_, "Renommer un point", [&](TProgress& progress) {
             progress.Stage("Ecriture de " + S(path));
             WriteRenamedBook(S(path), input_, *output);
+            // The lines are let go here, not on the window's thread.
+            std::vector<std::string>().swap(input_);
+            output.reset();
         });
     } catch (const TextFileError& error) {
         main_.prompts().Error(&main_, QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2\n"
@@ -106,7 +111,7 @@ void TFRename_Point::RenommerClick() {
                                           .arg(Q(error.path()), Q(error.reason())));
         return;
     }
-    document->SetLines(*output);
+    document->SetText(text);
     document->Editor->setCursorPosition(std::max(0, current_), 0);
 }
 
