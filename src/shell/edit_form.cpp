@@ -493,6 +493,27 @@ std::vector<std::string> TEditForm::Lines() const {
     return std::vector<std::string>(views.begin(), views.end());
 }
 
+int TEditForm::LineCount() const {
+    const auto length = static_cast<long>(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    if (length == 0) return 0;
+    // A final line break ends the last line, it does not start a new one.
+    const auto last = static_cast<char>(
+        Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARAT, static_cast<unsigned long>(length - 1)));
+    const auto lines = static_cast<int>(Editor->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT));
+    return last == '\n' || last == '\r' ? lines - 1 : lines;
+}
+
+std::string TEditForm::LineAt(int index) const {
+    if (index < 0 || index >= LineCount()) return {};
+    const long start = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    const long end = Editor->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(index));
+    if (end <= start) return {};
+    // Only this range is made contiguous, not the whole buffer.
+    const auto* data = reinterpret_cast<const char*>(static_cast<std::intptr_t>(Editor->SendScintilla(
+        QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start))));
+    return data ? std::string(data, static_cast<std::size_t>(end - start)) : std::string();
+}
+
 std::optional<std::vector<std::string>> TEditForm::LinesForCommand() {
     const TReadOnlyWhile frozen(*Editor);
     const std::string_view text = Text();

@@ -71,6 +71,10 @@ public:
 
     // The lines of the buffer, in order, without line ends.
     std::vector<std::string> Lines() const;
+    // How many there are, and one of them (0-based), without a copy of the
+    // whole buffer.
+    int LineCount() const;
+    std::string LineAt(int index) const;
     // The same, copied on a worker behind the progress dialog (a document
     // of a million lines takes a tenth of a second and more): for the
     // commands that hand the lines to their own worker. Nothing when the

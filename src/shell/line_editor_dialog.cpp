@@ -1,5 +1,6 @@
 #include "shell/line_editor_dialog.hpp"
 
+#include <algorithm>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -82,8 +83,7 @@ TFModifligne::TFModifligne(TEditForm& document, Prompts& prompts, QWidget* paren
 TEditorMode TFModifligne::Mode() const {
     // Every action looks again at the document's first lines.
     std::vector<std::string> head;
-    const std::vector<std::string> lines = document_.Lines();
-    head.assign(lines.begin(), lines.begin() + std::min<size_t>(7, lines.size()));
+    for (int i = 0, n = std::min(7, document_.LineCount()); i < n; ++i) head.push_back(document_.LineAt(i));
     return DetectEditorMode(head);
 }
 
@@ -166,22 +166,25 @@ void TFModifligne::ApplyLayout(TObsLayout layout) {
 
 void TFModifligne::ShowCurrent() {
     ClearFields();
-    const std::vector<std::string> lines = document_.Lines();
+    // A text book is looked at one line at a time: a book of a million
+    // lines is not copied at every step.
+    const int count = document_.LineCount();
     TObsView view;
     if (Mode() == TEditorMode::Xml) {
+        const std::vector<std::string> lines = document_.Lines();
         const auto shown = XmlShownIndex(lines, index_, direction_);
         if (shown) {
             index_ = *shown;
             view = ShowXmlLine(lines, index_);
         }
-    } else if (!lines.empty()) {
-        view = ShowTextLine(lines, index_);
-        index_ = view.index;
+    } else if (count > 0) {
+        index_ = std::clamp(index_, 0, count - 1);
+        view = ShowTextLine(document_.LineAt(index_), index_, count);
     }
     ApplyLayout(view.layout);
     Precedente->setEnabled(view.canPrevious);
     Suivante->setEnabled(view.canNext);
-    if (index_ >= 0 && index_ < static_cast<int>(lines.size())) {
+    if (index_ >= 0 && index_ < count) {
         // The line shown, selected in the document from its second character.
         const int length = document_.Editor->text(index_).remove('\n').remove('\r').size();
         document_.Editor->setSelection(index_, std::min(1, length), index_, length);
@@ -199,10 +202,9 @@ void TFModifligne::ShowCurrent() {
 }
 
 bool TFModifligne::ValiderClick() {
-    const std::vector<std::string> lines = document_.Lines();
-    if (index_ < 0 || index_ >= static_cast<int>(lines.size())) return true;
-    const TObsEdit edit = Mode() == TEditorMode::Xml ? ValidateXmlLine(lines, index_, Fields())
-                                                     : ValidateTextLine(lines[static_cast<size_t>(index_)], Fields());
+    if (index_ < 0 || index_ >= document_.LineCount()) return true;
+    const TObsEdit edit = Mode() == TEditorMode::Xml ? ValidateXmlLine(document_.Lines(), index_, Fields())
+                                                     : ValidateTextLine(document_.LineAt(index_), Fields());
     for (const std::string& message : edit.messages) prompts_.Message(this, Q(message));
     if (!edit.messages.empty()) return false;
     if (edit.line) document_.ReplaceLine(index_, *edit.line);
@@ -223,8 +225,7 @@ void TFModifligne::PrecedenteClick() {
 }
 
 void TFModifligne::SuivanteClick() {
-    const int count = static_cast<int>(document_.Lines().size());
-    if (index_ + 1 < count) ++index_;
+    if (index_ + 1 < document_.LineCount()) ++index_;
     direction_ = 1;
     ShowCurrent();
 }

@@ -38,13 +38,16 @@ TEditorMode DetectEditorMode(const std::vector<std::string>& lines) {
 }
 
 TObsView ShowTextLine(const std::vector<std::string>& lines, int index) {
-    TObsView view;
-    if (lines.empty()) return view;
+    if (lines.empty()) return TObsView{};
     index = std::clamp(index, 0, static_cast<int>(lines.size()) - 1);
+    return ShowTextLine(lines[static_cast<size_t>(index)], index, static_cast<int>(lines.size()));
+}
+
+TObsView ShowTextLine(const std::string& line, int index, int lineCount) {
+    TObsView view;
     view.index = index;
     view.canPrevious = index > 0;
-    view.canNext = index + 1 < static_cast<int>(lines.size());
-    const std::string& line = lines[static_cast<size_t>(index)];
+    view.canNext = index + 1 < lineCount;
     // The fields come from the words before the comment: a comment is never
     // shown (and written back) as a prism name or a height.
     const TLineWords w = SplitLineWords(line);

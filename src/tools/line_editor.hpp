@@ -45,6 +45,9 @@ struct TObsEdit {
 
 // ---- text books
 TObsView ShowTextLine(const std::vector<std::string>& lines, int index);
+// The same from line `index` alone (already within [0, lineCount)) of a book
+// of `lineCount` lines.
+TObsView ShowTextLine(const std::string& line, int index, int lineCount);
 // Checks the fields against the kind of `line` and builds the new line.
 // A prism line, a comment or any other line stays as it is.
 TObsEdit ValidateTextLine(const std::string& line, const TObsFields& fields);

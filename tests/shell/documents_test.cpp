@@ -375,6 +375,24 @@ private slots:
         QVERIFY(doc->Paste2->isEnabled());
     }
 
+    void lineCountAndLineAtAgreeWithLines() {
+        // One line at a time (the line editor's steps on a large book): the
+        // same count and lines as the whole copy, whatever the line ends.
+        Shell shell;
+        TEditForm* doc = shell.main->NewDocument();
+        std::mt19937 random(11);
+        const char alphabet[] = {'a', ' ', '\r', '\n', '\r', '\n', 'z'};
+        for (int round = 0; round < 400; ++round) {
+            std::string text(random() % 20, ' ');
+            for (char& c : text) c = alphabet[random() % sizeof alphabet];
+            doc->Editor->SendScintilla(QsciScintillaBase::SCI_SETTEXT, static_cast<unsigned long>(0), text.c_str());
+            const std::vector<std::string> lines = doc->Lines();
+            QCOMPARE(doc->LineCount(), static_cast<int>(lines.size()));
+            for (int i = 0; i < doc->LineCount(); ++i) QCOMPARE(doc->LineAt(i), lines[static_cast<std::size_t>(i)]);
+            QCOMPARE(doc->LineAt(doc->LineCount()), std::string());
+        }
+    }
+
     void openedTextIsTheFileLinesEachEndedByLf() {
         // The editor's text is made in place from the decoded file: the same
         // as the file's lines each followed by LF, over generated texts of
