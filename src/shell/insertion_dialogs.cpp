@@ -81,7 +81,7 @@ TF_add_station::TF_add_station(TFMain_velka& main) : QDialog(&main), main_(main)
 
 void TF_add_station::Prepare() {
     TEditForm* document = main_.ActiveDocument();
-    const bool text = !document || DefaultStationFormat(document->Lines()) == TStationFormat::Carnet;
+    const bool text = !document || DefaultStationFormatOfText(document->Text()) == TStationFormat::Carnet;
     (text ? carnet : gsi)->setChecked(true);
 }
 

@@ -40,6 +40,10 @@ TStationFormat DefaultStationFormat(const std::vector<std::string>& lines) {
     return TStationFormat::Gsi;
 }
 
+TStationFormat DefaultStationFormatOfText(std::string_view text) {
+    return text.find("station") != std::string_view::npos ? TStationFormat::Carnet : TStationFormat::Gsi;
+}
+
 std::string GsiZeroPadded(const std::string& text) {
     std::string padded = PadLeft(text, 8);
     for (char& c : padded)

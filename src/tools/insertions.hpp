@@ -15,6 +15,8 @@ enum class TStationFormat { Gsi = 0, Carnet = 1 };
 
 // "carnet" when a line of the document holds "station", else "gsi".
 TStationFormat DefaultStationFormat(const std::vector<std::string>& lines);
+// The same on the whole text (a line holds "station" when the text does).
+TStationFormat DefaultStationFormatOfText(std::string_view text);
 
 struct TStationHeaderInput {
     std::string name, temperature, pressure, height;
