@@ -593,6 +593,16 @@ void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
     if (!was) Editor->setModified(false);
 }
 
+void TEditForm::RemoveLine(int index) {
+    if (index < 0 || index >= LineCount()) return;
+    const bool was = Modified();
+    const long start = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
+    // The start of the next line; past the last line, the end of the text.
+    const long end = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index + 1));
+    Editor->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
+    if (!was) Editor->setModified(false);
+}
+
 int TEditForm::CaretLine() const {
     int line = 0, index = 0;
     Editor->getCursorPosition(&line, &index);

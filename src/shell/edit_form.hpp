@@ -93,6 +93,9 @@ public:
     void ReplaceLine(int index, const std::string& text);
     // Inserts lines before line `index` (0-based) without touching the flag.
     void InsertLines(int index, const std::vector<std::string>& lines);
+    // Removes one line (0-based) with its line end, the others untouched,
+    // without touching the modified flag.
+    void RemoveLine(int index);
 
     int CaretLine() const;    // 1-based
     int CaretColumn() const;  // 1-based, in characters

@@ -248,11 +248,9 @@ void TFModifligne::AjouterClick() {
 }
 
 void TFModifligne::SupprimerClick() {
-    std::vector<std::string> lines = document_.Lines();
-    if (index_ < 0 || index_ >= static_cast<int>(lines.size())) return;
-    lines.erase(lines.begin() + index_);
-    document_.SetLines(lines);
-    index_ = std::min(index_, static_cast<int>(lines.size()) - 1);
+    if (index_ < 0 || index_ >= document_.LineCount()) return;
+    document_.RemoveLine(index_);
+    index_ = std::min(index_, document_.LineCount() - 1);
     ShowCurrent();
 }
 

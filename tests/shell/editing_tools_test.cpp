@@ -154,6 +154,33 @@ private slots:
         QCOMPARE(ReadBytes(dir + "/book.crt"), CrLf(kBook));  // only the document changed
     }
 
+    void lineEditorRemovesLinesOneByOne() {
+        const QString dir = ScratchDir("line_remove");
+        Shell shell;
+        TEditForm* doc = OpenBook(shell, dir, "book.crt", kBook, 3);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFModifligne&>(d);
+            Click(f.Supprimer);  // the first observation: the next one shows in its place
+            QCOMPARE(f.CurrentIndex(), 3);
+            QCOMPARE(f.Ptvise->text(), QString("1003"));
+            QVERIFY(!f.Suivante->isEnabled());
+            Click(f.Supprimer);  // the last line: the one before it shows
+            QCOMPARE(f.CurrentIndex(), 2);
+            QCOMPARE(f.LPtvise->text(), QString("Nom de la station :"));
+            f.reject();
+        });
+        Action(*shell.main, "Modifierlobservation1")->trigger();
+        QCOMPARE(doc->Lines(), std::vector<std::string>(kBook.begin(), kBook.begin() + 3));
+        QCOMPARE(doc->Text(), std::string_view(kBook[0] + "\n" + kBook[1] + "\n" + kBook[2] + "\n"));
+        QVERIFY(!doc->Modified());
+        // A last line without its line end goes whole; the line before keeps its own.
+        doc->SetText("a\r\nb");
+        doc->RemoveLine(1);
+        QCOMPARE(doc->Text(), std::string_view("a\r\n"));
+        doc->RemoveLine(0);
+        QCOMPARE(doc->Text(), std::string_view(""));
+    }
+
     void lineEditorOnAnXmlBook() {
         const QString dir = ScratchDir("line_xml");
         Shell shell;
