@@ -1,10 +1,14 @@
 #include "shell/calibration_commands.hpp"
 
+#include <functional>
+#include <optional>
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QObject>
 
+#include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/main_window.hpp"
 #include "shell/prompts.hpp"
@@ -26,6 +30,15 @@ public:
 };
 
 TCalibrationState* State(TFMain_velka& main) { return main.findChild<TCalibrationState*>("CalibrationState"); }
+
+// The document's lines and the work on them on a worker (a large book
+// is neither copied nor rewritten on the window's thread).
+bool RunCalibrationWork(TFMain_velka& main, TEditForm& document,
+                        const std::function<void(const std::vector<std::string>&)>& work) {
+    const std::optional<std::vector<std::string>> lines = document.LinesForCommand();
+    if (!lines) return false;
+    return RunWithProgress(&main, QString::fromUtf8("Etalonnage"), [&](TProgress&) { work(*lines); });
+}
 
 void ShowMessages(TFMain_velka& main, const std::vector<std::string>& messages) {
     for (const std::string& m : messages) main.prompts().Message(&main, Q(m));
@@ -61,11 +74,17 @@ void Etalonnage1Click(TFMain_velka& main) {
     if (!document) return;
     const auto input = main.prompts().EditCalibration(&main);
     if (!input) return;
-    const TToolResult r = ValidateCalibration(document->Lines(), *input);
+    TToolResult r;
+    std::string text;
+    if (!RunCalibrationWork(main, *document, [&](const std::vector<std::string>& lines) {
+            r = ValidateCalibration(lines, *input);
+            if (r.written) text = JoinEditorLines(r.lines);
+        }))
+        return;
     ShowMessages(main, r.messages);
     if (!r.written) return;
     // The document's text changes; its modified flag does not.
-    document->SetLines(r.lines);
+    document->SetText(text);
     if (TCalibrationState* state = State(main)) {
         state->cibles = input->cibles;
         state->affecter->setEnabled(true);
@@ -76,7 +95,9 @@ void Affecterlescibles1Click(TFMain_velka& main) {
     TCalibrationState* state = State(main);
     TEditForm* document = main.ActiveDocument();
     if (!state || !document || !state->affecter->isEnabled()) return;
-    const std::vector<std::string> lines = document->Lines();
+    const std::optional<std::vector<std::string>> copied = document->LinesForCommand();
+    if (!copied) return;
+    const std::vector<std::string>& lines = *copied;
     const auto stations = AssignmentStations(lines);
     if (!stations) {
         main.prompts().Message(&main, "carnet");
@@ -85,9 +106,15 @@ void Affecterlescibles1Click(TFMain_velka& main) {
     const int start = AssignmentStartStation(lines, document->CaretLine(), stations->size());
     const auto table = main.prompts().AssignTargets(&main, *stations, state->cibles, start);
     if (!table) return;
-    const TToolResult r = ApplyAssignment(lines, state->cibles, *table);
+    TToolResult r;
+    std::string text;
+    if (!RunWithProgress(&main, QString::fromUtf8("Affecter les cibles aux points"), [&](TProgress&) {
+            r = ApplyAssignment(lines, state->cibles, *table);
+            if (r.written) text = JoinEditorLines(r.lines);
+        }))
+        return;
     ShowMessages(main, r.messages);
-    if (r.written) document->SetLines(r.lines);
+    if (r.written) document->SetText(text);
 }
 
 }  // namespace kestrova
