@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/main_window.hpp"
 #include "shell/prompts.hpp"
@@ -103,6 +104,18 @@ void TFModifligne::ClearFields() {
     for (QLineEdit* e : {Numligne, Ptvise, Ah, Av, Dp, ppm, Hv, prisme}) e->clear();
 }
 
+TXmlBookLines& TFModifligne::XmlBook() {
+    if (!xml_) {
+        // Copied and parsed on a worker: a second for a million pointings.
+        std::optional<std::vector<std::string>> lines = document_.LinesForCommand();
+        if (!lines) lines = document_.Lines();  // the copy was cancelled: made here
+        QWidget* parent = parentWidget() ? parentWidget() : this;
+        RunWithProgress(parent, QString::fromUtf8("Lecture du carnet XML"),
+                        [&](TProgress&) { xml_ = std::make_unique<TXmlBookLines>(std::move(*lines)); });
+    }
+    return *xml_;
+}
+
 TObsFields TFModifligne::Fields() const {
     TObsFields f;
     f.Numligne = S(Numligne->text());
@@ -171,11 +184,11 @@ void TFModifligne::ShowCurrent() {
     const int count = document_.LineCount();
     TObsView view;
     if (Mode() == TEditorMode::Xml) {
-        const std::vector<std::string> lines = document_.Lines();
-        const auto shown = XmlShownIndex(lines, index_, direction_);
+        TXmlBookLines& book = XmlBook();
+        const auto shown = book.ShownIndex(index_, direction_);
         if (shown) {
             index_ = *shown;
-            view = ShowXmlLine(lines, index_);
+            view = book.Show(index_);
         }
     } else if (count > 0) {
         index_ = std::clamp(index_, 0, count - 1);
@@ -203,7 +216,7 @@ void TFModifligne::ShowCurrent() {
 
 bool TFModifligne::ValiderClick() {
     if (index_ < 0 || index_ >= document_.LineCount()) return true;
-    const TObsEdit edit = Mode() == TEditorMode::Xml ? ValidateXmlLine(document_.Lines(), index_, Fields())
+    const TObsEdit edit = Mode() == TEditorMode::Xml ? XmlBook().Validate(index_, Fields())
                                                      : ValidateTextLine(document_.LineAt(index_), Fields());
     for (const std::string& message : edit.messages) prompts_.Message(this, Q(message));
     if (!edit.messages.empty()) return false;
@@ -237,10 +250,12 @@ void TFModifligne::AjouterClick() {
             if (!r.message.empty()) prompts_.Message(this, Q(r.message));
             return;
         }
+        xml_.reset();
         document_.SetLines(r.lines);
         index_ = r.index;
         direction_ = 1;
     } else {
+        xml_.reset();
         document_.InsertLines(index_ + 1, {std::string()});
         ++index_;
     }
@@ -249,6 +264,7 @@ void TFModifligne::AjouterClick() {
 
 void TFModifligne::SupprimerClick() {
     if (index_ < 0 || index_ >= document_.LineCount()) return;
+    xml_.reset();
     document_.RemoveLine(index_);
     index_ = std::min(index_, document_.LineCount() - 1);
     ShowCurrent();

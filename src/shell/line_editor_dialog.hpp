@@ -1,6 +1,7 @@
 // "Modifier l'observation": one line of the active field book as labelled
 // fields, checked and written back into the document.
 #pragma once
+#include <memory>
 #include <QDialog>
 
 #include "tools/line_editor.hpp"
@@ -44,11 +45,15 @@ private:
     void ApplyLayout(TObsLayout layout);
     void ClearFields();
     TObsFields Fields() const;
+    // An XML book parsed once (on a worker) for the steps that follow;
+    // dropped when a line is added or removed.
+    TXmlBookLines& XmlBook();
 
     TEditForm& document_;
     Prompts& prompts_;
     int index_ = 0;
     int direction_ = 1;
+    std::unique_ptr<TXmlBookLines> xml_;
 };
 
 // The menu command (F7, and the document's context menu).

@@ -2,6 +2,7 @@
 // fields, checked and written back. Text books are edited line by line as
 // text; XML books one `station` or `obs` element per line.
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +67,27 @@ TObsView ShowXmlLine(const std::vector<std::string>& lines, int index);
 // values) and gives the line back with the book's indentation. A message
 // instead of a line when the book does not parse.
 TObsEdit ValidateXmlLine(const std::vector<std::string>& lines, int index, const TObsFields& fields);
+
+// The same steps on a book parsed once: the element of each line is found
+// without parsing the book again (a million-pointing book takes a second).
+// Validate edits its element and line in place; any other change of the
+// book's lines calls for a new one.
+class TXmlBookLines {
+public:
+    explicit TXmlBookLines(std::vector<std::string> lines);
+    ~TXmlBookLines();
+    TXmlBookLines(const TXmlBookLines&) = delete;
+    TXmlBookLines& operator=(const TXmlBookLines&) = delete;
+
+    std::optional<int> ShownIndex(int index, int direction) const;
+    TObsView Show(int index) const;
+    TObsEdit Validate(int index, const TObsFields& fields);
+
+private:
+    struct TParsed;
+    std::vector<std::string> lines_;
+    std::unique_ptr<TParsed> parsed_;
+};
 
 // "Ajouter" in an XML book: an empty `obs` after the observation of line
 // `index` (first in its station when `index` is a station line). When the

@@ -2,6 +2,8 @@
 // element stands on a line of its own; the element of a line is found in
 // the parsed book by the position of its start tag.
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 #include <string_view>
 
 #include <pugixml.hpp>
@@ -48,6 +50,12 @@ public:
             if (!found && n.type() == pugi::node_element && LineOf(n) == index) found = n;
         });
         return found;
+    }
+
+    // Calls f on every node, in document order.
+    template <typename F>
+    void ForEachNode(F&& f) const {
+        Walk(doc_, f);
     }
 
 private:
@@ -163,7 +171,12 @@ std::optional<int> XmlShownIndex(const std::vector<std::string>& lines, int inde
     return std::nullopt;
 }
 
-TObsView ShowXmlLine(const std::vector<std::string>& lines, int index) {
+namespace {
+
+// The view of line `index`, its element given by `elementOn` (called only
+// for a `station` or `obs` line).
+template <typename ElementOn>
+TObsView ShowXmlLineWith(const std::vector<std::string>& lines, int index, ElementOn&& elementOn) {
     TObsView view;
     view.index = index;
     if (index < 0 || index >= static_cast<int>(lines.size())) return view;
@@ -175,8 +188,7 @@ TObsView ShowXmlLine(const std::vector<std::string>& lines, int index) {
     view.layout = name == "obs" ? TObsLayout::XmlObservation : TObsLayout::XmlStation;
     TObsFields& f = view.fields;
     f.Numligne = std::to_string(index + 1);
-    const TXmlLines book(lines);
-    const pugi::xml_node e = book.ElementOn(index);
+    const pugi::xml_node e = elementOn();
     if (!e) return view;
     if (name == "obs") {
         f.Ptvise = Attribute(e, "pt_vis");
@@ -195,16 +207,19 @@ TObsView ShowXmlLine(const std::vector<std::string>& lines, int index) {
     return view;
 }
 
-TObsEdit ValidateXmlLine(const std::vector<std::string>& lines, int index, const TObsFields& f) {
+// Validation of line `index`, its element given by `elementOn` and the
+// reason of a failed parse by `error`.
+template <typename ElementOn, typename Error>
+TObsEdit ValidateXmlLineWith(const std::vector<std::string>& lines, int index, const TObsFields& f,
+                             ElementOn&& elementOn, Error&& error) {
     TObsEdit edit;
     if (index < 0 || index >= static_cast<int>(lines.size())) return edit;
     const std::string& line = lines[static_cast<size_t>(index)];
     const std::string name = XmlElementName(line);
     if (name != "obs" && name != "station") return edit;
-    const TXmlLines book(lines);
-    const pugi::xml_node e = book.ElementOn(index);
+    const pugi::xml_node e = elementOn();
     if (!e || e.name() != name) {
-        edit.messages.push_back("Carnet XML illisible (" + book.Error() + ") : ligne non modifiée");
+        edit.messages.push_back("Carnet XML illisible (" + error() + ") : ligne non modifiée");
         return edit;
     }
     if (name == "station") {
@@ -221,6 +236,53 @@ TObsEdit ValidateXmlLine(const std::vector<std::string>& lines, int index, const
         SetAttribute(e, "ppm", f.ppm);
     }
     edit.line = RewriteStartTag(line, e);
+    return edit;
+}
+
+}  // namespace
+
+TObsView ShowXmlLine(const std::vector<std::string>& lines, int index) {
+    return ShowXmlLineWith(lines, index, [&] { return TXmlLines(lines).ElementOn(index); });
+}
+
+TObsEdit ValidateXmlLine(const std::vector<std::string>& lines, int index, const TObsFields& f) {
+    std::optional<TXmlLines> book;
+    return ValidateXmlLineWith(
+        lines, index, f, [&] { return book.emplace(lines).ElementOn(index); }, [&] { return book->Error(); });
+}
+
+struct TXmlBookLines::TParsed {
+    explicit TParsed(const std::vector<std::string>& lines) : book(lines) {
+        // The first element whose start tag is on each line, as ElementOn.
+        book.ForEachNode([&](pugi::xml_node n) {
+            if (n.type() == pugi::node_element) elementOn.emplace(book.LineOf(n), n);
+        });
+    }
+    pugi::xml_node ElementOn(int index) const {
+        const auto it = elementOn.find(index);
+        return it == elementOn.end() ? pugi::xml_node() : it->second;
+    }
+    TXmlLines book;
+    std::unordered_map<int, pugi::xml_node> elementOn;
+};
+
+TXmlBookLines::TXmlBookLines(std::vector<std::string> lines)
+    : lines_(std::move(lines)), parsed_(std::make_unique<TParsed>(lines_)) {}
+
+TXmlBookLines::~TXmlBookLines() = default;
+
+std::optional<int> TXmlBookLines::ShownIndex(int index, int direction) const {
+    return XmlShownIndex(lines_, index, direction);
+}
+
+TObsView TXmlBookLines::Show(int index) const {
+    return ShowXmlLineWith(lines_, index, [&] { return parsed_->ElementOn(index); });
+}
+
+TObsEdit TXmlBookLines::Validate(int index, const TObsFields& fields) {
+    TObsEdit edit = ValidateXmlLineWith(
+        lines_, index, fields, [&] { return parsed_->ElementOn(index); }, [&] { return parsed_->book.Error(); });
+    if (edit.line) lines_[static_cast<size_t>(index)] = *edit.line;
     return edit;
 }
 

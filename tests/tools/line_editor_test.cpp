@@ -205,6 +205,38 @@ TEST(LineEditorXml, ValidatingRewritesTheElementOfTheLine) {
     EXPECT_FALSE(ValidateXmlLine(kXmlBook, 6, f).line);  // a rawdata line is no field
 }
 
+// The book parsed once gives, line after line and edit after edit, what a
+// fresh reading of the edited lines gives.
+TEST(LineEditorXml, BookParsedOnceReadsAsAFreshParse) {
+    std::vector<std::string> lines = kXmlBook;
+    lines.insert(lines.begin() + 12, "            <obs pt_vis=\"D\"");  // a start tag over two lines
+    lines.insert(lines.begin() + 13, "                 Hz=\"40.0000\"/>");
+    lines.insert(lines.begin() + 14, "            <obs pt_vis=\"H\"/><obs pt_vis=\"I\"/>");  // the first one counts
+    TXmlBookLines book(lines);
+    auto same = [&](const TObsView& a, const TObsView& b) {
+        return a.index == b.index && a.layout == b.layout && a.canPrevious == b.canPrevious &&
+               a.canNext == b.canNext && a.fields.Numligne == b.fields.Numligne && a.fields.Ptvise == b.fields.Ptvise &&
+               a.fields.Ah == b.fields.Ah && a.fields.Av == b.fields.Av && a.fields.Dp == b.fields.Dp &&
+               a.fields.ppm == b.fields.ppm && a.fields.Hv == b.fields.Hv;
+    };
+    const std::vector<std::pair<int, TObsFields>> edits = {
+        {7, ObsFields("N", "1", "2", "3", "4", "5")}, {5, StationFields("S9", "20.5", "750.0", "1.2")},
+        {12, ObsFields("E", "6", "7", "8", "9", "1")}, {16, ObsFields("F&G", "2", "3", "4", "5", "6")}};
+    for (const auto& [index, fields] : edits) {
+        for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+            EXPECT_EQ(book.ShownIndex(i, 1), XmlShownIndex(lines, i, 1)) << i;
+            EXPECT_TRUE(same(book.Show(i), ShowXmlLine(lines, i))) << "line " << i << " before editing " << index;
+        }
+        const TObsEdit fresh = ValidateXmlLine(lines, index, fields);
+        const TObsEdit kept = book.Validate(index, fields);
+        ASSERT_TRUE(fresh.line && kept.line) << index;
+        EXPECT_EQ(*kept.line, *fresh.line);
+        lines[static_cast<std::size_t>(index)] = *fresh.line;
+    }
+    EXPECT_EQ(book.Show(14).fields.Ptvise, "H");
+    EXPECT_EQ(book.Show(16).fields.Ptvise, "F&G");
+}
+
 TEST(LineEditorXml, AjouterInsertsANumberedEmptyObservation) {
     const TXmlInsertion r = AddXmlObservation(kXmlBook, 7);
     ASSERT_EQ(r.index, 8);
