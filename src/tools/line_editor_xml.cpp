@@ -242,7 +242,8 @@ TObsEdit ValidateXmlLineWith(const std::vector<std::string>& lines, int index, c
 }  // namespace
 
 TObsView ShowXmlLine(const std::vector<std::string>& lines, int index) {
-    return ShowXmlLineWith(lines, index, [&] { return TXmlLines(lines).ElementOn(index); });
+    std::optional<TXmlLines> book;  // parsed only for an element's line, and kept while it is read
+    return ShowXmlLineWith(lines, index, [&] { return book.emplace(lines).ElementOn(index); });
 }
 
 TObsEdit ValidateXmlLine(const std::vector<std::string>& lines, int index, const TObsFields& f) {
