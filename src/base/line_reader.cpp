@@ -19,7 +19,7 @@ namespace kestrova {
 
 namespace {
 
-constexpr std::size_t kChunk = std::size_t(1) << 20;
+constexpr std::size_t kChunk = std::size_t(64) << 10;
 
 // Number of line ends in `bytes`, 16 bytes at a time: each lane of `lanes`
 // counts the line ends it met (at most 255 before they are added up).
