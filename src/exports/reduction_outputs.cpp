@@ -20,8 +20,9 @@ namespace kestrova {
 namespace {
 
 // The outputs of one run: each staged in the set (in the set's order),
-// then all produced at once, shared among the cores by their costs so
-// that the cores end together (the .xml alone takes as long as the .chk).
+// then all produced at once, the costliest first: the last jobs to start
+// are then short ones, and the cores end together (the .xml alone takes
+// as long as the .obs, .iob and _out.gsi together).
 class TOutputJobs {
 public:
     TOutputJobs(TOutputSet& set, TProgress& progress) : set_(set), progress_(progress) {}
@@ -31,7 +32,7 @@ public:
     void Add(const std::string& path, FileEncoding encoding, int cost, std::function<void(TLineSink&)> produce) {
         // A cancel stops the writer at its next block of the file.
         TLineSink& staged = set_.Add(path, encoding, &progress_);
-        jobs_.push_back({static_cast<double>(cost), [&staged, produce = std::move(produce)] { produce(staged); }});
+        jobs_.push_back({cost, [&staged, produce = std::move(produce)] { produce(staged); }});
     }
     void Add(const std::string& path, int cost, std::function<void(TLineSink&)> produce) {
         Add(path, FileEncoding::Cp1252, cost, std::move(produce));
@@ -39,18 +40,25 @@ public:
 
     void Run() {
         progress_.Stage("Écriture des fichiers");
-        RunJobsConcurrently(jobs_, progress_);
+        std::stable_sort(jobs_.begin(), jobs_.end(), [](const TJob& a, const TJob& b) { return a.cost > b.cost; });
+        std::vector<std::function<void()>> ordered;
+        for (TJob& job : jobs_) ordered.push_back(std::move(job.run));
+        RunJobsConcurrently(ordered, progress_);
     }
 
 private:
+    struct TJob {
+        int cost;
+        std::function<void()> run;
+    };
     TOutputSet& set_;
     TProgress& progress_;
-    std::vector<TCostedJob> jobs_;
+    std::vector<TJob> jobs_;
 };
 
-// The writers' costs: milliseconds for a million pointings on two cores,
-// each writer with its file (only their ratios matter).
-constexpr int kXmlCost = 275, kChkCost = 250, kIobCost = 78, kObsCost = 70, kGkfCost = 70, kGsiCost = 36,
+// The writers' costs: milliseconds for a million pointings on two cores
+// (only their order matters).
+constexpr int kXmlCost = 256, kChkCost = 215, kIobCost = 72, kObsCost = 68, kGkfCost = 68, kGsiCost = 34,
               kXslCost = 0;
 
 // The report with its stylesheet's name, as WriteXmlReport() does.

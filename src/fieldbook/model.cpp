@@ -184,7 +184,7 @@ void Tday_obs::ApplyHeights() {
     }
 }
 
-void Tday_obs::ResolveCalibrationsAndHeights(bool heights) {
+void Tday_obs::ResolveCalibrationsAndHeights(bool heights, const std::function<void(std::size_t, TStation&)>& first) {
     if (etalonnages.empty()) {
         AddEtalonnage();
         nb_etal = static_cast<int>(etalonnages.size());
@@ -207,6 +207,7 @@ void Tday_obs::ResolveCalibrationsAndHeights(bool heights) {
 
     // One pass over the pointings for both.
     ForEachStation(stations, nullptr, [&](TStation& s) {
+        if (first) first(static_cast<std::size_t>(&s - stations.data()), s);
         s.calibration = find(s.etalonnage);
         s.etalonnage = s.calibration->num;
         if (anyHeight) {

@@ -270,8 +270,10 @@ public:
     void ApplyHeights();
 
     // Both of the above in one pass over the pointings (`heights` false:
-    // the calibrations only).
-    void ResolveCalibrationsAndHeights(bool heights);
+    // the calibrations only). `first`, when given, is run on each station
+    // (with its index) just before it is resolved.
+    void ResolveCalibrationsAndHeights(bool heights,
+                                       const std::function<void(std::size_t, TStation&)>& first = nullptr);
 
     // Appends a new calibration with its construction values.
     TEtalonnage& AddEtalonnage();

@@ -1,6 +1,7 @@
 #include "fieldbook/reduction.hpp"
 
 #include <cmath>
+#include <span>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -405,28 +406,40 @@ void StationZ0(TStation& s, bool useFirstTarget) {
     s.SigmaZ0 = std::sqrt(squares / n);
 }
 
-// The book's Z0 and its spread over every counting target, summed in book
-// order. The values are gathered once: the targets lie far apart in
-// memory, and both sums go over them.
-void BookZ0(Tday_obs& book, bool useFirstTarget) {
-    std::vector<double> values;
+// The book's Z0 and its spread over the values of every counting target,
+// in book order.
+void BookZ0(Tday_obs& book, std::span<const std::vector<double>> values) {
     double sum = 0.0;
-    for (const TStation& s : book.stations) {
-        for (const TPt_vise& t : Z0Targets(s, useFirstTarget)) {
-            sum += t.V1V2;
-            values.push_back(t.V1V2);
-        }
+    std::size_t count = 0;
+    for (const std::vector<double>& part : values) {
+        for (const double v : part) sum += v;
+        count += part.size();
     }
     book.Z0 = 0.0;
     book.SigmaZ0 = 0.0;
-    if (values.empty()) return;
-    book.Z0 = sum / static_cast<double>(values.size());
+    if (count == 0) return;
+    book.Z0 = sum / static_cast<double>(count);
     double squares = 0.0;
-    for (const double v : values) {
-        const double d = v - book.Z0;
-        squares += d * d;
+    for (const std::vector<double>& part : values) {
+        for (const double v : part) {
+            const double d = v - book.Z0;
+            squares += d * d;
+        }
     }
-    book.SigmaZ0 = std::sqrt(squares / static_cast<double>(values.size()));
+    book.SigmaZ0 = std::sqrt(squares / static_cast<double>(count));
+}
+
+// The values of a station's counting targets appended to `values`.
+void AddZ0Values(const TStation& s, bool useFirstTarget, std::vector<double>& values) {
+    for (const TPt_vise& t : Z0Targets(s, useFirstTarget)) values.push_back(t.V1V2);
+}
+
+// The same, gathered here: the targets lie far apart in memory, and both
+// sums go over them.
+void BookZ0(Tday_obs& book, bool useFirstTarget) {
+    std::vector<double> values;
+    for (const TStation& s : book.stations) AddZ0Values(s, useFirstTarget, values);
+    BookZ0(book, std::span<const std::vector<double>>(&values, 1));
 }
 
 }  // namespace
@@ -450,12 +463,17 @@ void CorrectAndReduce(Tday_obs& book, TProgress& progress) {
 
 bool ReduceBook(Tday_obs& book, const TReductionOptions& options, TProgress& progress) {
     progress.Stage("Réduction des stations");
-    ForEachStation(book.stations, &progress, [&](TStation& s) {
+    // Each half gathers its stations' values for the book's Z0 while they
+    // are at hand: what is left after the pass is two sums over them.
+    const bool first = options.use_first_target_for_Z0_estimation;
+    std::vector<double> values[2];
+    ForEachStationInHalves(book.stations, &progress, [&](TStation& s, std::size_t half) {
         GroupAndCheck(s, options);
         CorrectAndAverage(s, options);
-        StationZ0(s, options.use_first_target_for_Z0_estimation);
+        StationZ0(s, first);
+        AddZ0Values(s, first, values[half]);
     });
-    BookZ0(book, options.use_first_target_for_Z0_estimation);
+    BookZ0(book, std::span<const std::vector<double>>(values));
     return !book.stations.empty();
 }
 

@@ -15,12 +15,14 @@ namespace kestrova {
 // From this many pointings on, the stations are processed on two threads.
 inline constexpr std::size_t kTwoThreadPointings = 50000;
 
-// Runs `work` on every station, when the stations do not depend on one
-// another: a large book is cut in two halves of about as many pointings, the
-// second processed on a thread of its own while this one reports the
-// progress of the first (when there is a `progress`). A cancel stops both.
+// Runs `work(station, half)` on every station, when the stations do not
+// depend on one another: a large book is cut in two halves of about as many
+// pointings (half 0 and 1), the second processed on a thread of its own
+// while this one reports the progress of the first (when there is a
+// `progress`). Within a half the stations come in book order. A cancel
+// stops both.
 template <typename Work>
-void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const Work& work) {
+void ForEachStationInHalves(std::vector<TStation>& stations, TProgress* progress, const Work& work) {
     std::size_t pointings = 0;
     for (const TStation& s : stations) pointings += s.obs.size();
     std::size_t half = stations.size();
@@ -36,7 +38,7 @@ void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const 
             second = std::thread([&] {
                 try {
                     for (std::size_t i = half; i < stations.size() && !stop.load(std::memory_order_relaxed); ++i)
-                        work(stations[i]);
+                        work(stations[i], std::size_t(1));
                 } catch (...) {
                     error = std::current_exception();
                 }
@@ -57,10 +59,16 @@ void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const 
     const double total = static_cast<double>(half);
     for (std::size_t i = 0; i < half; ++i) {
         if (progress) progress->Advance(static_cast<double>(i), total);
-        work(stations[i]);
+        work(stations[i], std::size_t(0));
     }
     if (second.joinable()) second.join();
     if (error) std::rethrow_exception(error);
+}
+
+// The same, for work that does not care which half a station is in.
+template <typename Work>
+void ForEachStation(std::vector<TStation>& stations, TProgress* progress, const Work& work) {
+    ForEachStationInHalves(stations, progress, [&](TStation& s, std::size_t) { work(s); });
 }
 
 }  // namespace kestrova

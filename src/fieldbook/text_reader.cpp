@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 #include <optional>
+#include <unordered_map>
 
 #include "base/format.hpp"
 #include "base/line_reader.hpp"
@@ -359,25 +360,16 @@ std::optional<TSplit> FindStationLine(const std::string& path, const TTextLineRe
 }
 
 // Joins the second part of a book, read apart, to the first: its prisms
-// numbered after the first part's, its prism names looked up, its stations,
-// heights and trace lines appended.
-void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& deferred, int lineOffset) {
-    const std::size_t known = book.etalonnages.size();
+// numbered after the first part's, its stations (moved into the places made
+// after the first part's `firstStations` ones), heights and trace lines
+// appended. Its prism names are looked up later, station by station (see
+// TDeferredPrisms).
+void JoinPart(Tday_obs& book, Tday_obs& part, int lineOffset, std::size_t firstStations) {
     for (TEtalonnage& e : part.etalonnages) {
         e.num += book.nb_etal;
         book.etalonnages.push_back(std::move(e));
     }
     book.nb_etal += part.nb_etal;
-    for (const TPrismLookup& d : deferred) {
-        TStation& s = part.stations[d.station];
-        int& num = d.pointing < 0 ? s.etalonnage : s.obs[static_cast<std::size_t>(d.pointing)].etalonnage;
-        for (std::size_t k = 0; k < known + d.known; ++k) {
-            if (book.etalonnages[k].id == d.id) {
-                num = book.etalonnages[k].num;
-                break;
-            }
-        }
-    }
     if (lineOffset != 0) {
         for (TStation& s : part.stations) {
             if (s.ligne >= 0) s.ligne += lineOffset;
@@ -387,13 +379,48 @@ void JoinPart(Tday_obs& book, Tday_obs& part, const std::vector<TPrismLookup>& d
             }
         }
     }
-    if (!book.stations.empty() && !part.stations.empty()) book.stations.back().obs.shrink_to_fit();
-    book.stations.reserve(book.stations.size() + part.stations.size());
-    for (TStation& s : part.stations) book.stations.push_back(std::move(s));
+    if (firstStations > 0 && !part.stations.empty()) book.stations[firstStations - 1].obs.shrink_to_fit();
+    const std::size_t placed = std::min(part.stations.size(), book.stations.size() - firstStations);
+    for (std::size_t i = 0; i < placed; ++i) book.stations[firstStations + i] = std::move(part.stations[i]);
+    book.stations.resize(firstStations + placed);  // the places left over
+    book.stations.reserve(firstStations + part.stations.size());
+    for (std::size_t i = placed; i < part.stations.size(); ++i) book.stations.push_back(std::move(part.stations[i]));
     book.nb_stat = static_cast<int>(book.stations.size());
     book.hauteurs.insert(book.hauteurs.end(), part.hauteurs.begin(), part.hauteurs.end());
     for (std::string& line : part.trace.lines) book.trace.Append(std::move(line));
 }
+
+// The prism names of a second part, looked up once the part is joined:
+// each name is the book's first prism of that name when that prism was
+// defined before the name's line (the first part's prisms all were). Run
+// station by station, in the pass that resolves the calibrations.
+class TDeferredPrisms {
+public:
+    TDeferredPrisms(const Tday_obs& book, const std::vector<TPrismLookup>& deferred, std::size_t firstStations,
+                    std::size_t knownBefore)
+        : book_(book), deferred_(deferred), firstStations_(firstStations), knownBefore_(knownBefore) {
+        for (std::size_t k = 0; k < book.etalonnages.size(); ++k) firstOf_.emplace(book.etalonnages[k].id, k);
+    }
+    void operator()(std::size_t station, TStation& s) const {
+        if (station < firstStations_ || deferred_.empty()) return;
+        const std::size_t inPart = station - firstStations_;
+        auto it = std::lower_bound(deferred_.begin(), deferred_.end(), inPart,
+                                   [](const TPrismLookup& d, std::size_t k) { return d.station < k; });
+        for (; it != deferred_.end() && it->station == inPart; ++it) {
+            const auto found = firstOf_.find(it->id);
+            if (found == firstOf_.end() || found->second >= knownBefore_ + it->known) continue;
+            int& num = it->pointing < 0 ? s.etalonnage : s.obs[static_cast<std::size_t>(it->pointing)].etalonnage;
+            num = book_.etalonnages[found->second].num;
+        }
+    }
+
+private:
+    const Tday_obs& book_;
+    const std::vector<TPrismLookup>& deferred_;  // in station order
+    std::size_t firstStations_;
+    std::size_t knownBefore_;  // the first part's prisms
+    std::unordered_map<std::string_view, std::size_t> firstOf_;
+};
 
 }  // namespace
 
@@ -476,13 +503,23 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
     // Room for the second part's stations too: joined without a move.
     const TLineContext context{stationCounter, pointingCounter, nullptr, totalLines};
     ReadLines(book, first, &progress, firstLines, 0, context);
+    // While the second part is still read: places for its stations made
+    // in the room the list has (its pages first touched here rather than
+    // in the join).
+    const std::size_t firstStations = book.stations.size();
+    if (thread.joinable()) book.stations.resize(book.stations.capacity());
     if (thread.joinable()) thread.join();
     const int firstLinesRead = firstPartLines ? firstPartLines() : splitLine;
-    if (!apart || partError)
+    if (!apart || partError) {
+        book.stations.resize(firstStations);
         second([&](const TNextLine& next) { ReadLines(book, next, nullptr, 0, firstLinesRead, context); });
-    else
-        JoinPart(book, part, deferred, firstLinesRead - splitLine);
-    book.ResolveCalibrationsAndHeights(true);
+        book.ResolveCalibrationsAndHeights(true);
+        return;
+    }
+    const std::size_t knownBefore = book.etalonnages.size();
+    JoinPart(book, part, firstLinesRead - splitLine, firstStations);
+    const TDeferredPrisms prisms(book, deferred, firstStations, knownBefore);
+    book.ResolveCalibrationsAndHeights(true, std::cref(prisms));
 }
 
 }  // namespace

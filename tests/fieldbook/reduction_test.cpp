@@ -356,6 +356,25 @@ TEST(Reduction, InvalidStationsAreLeftOutOfZ0) {
     EXPECT_NEAR(all.SigmaZ0, std::sqrt(8e-6 / 3.0), 1e-9);
 }
 
+TEST(Reduction, LargeBookReducedInHalvesGivesTheSameZ0) {
+    // Enough pointings for the stations to be reduced on two threads: the
+    // book's Z0 sums the same values in the same order (bit for bit).
+    std::vector<std::string> lines;
+    unsigned seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16 & 0x7FFF; };
+    for (int k = 0; lines.size() < 56000; ++k) {
+        lines.push_back(Station(Format("S%d", k)));
+        for (int circle = 0; circle < 2; ++circle)
+            for (int t = 0; t < 12; ++t) {
+                const double v = 90.0 + t + next() * 1e-7;
+                lines.push_back(Obs(Format("T%d", t), 30.0 * t + 200.0 * circle, circle ? 400.0 - v + next() * 1e-7 : v));
+            }
+    }
+    Tday_obs book;
+    Reduce(book, lines);
+    EXPECT_GT(book.SigmaZ0, 0.0);
+}
+
 TEST(Reduction, StationWithOnlyTheOpeningTarget) {
     // S1 has its opening target only: no Z0 of its own; S2 keeps its own.
     Tday_obs book;
