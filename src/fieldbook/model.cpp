@@ -1,5 +1,8 @@
 #include "fieldbook/model.hpp"
 
+#include <algorithm>
+#include <bitset>
+
 #include <charconv>
 #include <stdexcept>
 #include <unordered_map>
@@ -168,19 +171,45 @@ void Tday_obs::ReadGuarded(const std::function<void()>& read) {
 
 void Tday_obs::ResolveCalibrations() { ResolveCalibrationsAndHeights(false); }
 
-void Tday_obs::ApplyHeights() {
-    if (hauteurs.empty()) return;
-    // The last definition of a name wins.
-    std::unordered_map<std::string_view, double> last;
-    last.reserve(hauteurs.size());
-    for (const THv& h : hauteurs) last[h.nom] = h.hauteur;
-    for (TStation& s : stations) {
-        auto it = last.find(s.pt_sta);
-        if (it != last.end()) s.Ht = it->second;
-        for (Tobs& o : s.obs) {
-            auto jt = last.find(o.pt_vis);
-            if (jt != last.end()) o.Hv = jt->second;
+namespace {
+
+// The height definitions by name, the last definition of a name winning.
+// A book defines a few names and has a million pointings: a name whose
+// length and first byte no definition has is not looked up.
+class THeights {
+public:
+    explicit THeights(const std::vector<THv>& definitions) {
+        byName_.reserve(definitions.size());
+        for (const THv& h : definitions) {
+            byName_[h.nom] = h.hauteur;
+            lengths_.set(std::min<std::size_t>(h.nom.size(), kLongest));
+            if (!h.nom.empty()) firstBytes_.set(static_cast<unsigned char>(h.nom[0]));
         }
+    }
+    bool empty() const { return byName_.empty(); }
+    // Sets `value` to the height of `name` when it has one.
+    void Apply(std::string_view name, double& value) const {
+        if (!lengths_.test(std::min<std::size_t>(name.size(), kLongest))) return;
+        if (!name.empty() && !firstBytes_.test(static_cast<unsigned char>(name[0]))) return;
+        const auto it = byName_.find(name);
+        if (it != byName_.end()) value = it->second;
+    }
+
+private:
+    static constexpr std::size_t kLongest = 63;  // and longer
+    std::unordered_map<std::string_view, double> byName_;
+    std::bitset<kLongest + 1> lengths_;
+    std::bitset<256> firstBytes_;
+};
+
+}  // namespace
+
+void Tday_obs::ApplyHeights() {
+    const THeights heights(hauteurs);
+    if (heights.empty()) return;
+    for (TStation& s : stations) {
+        heights.Apply(s.pt_sta, s.Ht);
+        for (Tobs& o : s.obs) heights.Apply(o.pt_vis, o.Hv);
     }
 }
 
@@ -197,12 +226,8 @@ void Tday_obs::ResolveCalibrationsAndHeights(bool heights, const std::function<v
         auto it = byNum.find(num);
         return it == byNum.end() ? fallback : it->second;
     };
-    // The last height definition of each name wins.
-    std::unordered_map<std::string_view, double> height;
-    if (heights) {
-        height.reserve(hauteurs.size());
-        for (const THv& h : hauteurs) height[h.nom] = h.hauteur;
-    }
+    static const std::vector<THv> none;
+    const THeights height(heights ? hauteurs : none);  // names viewed in place
     const bool anyHeight = !height.empty();
 
     // One pass over the pointings for both.
@@ -210,16 +235,10 @@ void Tday_obs::ResolveCalibrationsAndHeights(bool heights, const std::function<v
         if (first) first(static_cast<std::size_t>(&s - stations.data()), s);
         s.calibration = find(s.etalonnage);
         s.etalonnage = s.calibration->num;
-        if (anyHeight) {
-            auto it = height.find(s.pt_sta);
-            if (it != height.end()) s.Ht = it->second;
-        }
+        if (anyHeight) height.Apply(s.pt_sta, s.Ht);
         for (Tobs& o : s.obs) {
             o.calibration = o.etalonnage < 0 ? s.calibration : find(o.etalonnage);
-            if (anyHeight) {
-                auto it = height.find(o.pt_vis);
-                if (it != height.end()) o.Hv = it->second;
-            }
+            if (anyHeight) height.Apply(o.pt_vis, o.Hv);
         }
     });
 }
