@@ -505,9 +505,12 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
     ReadLines(book, first, &progress, firstLines, 0, context);
     // While the second part is still read: places for its stations made
     // in the room the list has (its pages first touched here rather than
-    // in the join).
+    // in the join), as many as the first part has and a few more (the
+    // room, reserved from an estimate, may be far larger than the need).
     const std::size_t firstStations = book.stations.size();
-    if (thread.joinable()) book.stations.resize(book.stations.capacity());
+    if (thread.joinable())
+        book.stations.resize(firstStations + std::min(book.stations.capacity() - firstStations,
+                                                      firstStations + firstStations / 16 + 64));
     if (thread.joinable()) thread.join();
     const int firstLinesRead = firstPartLines ? firstPartLines() : splitLine;
     if (!apart || partError) {
