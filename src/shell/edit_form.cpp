@@ -7,6 +7,8 @@
 #include <new>
 #include <string_view>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -23,6 +25,7 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciprinter.h>
 
+#include "base/changed_span.hpp"
 #include "base/encoding.hpp"
 #include "base/line_sink.hpp"
 #include "base/param.hpp"
@@ -70,6 +73,28 @@ std::vector<std::string> ToggleCommentBlock(const std::vector<std::string>& line
 
 // ------------------------------------------------------------------ editor
 
+namespace {
+
+// From this size on, a document is too large for QScintilla's support of
+// assistive technologies: it counts the document's characters up to the
+// caret at each move of the caret and up to each change of the text (a
+// third of a second each near the end of a monitoring book of 100 MB,
+// a second per key typed there). The text changes are then not told to
+// the window (the window itself does not use them), and the editor shows
+// itself to assistive technologies as a plain editable field.
+constexpr long kAccessibleTextUpTo = 8L << 20;
+
+// The accessible side of an editor holding a large document; QScintilla's
+// own for the others.
+QAccessibleInterface* LargeEditorAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String(TEditor::staticMetaObject.className())) return nullptr;
+    auto* editor = qobject_cast<TEditor*>(object);
+    if (!editor || !editor->LargeDocument()) return nullptr;
+    return new QAccessibleWidget(editor, QAccessible::EditableText);
+}
+
+}  // namespace
+
 TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setObjectName("editor");
     UseDocumentWithoutStyles();
@@ -82,15 +107,12 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginsFont(font);
     setMarginType(0, QsciScintilla::NumberMargin);
     setMarginLineNumbers(0, true);
-    // The line-number margin grows with the number of lines (a monitoring
-    // book has millions): one digit more than the largest number.
-    setMarginWidth(0, QFontMetrics(font).horizontalAdvance("00000"));
-    connect(this, &QsciScintilla::linesChanged, this, [this, font] {
-        const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
-        if (digits == marginDigits_) return;
-        marginDigits_ = digits;
-        setMarginWidth(0, QFontMetrics(font).horizontalAdvance(QString(std::max(digits, 5), '0')));
-    });
+    // After QScintilla's (made with the first editor): asked first.
+    static const bool factory = (QAccessible::installFactory(LargeEditorAccessible), true);
+    static_cast<void>(factory);
+    digitWidth_ = QFontMetrics(font).horizontalAdvance("0");
+    setMarginWidth(0, 5 * digitWidth_);
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { FollowDocumentSize(); });
     setTabWidth(8);
     // The horizontal scroll bar follows the longest line shown, not a fixed
     // width of 2000 pixels.
@@ -108,6 +130,32 @@ void TEditor::UseDocumentWithoutStyles() {
     // byte per character (100 MB for a monitoring book).
     const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
     if (document) AdoptDocument(reinterpret_cast<void*>(document));
+}
+
+
+void TEditor::FollowDocumentSize() {
+    // The line-number margin grows with the number of lines (a monitoring
+    // book has millions): one digit more than the largest number.
+    const int digits = static_cast<int>(QString::number(lines()).size()) + 1;
+    if (digits != marginDigits_) {
+        marginDigits_ = digits;
+        setMarginWidth(0, std::max(digits, 5) * digitWidth_);
+    }
+    const bool large = SendScintilla(SCI_GETLENGTH) > kAccessibleTextUpTo;
+    if (large != large_) {
+        large_ = large;
+        // The accessible side made for the other size is dropped: the next
+        // one asked for is made for this size.
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(this))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
+        // An insertion or a deletion comes with flags (who made it, an
+        // undo step) that the mask must leave out too: a change is told
+        // when any of its bits is in the mask.
+        constexpr unsigned long kNoTextChanges = SC_MOD_CHANGESTYLE | SC_MOD_CHANGEFOLD | SC_MOD_CHANGEMARKER |
+                                                 SC_MOD_CHANGEINDICATOR | SC_MOD_CHANGELINESTATE | SC_MOD_CHANGEMARGIN |
+                                                 SC_MOD_CHANGEANNOTATION | SC_MOD_LEXERSTATE | SC_MOD_CHANGETABSTOPS;
+        SendScintilla(SCI_SETMODEVENTMASK, large ? kNoTextChanges : static_cast<unsigned long>(SC_MODEVENTMASKALL));
+    }
 }
 
 void TEditor::AdoptDocument(void* document) {
@@ -131,6 +179,7 @@ void TEditor::AdoptDocument(void* document) {
     SendScintilla(SCI_SETUSETABS, static_cast<unsigned long>(useTabs));
     SendScintilla(SCI_SETTABINDENTS, static_cast<unsigned long>(tabIndents));
     SendScintilla(SCI_SETBACKSPACEUNINDENTS, static_cast<unsigned long>(backspaceUnindents));
+    FollowDocumentSize();
 }
 
 void TEditor::SetColumnMode(bool on) {
@@ -545,14 +594,34 @@ std::string JoinEditorLines(const std::vector<std::string>& lines) {
 
 void TEditForm::SetLines(const std::vector<std::string>& lines) { SetText(JoinEditorLines(lines)); }
 
+namespace {
+
+// Beyond this many runs of changed lines, the one span that holds them all
+// is replaced: each replacement moves the editor's gap.
+constexpr std::size_t kMostReplacedRuns = 20000;
+
+}  // namespace
+
 void TEditForm::SetText(std::string_view text) {
     const bool was = Modified();
     int line = 0, index = 0;
     Editor->getCursorPosition(&line, &index);
-    // setText would empty the undo history; a replacement keeps it (and
-    // does not depend on the selection mode).
-    Editor->SendScintilla(QsciScintillaBase::SCI_TARGETWHOLEDOCUMENT);
-    Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
+    // setText would empty the undo history; replacements keep it (and do
+    // not depend on the selection mode). Only the lines that differ are
+    // replaced, as one step of the undo: a rename or an insertion in a
+    // large book then costs the lines it changes, not a copy of the whole
+    // book into the undo.
+    const std::vector<TChangedSpan> runs = ChangedLineRuns(Text(), text, kMostReplacedRuns);
+    Editor->FollowDocumentSize();
+    Editor->beginUndoAction();
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {  // from the end: the earlier positions hold
+        Editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(run->oldStart),
+                              static_cast<long>(run->oldEnd));
+        Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET,
+                              static_cast<unsigned long>(run->newEnd - run->newStart), text.data() + run->newStart);
+    }
+    Editor->endUndoAction();
+    Editor->FollowDocumentSize();
     Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
     if (!was) Editor->setModified(false);
 }

@@ -36,6 +36,12 @@ public:
     // Shows `document` (a Scintilla document made by a loader, with its one
     // reference, which the editor takes over) with the editor's settings.
     void AdoptDocument(void* document);
+    // Fits the line-number margin and the text-change events to the
+    // document's size; run after each change of the document.
+    void FollowDocumentSize();
+    // The document is too large for QScintilla's support of assistive
+    // technologies (see FollowDocumentSize).
+    bool LargeDocument() const { return large_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,6 +54,8 @@ private:
 
     bool column_mode_ = false;
     int marginDigits_ = 0;
+    int digitWidth_ = 8;  // of the margin's font, in pixels
+    bool large_ = false;
 };
 
 class TEditForm : public QWidget {

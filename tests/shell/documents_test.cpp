@@ -2,6 +2,7 @@
 // column selection, clipboard entries, printing, quitting.
 #include <random>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -246,6 +247,38 @@ private slots:
         QTest::keyClicks(doc->Editor, "m");
         doc->ReplaceLine(0, "first");
         QVERIFY(doc->Modified());
+    }
+
+    void wholeTextGivenAgainReplacesItsChangedLinesAsOneUndoStep() {
+        // A book larger than what the editor shows to assistive
+        // technologies as text (whose offsets cost a count of the whole
+        // document at each move of the caret).
+        Shell shell;
+        TEditForm* doc = shell.main->NewDocument();
+        std::vector<std::string> lines;
+        for (int i = 0; i < 120000; ++i)
+            lines.push_back("  numero " + std::to_string(i) + "    AH_gr  235.6423 AV_gr   99.5242 Dp_m  492.8914 hv_m 1.7710");
+        doc->SetLines(lines);
+        QVERIFY(doc->Editor->LargeDocument());
+        QAccessibleInterface* plain = QAccessible::queryAccessibleInterface(doc->Editor);
+        QVERIFY(plain && !plain->textInterface());
+        // A point renamed on lines far apart, as the rename tool gives the
+        // whole book back.
+        std::vector<std::string> renamed = lines;
+        for (const int i : {7, 60000, 119999}) renamed[static_cast<std::size_t>(i)] += " prisme P2";
+        doc->SetLines(renamed);
+        QCOMPARE(doc->Lines(), renamed);
+        QVERIFY(!doc->Modified());
+        doc->Editor->undo();
+        QCOMPARE(doc->Lines(), lines);
+        doc->Editor->redo();
+        QCOMPARE(doc->Lines(), renamed);
+        // Made small again: QScintilla's text side for assistive
+        // technologies comes back.
+        doc->SetLines({"a", "b"});
+        QCOMPARE(doc->Lines(), Lines({"a", "b"}));
+        QAccessibleInterface* text = QAccessible::queryAccessibleInterface(doc->Editor);
+        QVERIFY(text && text->textInterface());
     }
 
     void blockSelectionToggleSelectsColumns() {
