@@ -245,13 +245,28 @@ void TFModifligne::SuivanteClick() {
 
 void TFModifligne::AjouterClick() {
     if (Mode() == TEditorMode::Xml) {
-        const TXmlInsertion r = AddXmlObservation(document_.Lines(), index_);
+        // On a worker: the book is copied, parsed and joined again (more
+        // than a second for a million pointings); the editor then replaces
+        // the lines that changed only.
+        std::optional<std::vector<std::string>> lines = document_.LinesForCommand();
+        if (!lines) return;
+        TXmlInsertion r;
+        std::string text;
+        QWidget* parent = parentWidget() ? parentWidget() : this;
+        const bool done = RunWithProgress(parent, QString::fromUtf8("Ajout d'une observation"), [&](TProgress&) {
+            r = AddXmlObservation(*lines, index_);
+            if (r.index >= 0) text = JoinEditorLines(r.lines);
+            // The copies are let go here, not on the window's thread.
+            std::vector<std::string>().swap(*lines);
+            std::vector<std::string>().swap(r.lines);
+        });
+        if (!done) return;
         if (r.index < 0) {
             if (!r.message.empty()) prompts_.Message(this, Q(r.message));
             return;
         }
         xml_.reset();
-        document_.SetLines(r.lines);
+        document_.SetText(text);
         index_ = r.index;
         direction_ = 1;
     } else {
