@@ -107,7 +107,8 @@ TEditor::TEditor(QWidget* parent) : QsciScintilla(parent) {
     setMarginsFont(font);
     setMarginType(0, QsciScintilla::NumberMargin);
     setMarginLineNumbers(0, true);
-    // After QScintilla's (made with the first editor): asked first.
+    // Installed after QScintilla's own factory (which the first editor
+    // installs): Qt asks the last installed first.
     static const bool factory = (QAccessible::installFactory(LargeEditorAccessible), true);
     static_cast<void>(factory);
     digitWidth_ = QFontMetrics(font).horizontalAdvance("0");
@@ -131,7 +132,6 @@ void TEditor::UseDocumentWithoutStyles() {
     const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
     if (document) AdoptDocument(reinterpret_cast<void*>(document));
 }
-
 
 void TEditor::FollowDocumentSize() {
     // The line-number margin grows with the number of lines (a monitoring
