@@ -207,4 +207,32 @@ private:
     bool plain_ = true;
 };
 
+// A piece of a line kept with what it was made from: the next line made
+// from the same (`Key`, compared whole) copies the piece instead of
+// building it again.
+template <typename Key>
+class TTextMemo {
+public:
+    bool Holds(const Key& key) const { return held_ && key == key_; }
+    void AppendTo(TLineText& line) const {
+        if (plain_)
+            line.PlainText(text_);
+        else
+            line.Text(text_);
+    }
+    // Keeps the bytes of `line` from `start` on.
+    void Keep(const Key& key, const TLineText& line, std::size_t start) {
+        key_ = key;
+        held_ = true;
+        text_.assign(line.View().substr(start));
+        plain_ = IsPrintableAscii(text_);
+    }
+
+private:
+    Key key_{};
+    bool held_ = false;
+    bool plain_ = true;
+    std::string text_;
+};
+
 }  // namespace kestrova

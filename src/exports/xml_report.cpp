@@ -1,5 +1,6 @@
 #include "exports/xml_report.hpp"
 
+#include <cstdint>
 #include <cstring>
 
 #include "base/param.hpp"
@@ -57,6 +58,19 @@ public:
     const TLineText& Close(const char (&end)[N]) {
         return text_.Text(end);
     }
+    // The attributes `add` appends, copied from `memo` when its key is
+    // `key` (the same values: the same text), else appended and kept.
+    template <typename Key, typename Add>
+    Element& Kept(TTextMemo<Key>& memo, const Key& key, Add add) {
+        if (memo.Holds(key)) {
+            memo.AppendTo(text_);
+        } else {
+            const std::size_t start = text_.Size();
+            add(*this);
+            memo.Keep(key, text_, start);
+        }
+        return *this;
+    }
 
 private:
     // ` name="`: one room check, then the bytes.
@@ -70,6 +84,19 @@ private:
     }
     TLineText& text_;
 };
+
+// What the distance attributes of a raw pointing are made of.
+struct TDistanceKey {
+    std::uint64_t ppm = 0, calibrationCorrection = 0;  // the values' bits
+    const TEtalonnage* calibration = nullptr;
+    bool operator==(const TDistanceKey&) const = default;
+};
+
+std::uint64_t BitsOf(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
 const char* YesNo(bool b) { return b ? "Y" : "N"; }
 
@@ -101,7 +128,8 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
     // Raw pointings in field-book order.
     out.Add("      <rawdata>");
     struct {
-        TFixedMemo ppm, calibration, height;  // mostly the same from pointing to pointing
+        TTextMemo<TDistanceKey> distance;
+        TFixedMemo height;  // mostly the same from pointing to pointing
     } memo;
     const std::vector<TPointingResidual> res =
         st.valid ? ComputeResiduals(st, true) : std::vector<TPointingResidual>();
@@ -123,11 +151,16 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
                 e.Fixed("dDp", res[i].dDp, 1);
             else
                 e.Empty("dDp");
-            e.Fixed("ppm", o.ppm, 1, memo.ppm).Fixed("c_etal", o.c_etal, l, memo.calibration);
-            if (o.calibration)
-                e.Int("etalonnage", o.calibration->num).Text("id_etalonnage", o.calibration->id);
-            else
-                e.Empty("etalonnage").Empty("id_etalonnage");
+            // The same correction, constant and calibration from pointing to
+            // pointing, mostly: their four attributes are copied.
+            const TDistanceKey key{BitsOf(o.ppm), BitsOf(o.c_etal), o.calibration};
+            e.Kept(memo.distance, key, [&](Element& d) {
+                d.Fixed("ppm", o.ppm, 1).Fixed("c_etal", o.c_etal, l);
+                if (o.calibration)
+                    d.Int("etalonnage", o.calibration->num).Text("id_etalonnage", o.calibration->id);
+                else
+                    d.Empty("etalonnage").Empty("id_etalonnage");
+            });
         } else {
             e.Empty("dDp").Empty("ppm").Empty("c_etal").Empty("etalonnage").Empty("id_etalonnage");
         }
