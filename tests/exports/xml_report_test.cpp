@@ -101,6 +101,32 @@ TEST_F(XmlReportTest, ResidualsCorrectedByTheStationZ0) {
     EXPECT_STREQ(reduced.attribute("Dp").value(), "80.0000");
 }
 
+// Pointings in a row with the same correction and constant may still name
+// different calibrations: each line names its own.
+TEST_F(XmlReportTest, EachPointingNamesItsOwnCalibration) {
+    const Tday_obs book = Reduce({
+        " prisme Zéro cste_m 0.0000",
+        " prisme P30 cste_m 0.0300",
+        " station S1 Temp_deg 12.0 Press_mmHg 760.0 ht_m 1.550",
+        "  numero T1 AH_gr 0.0000 AV_gr 100.0000 Dp_m 50.0000 ppm_cste_mm 0000+000 hv_m 1.600",
+        "  numero T2 AH_gr 100.0000 AV_gr 100.0000 Dp_m 60.0000 ppm_cste_mm 0000+000 hv_m 1.600 prisme Zéro",
+        "  numero T3 AH_gr 200.0000 AV_gr 100.0000 Dp_m 70.0000 ppm_cste_mm 0000+000 hv_m 1.600 prisme Zéro",
+        "  numero T1 AH_gr 0.0002 AV_gr 100.0000 Dp_m 50.0000 ppm_cste_mm 0000+000 hv_m 1.600",
+        "  numero T4 AH_gr 300.0000 AV_gr 100.0000 Dp_m 80.0000 ppm_cste_mm 0000+000 hv_m 1.600 prisme P30",
+        "  numero T4 AH_gr 300.0002 AV_gr 100.0000 Dp_m 80.0000 ppm_cste_mm 0000+000 hv_m 1.600 prisme P30",
+    });
+    pugi::xml_document doc;
+    Parse(doc, XmlReportLines(book, "res.xsl"));
+    const pugi::xml_node raw = doc.child("carnet").child("stations").child("station").child("rawdata");
+    std::vector<std::string> seen;
+    for (pugi::xml_node o : raw.children("obs"))
+        seen.push_back(std::string(o.attribute("etalonnage").value()) + " " + o.attribute("id_etalonnage").value() + " " +
+                       o.attribute("c_etal").value());
+    const std::vector<std::string> expected = {"-1 default 0.0000", "2 Zéro 0.0000",    "2 Zéro 0.0000",
+                                               "-1 default 0.0000", "3 P30 0.0300", "3 P30 0.0300"};
+    EXPECT_EQ(seen, expected);
+}
+
 TEST_F(XmlReportTest, InvalidStationKeepsItsDataAndEmptyVerdictAttributes) {
     const Tday_obs book = Reduce(Concat(TwoFaceStationLines(), HotStationLines()));
     pugi::xml_document doc;
