@@ -30,11 +30,14 @@ elapsed() {
 }
 
 # cpu_wall_kb CMD...: "user+sys wall peak_kb" of one run (GNU time), or
-# "- wall -" without it.
+# "- wall -" without it. The wall time is taken as for cat, with `date`:
+# GNU time's own figure is cut to hundredths of a second.
 cpu_wall_kb() {
     if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%U %S %e %M" -o "$work/t" "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
-        awk '{ printf "%.3f %.3f %d\n", $1 + $2, $3, $4 }' "$work/t"
+        start=$(date +%s.%N)
+        /usr/bin/time -f "%U %S %M" -o "$work/t" "$@" >/dev/null || { echo "command failed: $*" >&2; exit 1; }
+        end=$(date +%s.%N)
+        awk -v s="$start" -v e="$end" '{ printf "%.3f %.4f %d\n", $1 + $2, e - s, $3 }' "$work/t"
     else
         echo "- $(elapsed "$@") -"
     fi
@@ -71,7 +74,7 @@ for n in $sizes; do
                     NR == 1 || $4 > k { k = $4 } NR == 1 || $5 < t { t = $5 } END { print a, c, w, k, t }')
     echo "$r" | awk -v n="$n" -v size="$bytes" '{
         awk_cpu = $1; cpu = $2; wall = $3; kb = $4; cat_s = $5
-        printf "%-9s %7.1f %8.3f %8.3f %5.1fx %8.3f %8.3f %5.1fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
+        printf "%-9s %7.1f %8.3f %8.3f %5.2fx %8.3f %8.3f %5.2fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
                cpu / (awk_cpu > 1e-3 ? awk_cpu : 1e-3), cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3),
                kb / 1024.0, kb * 1024.0 / size
     }'
