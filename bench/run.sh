@@ -74,9 +74,11 @@ for n in $sizes; do
                     NR == 1 || $4 > k { k = $4 } NR == 1 || $5 < t { t = $5 } END { print a, c, w, k, t }')
     echo "$r" | awk -v n="$n" -v size="$bytes" '{
         awk_cpu = $1; cpu = $2; wall = $3; kb = $4; cat_s = $5
-        printf "%-9s %7.1f %8.3f %8.3f %5.2fx %8.3f %8.3f %5.2fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
-               cpu / (awk_cpu > 1e-3 ? awk_cpu : 1e-3), cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3),
-               kb / 1024.0, kb * 1024.0 / size
+        # GNU time counts CPU time in hundredths: below a few of them the
+        # ratio to awk means nothing and is not printed.
+        x_awk = awk_cpu >= 0.05 ? sprintf("%5.2fx", cpu / awk_cpu) : "     -"
+        printf "%-9s %7.1f %8.3f %8.3f %6s %8.3f %8.3f %5.2fx %8.1f %5.2fx\n", n, size / 1e6, awk_cpu, cpu,
+               x_awk, cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3), kb / 1024.0, kb * 1024.0 / size
     }'
     rm -f "$book" "$work"/out_"$n"*
 done
