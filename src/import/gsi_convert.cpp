@@ -11,6 +11,7 @@
 #include "base/text_helpers.hpp"
 #include "base/fixed_text.hpp"
 #include "base/line_sink.hpp"
+#include "import/xml_attribute.hpp"
 
 namespace kestrova {
 
@@ -604,27 +605,6 @@ private:
     TLineSink& sink_;
 };
 
-// An attribute value as the XML book holds it: &, < and " escaped, a tab
-// as a character reference; other control characters, which no XML 1.0
-// document may hold, become "?".
-void AppendAttribute(std::string& out, const char* name, std::string_view value) {
-    out += ' ';
-    out += name;
-    out += "=\"";
-    for (char c : value) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\t': out += "&#09;"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) out += '?';
-                else out += c;
-        }
-    }
-    out += '"';
-}
-
 // The XML field book, written line by line: three blanks of indentation
 // per level, an element without children closed by " />".
 class TXmlBook : public TGsiBook {
@@ -655,13 +635,13 @@ public:
             hasObs_ = true;
         }
         line_.assign("            <obs");
-        AppendAttribute(line_, "pt_vis", m.name);
-        AppendAttribute(line_, "Hz", m.hz);
-        AppendAttribute(line_, "V", m.v);
-        AppendAttribute(line_, "Dp", m.dp);
-        AppendAttribute(line_, "Hv", Trim(m.hv));
-        AppendAttribute(line_, "ppm", m.ppm);
-        AppendAttribute(line_, "cste", m.cste);
+        AppendXmlAttribute(line_, "pt_vis", m.name);
+        AppendXmlAttribute(line_, "Hz", m.hz);
+        AppendXmlAttribute(line_, "V", m.v);
+        AppendXmlAttribute(line_, "Dp", m.dp);
+        AppendXmlAttribute(line_, "Hv", Trim(m.hv));
+        AppendXmlAttribute(line_, "ppm", m.ppm);
+        AppendXmlAttribute(line_, "cste", m.cste);
         line_ += " />";
         sink_.Add(line_);
     }
@@ -680,12 +660,12 @@ private:
             stationsOpen_ = true;
         }
         line_.assign("      <station");
-        AppendAttribute(line_, "num", std::to_string(num));
-        AppendAttribute(line_, "pt_sta", h.name);
-        AppendAttribute(line_, "temp", h.temp);
-        AppendAttribute(line_, "press", h.press);
-        AppendAttribute(line_, "Ht", h.height);
-        AppendAttribute(line_, "etalonnage", "0");
+        AppendXmlAttribute(line_, "num", std::to_string(num));
+        AppendXmlAttribute(line_, "pt_sta", h.name);
+        AppendXmlAttribute(line_, "temp", h.temp);
+        AppendXmlAttribute(line_, "press", h.press);
+        AppendXmlAttribute(line_, "Ht", h.height);
+        AppendXmlAttribute(line_, "etalonnage", "0");
         line_ += '>';
         sink_.Add(line_);
         stationOpen_ = true;
