@@ -329,4 +329,19 @@ std::string PrintableText(std::string_view text) {
     return r;
 }
 
+std::size_t XmlTagEnd(std::string_view text, std::size_t open) {
+    char quote = 0;
+    for (std::size_t i = open + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace kestrova

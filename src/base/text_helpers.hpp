@@ -63,4 +63,8 @@ std::string ToUpperAscii(std::string_view text);
 bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
 
+// The position just after the ">" ending the XML tag whose "<" is at `open`
+// (quoted attribute values may hold ">"), or npos when the text ends first.
+std::size_t XmlTagEnd(std::string_view text, std::size_t open);
+
 }  // namespace kestrova

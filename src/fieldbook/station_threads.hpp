@@ -12,6 +12,18 @@
 
 namespace kestrova {
 
+// Leaving the scope (a fault or a cancel of this thread's work included)
+// tells a helper thread to stop and waits for it.
+struct TStopAndJoin {
+    std::thread& thread;
+    std::atomic<bool>& stop;
+    ~TStopAndJoin() {
+        if (!thread.joinable()) return;
+        stop = true;
+        thread.join();
+    }
+};
+
 // From this many pointings on, the stations are processed on two threads.
 inline constexpr std::size_t kTwoThreadPointings = 50000;
 
@@ -47,15 +59,7 @@ void ForEachStationInHalves(std::vector<TStation>& stations, TProgress* progress
             half = stations.size();  // no thread to be had: all on this one
         }
     }
-    struct TJoin {
-        std::thread& thread;
-        std::atomic<bool>& stop;
-        ~TJoin() {
-            if (!thread.joinable()) return;
-            stop = true;
-            thread.join();
-        }
-    } join{second, stop};
+    const TStopAndJoin join{second, stop};
     const double total = static_cast<double>(half);
     for (std::size_t i = 0; i < half; ++i) {
         if (progress) progress->Advance(static_cast<double>(i), total);

@@ -18,6 +18,7 @@
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
+#include "fieldbook/station_threads.hpp"
 
 namespace kestrova {
 
@@ -485,15 +486,7 @@ void ReadInTwoParts(Tday_obs& book, TProgress& progress, const TNextLine& first,
         apart = false;  // no thread to be had
     }
     // A cancel or a fault of the first part stops the second.
-    struct TJoin {
-        std::thread& thread;
-        std::atomic<bool>& stop;
-        ~TJoin() {
-            if (!thread.joinable()) return;
-            stop = true;
-            thread.join();
-        }
-    } join{thread, stop};
+    const TStopAndJoin join{thread, stop};
 
     book.nb_stat = 0;
     AddDefaultCalibration(book);

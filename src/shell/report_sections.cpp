@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/text_helpers.hpp"
+
 namespace kestrova {
 
 namespace {
@@ -22,23 +24,6 @@ bool StartsElement(std::string_view text, std::size_t pos, std::string_view name
     if (after >= text.size()) return false;
     const char c = text[after];
     return IsBlank(c) || c == '>' || c == '/';
-}
-
-// The position just after the ">" ending the tag that starts at `pos`
-// (quoted attribute values may hold ">"), or npos.
-std::size_t TagEnd(std::string_view text, std::size_t pos) {
-    char quote = 0;
-    for (std::size_t i = pos; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
-        }
-    }
-    return std::string_view::npos;
 }
 
 std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
@@ -115,7 +100,7 @@ bool TReportSections::Scan(const std::string& path) {
         if (StartsElement(text, pos, "stations")) break;
         ++pos;
     }
-    pos = TagEnd(text, pos);
+    pos = XmlTagEnd(text, pos);
     if (pos == std::string_view::npos) return false;
     pos = SkipBlanks(text, pos);
     // Only blanks between the stations: anything else is not a report of
@@ -123,7 +108,7 @@ bool TReportSections::Scan(const std::string& path) {
     while (StartsElement(text, pos, "station")) {
         Station s;
         s.begin = pos;
-        const std::size_t tagEnd = TagEnd(text, pos);
+        const std::size_t tagEnd = XmlTagEnd(text, pos);
         if (tagEnd == std::string_view::npos) return false;
         s.startTag.assign(text.substr(pos, tagEnd - pos));
         if (text[tagEnd - 2] == '/') {

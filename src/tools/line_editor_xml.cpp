@@ -87,20 +87,11 @@ std::string Escape(std::string_view value) {
     return out;
 }
 
-// Where the start tag of a line ends (one past its ">"), quotes respected.
+// Where the start tag of a line ends (one past its ">"), quotes respected;
+// the line's end when the tag does not end on it.
 size_t StartTagEnd(const std::string& line, size_t open) {
-    char quote = 0;
-    for (size_t i = open + 1; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
-        }
-    }
-    return line.size();
+    const size_t end = XmlTagEnd(line, open);
+    return end == std::string_view::npos ? line.size() : end;
 }
 
 // The line with its start tag rewritten from the element's attributes; the
