@@ -1,5 +1,6 @@
 #include "base/options_logic.hpp"
 
+#include "base/decimal_comma.hpp"
 #include "base/format.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
@@ -76,8 +77,9 @@ std::string SigmaEditText(const TParam& p, SigmaField f) {
 
 std::optional<std::string> ApplySigmaEdit(TParam& p, SigmaField f, const std::string& text) {
     // Exponents are refused here although the ini accepts them; a text that
-    // passes the test but holds no digit ("-", ".") is refused as well.
-    const std::optional<double> v = TextToDouble(text, false);
+    // passes the test but holds no digit ("-", ".") is refused as well. A
+    // decimal comma is read as the point.
+    const std::optional<double> v = TextToDouble(WithDecimalPoint(text), false);
     if (!v) return SigmaEditText(p, f);
     SigmaValue(p, f) = static_cast<float>(*v);
     return std::nullopt;
@@ -129,7 +131,8 @@ std::array<std::string, kRenormFieldCount> InitRenormEdits(TParam& p) {
     return texts;
 }
 
-std::optional<std::string> RenormEditChanged(TParam& p, RenormField f, const std::string& text) {
+std::optional<std::string> RenormEditChanged(TParam& p, RenormField f, const std::string& typed) {
+    const std::string text = WithDecimalPoint(typed);
     if (IsNumericText(text, false)) {
         // The numeric test also passes the first keystrokes of a negative or
         // fractional number; those stay in the edit without changing anything.
@@ -140,20 +143,20 @@ std::optional<std::string> RenormEditChanged(TParam& p, RenormField f, const std
 }
 
 std::optional<std::string> RenormEditSettled(const TParam& p, RenormField f, const std::string& text) {
-    if (TextToDouble(text, false)) return std::nullopt;
+    if (TextToDouble(WithDecimalPoint(text), false)) return std::nullopt;
     return FormatFixedSignificant(RenormValue(p, f), 4, 6);
 }
 
 // ---- Pressure converter -----------------------------------------------
 
 std::optional<std::string> ConvertHpaTextToMmHg(const std::string& hpaText) {
-    const std::optional<double> hpa = TextToDouble(hpaText, true);
+    const std::optional<double> hpa = TextToDouble(WithDecimalPoint(hpaText), true);
     if (!hpa) return std::nullopt;
     return Format("%.1f", static_cast<double>(static_cast<long double>(*hpa) / kHpaPerMmHg));
 }
 
 std::optional<std::string> ConvertMmHgTextToHpa(const std::string& mmHgText) {
-    const std::optional<double> mmHg = TextToDouble(mmHgText, true);
+    const std::optional<double> mmHg = TextToDouble(WithDecimalPoint(mmHgText), true);
     if (!mmHg) return std::nullopt;
     return Format("%.1f", static_cast<double>(static_cast<long double>(*mmHg) * kHpaPerMmHg));
 }

@@ -39,6 +39,9 @@ inline constexpr int kSigmaFieldCount = 4;
 // digits.
 std::string SigmaEditText(const TParam& p, SigmaField f);
 
+// The edits take a decimal comma as well as a point ("0,0005"): the value
+// is the same, the parameters are written with "." as ever.
+//
 // OK on one edit: a number without exponent is stored; anything else
 // leaves the parameter as it is and returns the text to put back into the
 // edit. Returns nullopt when the text was accepted.

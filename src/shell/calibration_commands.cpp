@@ -72,6 +72,11 @@ void Etalonnage1Click(TFMain_velka& main) {
     if (main.Children().isEmpty()) return;
     TEditForm* document = main.ActiveDocument();
     if (!document) return;
+    // Said before the targets are typed, not after.
+    if (const auto refusal = CalibrationBookRefusal(document->LineCount() > 0 ? document->LineAt(0) : std::string())) {
+        main.prompts().Message(&main, Q(*refusal));
+        return;
+    }
     const auto input = main.prompts().EditCalibration(&main);
     if (!input) return;
     TToolResult r;
@@ -83,7 +88,7 @@ void Etalonnage1Click(TFMain_velka& main) {
         return;
     ShowMessages(main, r.messages);
     if (!r.written) return;
-    // The document's text changes; its modified flag does not.
+    // An edit of the document like any other: it is now modified.
     document->SetText(text);
     if (TCalibrationState* state = State(main)) {
         state->cibles = input->cibles;
@@ -95,6 +100,10 @@ void Affecterlescibles1Click(TFMain_velka& main) {
     TCalibrationState* state = State(main);
     TEditForm* document = main.ActiveDocument();
     if (!state || !document || !state->affecter->isEnabled()) return;
+    if (const auto refusal = CalibrationBookRefusal(document->LineCount() > 0 ? document->LineAt(0) : std::string())) {
+        main.prompts().Message(&main, Q(*refusal));
+        return;
+    }
     const std::optional<std::vector<std::string>> copied = document->LinesForCommand();
     if (!copied) return;
     const std::vector<std::string>& lines = *copied;

@@ -603,7 +603,6 @@ constexpr std::size_t kMostReplacedRuns = 20000;
 }  // namespace
 
 void TEditForm::SetText(std::string_view text) {
-    const bool was = Modified();
     int line = 0, index = 0;
     Editor->getCursorPosition(&line, &index);
     // setText would empty the undo history; replacements keep it (and do
@@ -623,14 +622,13 @@ void TEditForm::SetText(std::string_view text) {
     Editor->endUndoAction();
     Editor->FollowDocumentSize();
     Editor->setCursorPosition(std::min(line, Editor->lines() - 1), 0);
-    if (!was) Editor->setModified(false);
 }
 
 void TEditForm::ReplaceLine(int index, const std::string& text) {
     if (index < 0 || index >= Editor->lines()) return;
-    const bool was = Modified();
+    Editor->beginUndoAction();
     ReplaceLineText(index, text);
-    if (!was) Editor->setModified(false);
+    Editor->endUndoAction();
 }
 
 void TEditForm::ReplaceLineText(int index, const std::string& text) {
@@ -643,7 +641,6 @@ void TEditForm::ReplaceLineText(int index, const std::string& text) {
 
 void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
     if (lines.empty()) return;
-    const bool was = Modified();
     index = std::clamp(index, 0, Editor->lines());
     long position;
     std::string text = JoinEditorLines(lines);
@@ -658,18 +655,19 @@ void TEditForm::InsertLines(int index, const std::vector<std::string>& lines) {
     } else {
         position = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
     }
+    Editor->beginUndoAction();
     Editor->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(position), text.c_str());
-    if (!was) Editor->setModified(false);
+    Editor->endUndoAction();
 }
 
 void TEditForm::RemoveLine(int index) {
     if (index < 0 || index >= LineCount()) return;
-    const bool was = Modified();
     const long start = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index));
     // The start of the next line; past the last line, the end of the text.
     const long end = Editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(index + 1));
+    Editor->beginUndoAction();
     Editor->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(start), end - start);
-    if (!was) Editor->setModified(false);
+    Editor->endUndoAction();
 }
 
 int TEditForm::CaretLine() const {

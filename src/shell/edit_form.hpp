@@ -92,17 +92,20 @@ public:
     // document next changes (see TReadOnlyWhile). Its lines, as Lines()
     // cuts them, are SplitEditorLines(Text()).
     std::string_view Text() const;
-    // Replaces the whole buffer without touching the modified flag.
+    // The tools' edits of the buffer. Each is one step of the undo and an
+    // edit like typing: the document becomes modified, and undoing back to
+    // the last save makes it unmodified again.
+    //
+    // Replaces the whole buffer (only the runs of lines that differ).
     void SetLines(const std::vector<std::string>& lines);
     // The same with the lines already joined by JoinEditorLines (on a
     // worker, for a large document).
     void SetText(std::string_view text);
-    // Replaces one line (0-based) without touching the modified flag.
+    // Replaces one line (0-based).
     void ReplaceLine(int index, const std::string& text);
-    // Inserts lines before line `index` (0-based) without touching the flag.
+    // Inserts lines before line `index` (0-based).
     void InsertLines(int index, const std::vector<std::string>& lines);
-    // Removes one line (0-based) with its line end, the others untouched,
-    // without touching the modified flag.
+    // Removes one line (0-based) with its line end, the others untouched.
     void RemoveLine(int index);
 
     int CaretLine() const;    // 1-based

@@ -77,6 +77,12 @@ TF_add_station::TF_add_station(TFMain_velka& main) : QDialog(&main), main_(main)
     layout->addWidget(group);
     Ok = AddOk(this, layout);
     connect(Ok, &QPushButton::clicked, this, [this] { OkClick(); });
+    Annuler = new QPushButton("Annuler", this);
+    Annuler->setObjectName("Annuler");
+    Annuler->setAutoDefault(false);
+    // Beside "Ok", in the button row that AddOk put last.
+    qobject_cast<QHBoxLayout*>(layout->itemAt(layout->count() - 1)->layout())->addWidget(Annuler);
+    connect(Annuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TF_add_station::Prepare() {

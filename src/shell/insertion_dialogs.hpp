@@ -26,6 +26,7 @@ public:
     QLineEdit *Label_station, *Label_temp, *Label_Press, *Label_hauteur;
     QRadioButton *gsi, *carnet;  // the items of "Format de sortie" (RG_output_format)
     QPushButton* Ok;
+    QPushButton* Annuler;  // closes without inserting, as Escape does
     void OkClick();
 
 private:

@@ -134,7 +134,9 @@ void SuppressionCrapaudsClick(TFMain_velka& main) {
     if (!job) return;
     const std::string stamp = NivTimeStamp();
     TNivSettings& settings = LevellingSettings(main);
-    settings = main.prompts().ChooseLevellingWeighting(&main, settings);
+    const std::optional<TNivSettings> weighting = main.prompts().ChooseLevellingWeighting(&main, settings);
+    if (!weighting) return;  // "Annuler": nothing is written
+    settings = *weighting;
     const TNivSettings chosen = settings;
     TNivReduceResult result;
     const bool done = Run(main, *job, "Suppression des crapauds", [&](TProgress& progress) {

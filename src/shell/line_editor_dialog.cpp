@@ -42,6 +42,9 @@ TFModifligne::TFModifligne(TEditForm& document, Prompts& prompts, QWidget* paren
     field(Ptvise, LPtvise, "Ptvise", "Point visé : ");
     field(Ah, LAh, "Ah", "Angle horizontal AH : ");
     field(Av, LAv, "Av", "Angle vertical AV : ");
+    UAv = new QLabel(this);
+    UAv->setObjectName("UAv");
+    grid->addWidget(UAv, row - 1, 2);
     field(Dp, LDp, "Dp", "Distance Dp : ");
     field(ppm, Lppm, "ppm", "Ppm : ");
     field(Hv, LHv, "Hv", "Hauteur de voyant hv : ");
@@ -82,14 +85,13 @@ TFModifligne::TFModifligne(TEditForm& document, Prompts& prompts, QWidget* paren
 }
 
 TEditorMode TFModifligne::Mode() const {
-    // Every action looks again at the document's first lines.
-    std::vector<std::string> head;
-    for (int i = 0, n = std::min(7, document_.LineCount()); i < n; ++i) head.push_back(document_.LineAt(i));
-    return DetectEditorMode(head);
+    // Every action looks again at the document's first line.
+    return EditorModeOfFirstLine(document_.LineCount() > 0 ? document_.LineAt(0) : std::string());
 }
 
 bool TFModifligne::Open() {
-    const TEditorMode mode = Mode();
+    const TEditorMode mode = DetectEditorMode(document_.LineCount(), [this](int i) { return document_.LineAt(i); },
+                                              S(document_.FileName()));
     if (mode == TEditorMode::None) {
         prompts_.Message(parentWidget(), "Action possible uniquement sur un fichier *.crt ou*.xcrt");
         return false;
@@ -175,6 +177,7 @@ void TFModifligne::ApplyLayout(TObsLayout layout) {
     LHv->setVisible(c.showHv);
     prisme->setVisible(c.showPrisme);
     Lprisme->setVisible(c.showPrisme);
+    UAv->clear();
 }
 
 void TFModifligne::ShowCurrent() {
@@ -195,6 +198,8 @@ void TFModifligne::ShowCurrent() {
         view = ShowTextLine(document_.LineAt(index_), index_, count);
     }
     ApplyLayout(view.layout);
+    if (view.layout == TObsLayout::Station) UAv->setText(Q(view.pressureUnit));
+    if (view.layout == TObsLayout::XmlStation) UAv->setText("mmHg");
     Precedente->setEnabled(view.canPrevious);
     Suivante->setEnabled(view.canNext);
     if (index_ >= 0 && index_ < count) {
@@ -220,7 +225,10 @@ bool TFModifligne::ValiderClick() {
                                                      : ValidateTextLine(document_.LineAt(index_), Fields());
     for (const std::string& message : edit.messages) prompts_.Message(this, Q(message));
     if (!edit.messages.empty()) return false;
-    if (edit.line) document_.ReplaceLine(index_, *edit.line);
+    if (edit.line) {
+        document_.ReplaceLine(index_, *edit.line);
+        adds_.clear();
+    }
     ShowCurrent();
     return true;
 }
@@ -228,6 +236,14 @@ bool TFModifligne::ValiderClick() {
 void TFModifligne::ValiderQuitterClick() {
     // A refused line keeps the form open with what was typed.
     if (ValiderClick()) accept();
+}
+
+void TFModifligne::reject() {
+    if (!adds_.empty()) {
+        for (; !adds_.empty(); adds_.pop_back()) document_.Editor->undo();
+        xml_.reset();
+    }
+    QDialog::reject();
 }
 
 void TFModifligne::PrecedenteClick() {
@@ -274,13 +290,24 @@ void TFModifligne::AjouterClick() {
         document_.InsertLines(index_ + 1, {std::string()});
         ++index_;
     }
+    adds_.push_back({index_});
     ShowCurrent();
 }
 
 void TFModifligne::SupprimerClick() {
     if (index_ < 0 || index_ >= document_.LineCount()) return;
     xml_.reset();
+    if (!adds_.empty() && adds_.back().added == index_) {
+        // The line just added goes as it came, with the numbers that its
+        // adding changed; the line that followed it is shown.
+        document_.Editor->undo();
+        adds_.pop_back();
+        index_ = std::min(index_, document_.LineCount() - 1);
+        ShowCurrent();
+        return;
+    }
     document_.RemoveLine(index_);
+    adds_.clear();
     index_ = std::min(index_, document_.LineCount() - 1);
     ShowCurrent();
 }

@@ -2,6 +2,7 @@
 // fields, checked and written back into the document.
 #pragma once
 #include <memory>
+#include <vector>
 #include <QDialog>
 
 #include "tools/line_editor.hpp"
@@ -27,6 +28,7 @@ public:
 
     QLineEdit *Numligne, *Ptvise, *Ah, *Av, *Dp, *ppm, *Hv, *prisme;
     QLabel *LNumligne, *LPtvise, *LAh, *LAv, *LDp, *Lppm, *LHv, *Lprisme;
+    QLabel* UAv;  // the unit of a station's pressure, beside its field
     QPushButton *Ajouter, *Supprimer, *Precedente, *Suivante, *Valider, *ValiderQuitter, *Annuler;
 
     int CurrentIndex() const { return index_; }
@@ -38,6 +40,10 @@ public:
     // True when the line was written or had nothing to write.
     bool ValiderClick();
     void ValiderQuitterClick();
+    // "Annuler", Escape or the window's close box: a line added and not
+    // validated since is taken out again (with what "Ajouter" renumbered),
+    // so that the book is as it was.
+    void reject() override;
 
 private:
     TEditorMode Mode() const;
@@ -53,6 +59,12 @@ private:
     Prompts& prompts_;
     int index_ = 0;
     int direction_ = 1;
+    // "Ajouter" steps not followed by any other change of the book, each
+    // one step of the editor's undo: the line each added.
+    struct TAdded {
+        int added;
+    };
+    std::vector<TAdded> adds_;
     std::unique_ptr<TXmlBookLines> xml_;
 };
 

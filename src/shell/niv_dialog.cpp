@@ -46,9 +46,14 @@ TFniv::TFniv(QWidget* parent) : QDialog(parent) {
     bt_ok->setObjectName("bt_ok");
     bt_ok->setDefault(true);
     connect(bt_ok, &QPushButton::clicked, this, &QDialog::accept);
+    bt_annuler = new QPushButton("Annuler", this);
+    bt_annuler->setObjectName("bt_annuler");
+    bt_annuler->setAutoDefault(false);
+    connect(bt_annuler, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(bt_ok);
+    buttons->addWidget(bt_annuler);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
@@ -68,9 +73,9 @@ TNivSettings TFniv::Result(const TNivSettings& previous) const {
     return WeightingDialogResult(previous, selected, S(edit_sigma->text()));
 }
 
-TNivSettings TFniv::Run(const TNivSettings& settings) {
+std::optional<TNivSettings> TFniv::Run(const TNivSettings& settings) {
     Show(settings);
-    exec();
+    if (exec() != QDialog::Accepted) return std::nullopt;
     return Result(settings);
 }
 

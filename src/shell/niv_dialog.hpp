@@ -1,6 +1,7 @@
 // The levelling weighting dialog "Nivellement": how the standard deviations
 // of the height differences are made, and the reference in mm.
 #pragma once
+#include <optional>
 #include <QDialog>
 
 #include "levelling/niv_model.hpp"
@@ -17,8 +18,9 @@ public:
     explicit TFniv(QWidget* parent = nullptr);
 
     // Shows `settings` (the reference with "%.1f"), runs the dialog and
-    // gives the settings it closes with.
-    TNivSettings Run(const TNivSettings& settings);
+    // gives the settings it closes with on "Ok"; nothing on "Annuler" or
+    // Escape.
+    std::optional<TNivSettings> Run(const TNivSettings& settings);
     // What the fields say, `previous` giving the reference when the field
     // holds no valid one.
     TNivSettings Result(const TNivSettings& previous) const;
@@ -29,10 +31,7 @@ public:
     QRadioButton* RB_nb_mes = nullptr;
     QLineEdit* edit_sigma = nullptr;
     QPushButton* bt_ok = nullptr;
-
-public slots:
-    // No way out but "Ok": Escape closes it like "Ok".
-    void reject() override { accept(); }
+    QPushButton* bt_annuler = nullptr;
 };
 
 }  // namespace kestrova

@@ -74,7 +74,7 @@ Prompts::Answer QtPrompts::AskYesNoCancel(QWidget* parent, const QString& text) 
     return Answer::Cancel;
 }
 
-TNivSettings QtPrompts::ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) {
+std::optional<TNivSettings> QtPrompts::ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) {
     TFniv dialog(parent);
     return dialog.Run(settings);
 }

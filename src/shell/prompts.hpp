@@ -61,8 +61,8 @@ public:
 
     // ---- Levelling
     // The weighting dialog "Nivellement" (TFniv), shown with `settings`;
-    // gives the settings it was closed with (it has only "Ok").
-    virtual TNivSettings ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) = 0;
+    // gives the settings it was closed with by "Ok", nothing on "Annuler".
+    virtual std::optional<TNivSettings> ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) = 0;
 
     // ---- Calibration editor and target assignment (the real dialogs by
     // default, in calibration_dialogs.cpp)
@@ -94,7 +94,7 @@ public:
     void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) override;
     bool AskPrint(QWidget* parent, QPrinter& printer) override;
     void PrinterSetup(QWidget* parent, QPrinter& printer) override;
-    TNivSettings ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) override;
+    std::optional<TNivSettings> ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) override;
 
 private:
     TF_opt* options_;

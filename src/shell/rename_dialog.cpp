@@ -112,6 +112,9 @@ void TFRename_Point::RenommerClick() {
         return;
     }
     document->SetText(text);
+    // The book was just written with these lines: the document is saved
+    // (undoing the renaming makes it modified again).
+    document->Editor->setModified(false);
     document->Editor->setCursorPosition(std::max(0, current_), 0);
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "base/decimal_comma.hpp"
 #include "base/format.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
@@ -22,6 +23,9 @@ std::optional<double> Number(std::string_view text) {
     return TextToDouble(t, true);
 }
 
+// A value typed in the editor, maybe with a decimal comma.
+std::optional<double> TypedNumber(std::string_view text) { return Number(WithDecimalPoint(Trim(text))); }
+
 // Corrects the Hz and V attributes of every observation of the book.
 void CorrectObservations(pugi::xml_node root, double horizontale, double verticale, double tourillonnement) {
     for (pugi::xml_node station : BookStations(root)) {
@@ -38,7 +42,7 @@ void CorrectObservations(pugi::xml_node root, double horizontale, double vertica
 
 }  // namespace
 
-std::optional<double> TargetConstant(std::string_view text) { return Number(text); }
+std::optional<double> TargetConstant(std::string_view text) { return TypedNumber(text); }
 
 std::string GeneralNumber(double value) {
     if (value == 0.0) return "0";
@@ -72,9 +76,9 @@ TToolResult ValidateCalibration(const std::vector<std::string>& lines, const TCa
 
     const TCollimation& c = input.collimation;
     if (c.active) {
-        const auto h = Number(c.horizontale);
-        const auto v = Number(c.verticale);
-        const auto t = Number(c.tourillonnement);
+        const auto h = TypedNumber(c.horizontale);
+        const auto v = TypedNumber(c.verticale);
+        const auto t = TypedNumber(c.tourillonnement);
         if (!h) result.messages.push_back("Valeur de collimation horizontale incohérente");
         if (!v) result.messages.push_back("Valeur de collimation verticale incohérente");
         if (!t) result.messages.push_back("Valeur de tourillonnement incohérente");
@@ -83,6 +87,17 @@ TToolResult ValidateCalibration(const std::vector<std::string>& lines, const TCa
     result.lines = XmlBookLines(doc);
     result.written = true;
     return result;
+}
+
+std::optional<std::string> CalibrationBookRefusal(const std::string& firstLine) {
+    const std::string first = Trim(firstLine);
+    if (first.size() >= 8 && first.compare(2, 6, "xml ve") == 0) return std::nullopt;
+    return std::string(
+        "L'étalonnage et l'affectation des cibles s'appliquent aux carnets XML (*.xcrt) ; "
+        "ce document n'en est pas un.\n"
+        "Pour un carnet texte (*.crt, *.carnet), convertissez-le d'abord par le menu Topo, Conversion, "
+        "« Conversion carnet (*.carnet, *.crt) --> format carnet xml (*.xcrt) », "
+        "puis ouvrez le carnet XML obtenu.");
 }
 
 }  // namespace kestrova

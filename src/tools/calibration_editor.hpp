@@ -65,4 +65,10 @@ THzV CorrectCollimation(double Hz, double V, double horizontale, double vertical
 // corrected. Not an XML book: message "carnet", nothing written.
 TToolResult ValidateCalibration(const std::vector<std::string>& lines, const TCalibrationInput& input);
 
+// The calibration editor and the target assignment work on XML books only:
+// nullopt when the first line is an XML declaration ("xml ve" at positions
+// 3 to 8 once trimmed), else what to tell the user before any dialog
+// opens, with the way to convert a text book.
+std::optional<std::string> CalibrationBookRefusal(const std::string& firstLine);
+
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/decimal_comma.hpp"
 #include "base/format.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
@@ -11,7 +12,9 @@ namespace kestrova {
 
 namespace {
 
-std::optional<double> Number(const std::string& text) {
+// A value as typed in a dialog, "," or "." as decimal separator.
+std::optional<double> Number(const std::string& typed) {
+    const std::string text = WithDecimalPoint(typed);
     if (!IsNumericText(text, true)) return std::nullopt;
     return TextToDouble(text, true);
 }

@@ -1,7 +1,9 @@
 #include "tools/line_editor.hpp"
 
 #include <algorithm>
+#include <cctype>
 
+#include "base/decimal_comma.hpp"
 #include "base/format.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
@@ -26,15 +28,32 @@ std::string FirstWord(const std::string& line) {
 
 }  // namespace
 
-TEditorMode DetectEditorMode(const std::vector<std::string>& lines) {
-    if (lines.empty()) return TEditorMode::None;
-    if (Trim(Utf8Left(lines.front(), 5)) == "<?xml") return TEditorMode::Xml;
-    const size_t n = std::min<size_t>(7, lines.size());
-    for (size_t i = 0; i < n; ++i) {
-        const std::string t = Trim(lines[i]);
+TEditorMode EditorModeOfFirstLine(const std::string& firstLine) {
+    return Trim(Utf8Left(firstLine, 5)) == "<?xml" ? TEditorMode::Xml : TEditorMode::Text;
+}
+
+TEditorMode DetectEditorMode(int lineCount, const std::function<std::string(int)>& lineAt,
+                             const std::string& fileName) {
+    if (lineCount > 0 && EditorModeOfFirstLine(lineAt(0)) == TEditorMode::Xml) return TEditorMode::Xml;
+    // The readers take a book's station and pointing lines wherever they
+    // are: a book may open with a long header, notes, prisms and heights.
+    for (int i = 0; i < lineCount; ++i) {
+        const std::string t = Trim(lineAt(i));
         if (StartsWith(t, "station") || StartsWith(t, "numero")) return TEditorMode::Text;
     }
+    const size_t dot = fileName.rfind('.');
+    const size_t slash = fileName.find_last_of("/\\");
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        std::string extension = fileName.substr(dot);
+        for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension == ".crt" || extension == ".carnet") return TEditorMode::Text;
+    }
     return TEditorMode::None;
+}
+
+TEditorMode DetectEditorMode(const std::vector<std::string>& lines, const std::string& fileName) {
+    return DetectEditorMode(static_cast<int>(lines.size()), [&](int i) { return lines[static_cast<size_t>(i)]; },
+                            fileName);
 }
 
 TObsView ShowTextLine(const std::vector<std::string>& lines, int index) {
@@ -67,6 +86,7 @@ TObsView ShowTextLine(const std::string& line, int index, int lineCount) {
         if (count > 12) f.prisme = word(14);
     } else if (first == "station") {
         view.layout = TObsLayout::Station;
+        view.pressureUnit = word(5).find("Press_hPa") != std::string::npos ? "hPa" : "mmHg";
         f.Numligne = std::to_string(index + 1);
         f.Ptvise = word(2);
         f.Ah = word(4);
@@ -82,43 +102,158 @@ TObsView ShowTextLine(const std::string& line, int index, int lineCount) {
     return view;
 }
 
-TObsEdit ValidateTextLine(const std::string& line, const TObsFields& f) {
+namespace {
+
+// The words of a line rebuilt: `words` with the value of each field that
+// changed put at its place, keywords filled in where the line had none.
+struct TRebuilt {
+    std::vector<std::string> words;
+    void Set(size_t at, const std::string& value, const char* keyword) {
+        if (words.size() <= at) words.resize(at + 1);
+        if (words[at - 1].empty()) words[at - 1] = keyword;
+        words[at] = value;
+    }
+    // Takes out a keyword and its value (a prism cleared by the user).
+    void Erase(size_t at) {
+        if (words.size() > at) words.erase(words.begin() + static_cast<long>(at - 1), words.begin() + static_cast<long>(at + 1));
+    }
+};
+
+// A value typed in a numeric field: blanks around it dropped, a decimal
+// comma made a point.
+std::string TypedNumber(const std::string& text) { return WithDecimalPoint(Trim(text)); }
+
+// A name is one word of the line: empty, or with a blank or a "*" inside,
+// it would shift the words that follow or start a comment.
+bool BadName(const std::string& name) {
+    const std::string t = Trim(name);
+    return t.empty() || t.find_first_of(" \t*") != std::string::npos;
+}
+
+}  // namespace
+
+TObsEdit ValidateTextLine(const std::string& line, const TObsFields& typed) {
     TObsEdit edit;
     const std::string first = FirstWord(line);
     auto tooLong = [](const std::string& text, size_t max) { return Utf8Length(text) > max; };
-    if (first == "numero" || Trim(line).empty()) {
-        if (Utf8Length(f.Ptvise) >= 10) edit.messages.push_back("Attention : Nom du point visé trop grand");
-        if (tooLong(f.Ah, 9) || !IsNumber(f.Ah)) edit.messages.push_back("Attention : Angle horizontal incohérent");
-        if (tooLong(f.Av, 9) || !IsNumber(f.Av)) edit.messages.push_back("Attention : Angle vertical incohérent");
-        if (tooLong(f.Dp, 9) || !IsNumber(f.Dp)) edit.messages.push_back("Attention : Distance incohérente");
-        if (!IsNumber(f.Hv)) edit.messages.push_back("Attention : Hauteur incohérente");
+    const bool fresh = Trim(line).empty();
+    const TObsView shown = ShowTextLine(line, 0, 1);
+    const TObsFields& was = shown.fields;
+    // A field is checked and written when the user changed it; on a new
+    // line every field is.
+    auto changed = [&](const std::string TObsFields::*field) { return fresh || typed.*field != was.*field; };
+    auto number = [&](const std::string TObsFields::*field) {
+        return changed(field) ? TypedNumber(typed.*field) : was.*field;
+    };
+    const TLineWords w = SplitLineWords(line);
+    TRebuilt r{w.words};
+    bool anyChange = fresh;
+    if (first == "numero" || fresh) {
+        const std::string ah = number(&TObsFields::Ah), av = number(&TObsFields::Av), dp = number(&TObsFields::Dp);
+        const std::string hv = number(&TObsFields::Hv);
+        if (changed(&TObsFields::Ptvise) && Utf8Length(typed.Ptvise) >= 10)
+            edit.messages.push_back("Attention : Nom du point visé trop grand");
+        else if (changed(&TObsFields::Ptvise) && BadName(typed.Ptvise))
+            edit.messages.push_back("Attention : Nom du point visé incohérent (vide, ou avec un blanc ou une *)");
+        if (changed(&TObsFields::Ah) && (tooLong(ah, 9) || !IsNumber(ah)))
+            edit.messages.push_back("Attention : Angle horizontal incohérent");
+        if (changed(&TObsFields::Av) && (tooLong(av, 9) || !IsNumber(av)))
+            edit.messages.push_back("Attention : Angle vertical incohérent");
+        if (changed(&TObsFields::Dp) && (tooLong(dp, 9) || !IsNumber(dp)))
+            edit.messages.push_back("Attention : Distance incohérente");
+        if (changed(&TObsFields::Hv) && !IsNumber(hv)) edit.messages.push_back("Attention : Hauteur incohérente");
+        if (changed(&TObsFields::prisme) && !Trim(typed.prisme).empty() && BadName(typed.prisme))
+            edit.messages.push_back("Attention : Nom du prisme incohérent (avec un blanc ou une *)");
         if (!edit.messages.empty()) return edit;
-        std::string out = " numero " + Format("%9s", f.Ptvise) + " AH_gr " + Format("%9s", f.Ah) + " AV_gr " +
-                          Format("%9s", f.Av) + " Dp_m " + Format("%9s", f.Dp) + " ppm_cste_mm " +
-                          Format("%9s", f.ppm) + " hv_m " + Format("%9s", f.Hv);
-        if (!Trim(f.prisme).empty()) out += " prisme " + Format("%9s", f.prisme);
-        // What the form does not show stays: the words after the prism
-        // ("mode" flags) and the comment.
-        const TLineWords w = SplitLineWords(line);
-        for (size_t n = 14; n < w.words.size(); ++n) out += " " + w.words[n];
+        struct Value {
+            size_t at;
+            const std::string TObsFields::*field;
+            std::string text;
+            const char* keyword;
+        };
+        const Value values[] = {{1, &TObsFields::Ptvise, Trim(typed.Ptvise), "numero"}, {3, &TObsFields::Ah, ah, "AH_gr"},
+                                {5, &TObsFields::Av, av, "AV_gr"},           {7, &TObsFields::Dp, dp, "Dp_m"},
+                                {9, &TObsFields::ppm, typed.ppm, "ppm_cste_mm"}, {11, &TObsFields::Hv, hv, "hv_m"}};
+        for (const Value& v : values) {
+            if (!changed(v.field)) continue;
+            anyChange = true;
+            r.Set(v.at, v.text, v.keyword);
+        }
+        if (changed(&TObsFields::prisme)) {
+            anyChange = true;
+            if (!Trim(typed.prisme).empty()) r.Set(13, Trim(typed.prisme), "prisme");
+            else if (r.words.size() > 13 && r.words[12] == "prisme") r.Erase(13);
+        }
+        if (!anyChange) return edit;
+        // The reader takes the words by position: a word left empty would
+        // let the next one take its place (an empty ppm on a new line made
+        // its height 0). A missing keyword is the layout's; a missing value
+        // is what the reader takes for an absent one: no correction and no
+        // constant for the packed text, 0 for the others.
+        static const char* const kKeywords[] = {"numero", "AH_gr", "AV_gr", "Dp_m", "ppm_cste_mm", "hv_m", "prisme"};
+        for (size_t i = 0; i < r.words.size() && i < 14; ++i) {
+            if (!Trim(r.words[i]).empty()) continue;
+            if (i % 2 == 0) r.words[i] = kKeywords[i / 2];
+            else r.words[i] = i == 9 && r.words[8] == "ppm_cste_mm" ? "0000+000" : "0";
+        }
+        // The layout: " numero", then each keyword followed by its value
+        // right-aligned in 9 characters; the words after the prism and the
+        // comment as they were.
+        std::string out;
+        for (size_t i = 0; i < r.words.size(); ++i)
+            out += " " + (i % 2 == 1 && i < 14 ? Format("%9s", r.words[i]) : r.words[i]);
         if (w.hasComment) out += " *" + w.comment;
         edit.line = out;
     } else if (first == "station") {
-        if (Utf8Length(f.Ptvise) >= 10) edit.messages.push_back("Attention : Nom de station trop grand");
-        if (tooLong(f.Ah, 4) || !IsNumber(f.Ah))
+        const bool hPa = shown.pressureUnit == "hPa";
+        const std::string temp = number(&TObsFields::Ah), press = number(&TObsFields::Av);
+        const std::string height = number(&TObsFields::Dp);
+        if (changed(&TObsFields::Ptvise) && Utf8Length(typed.Ptvise) >= 10)
+            edit.messages.push_back("Attention : Nom de station trop grand");
+        else if (changed(&TObsFields::Ptvise) && BadName(typed.Ptvise))
+            edit.messages.push_back("Attention : Nom de station incohérent (vide, ou avec un blanc ou une *)");
+        if (changed(&TObsFields::Ah) && (tooLong(temp, 4) || !IsNumber(temp)))
             edit.messages.push_back("Attention : Température incohérente. Unité demandée: degrés Celsius (°C)");
-        if (Utf8Length(f.Av) != 5 || !IsNumber(f.Av))
-            edit.messages.push_back(
-                "Attention : Pression incohérente. Unité demandée: millimètres de mercure (mmHg)");
-        if (tooLong(f.Dp, 6) || !IsNumber(f.Dp)) edit.messages.push_back("Attention : Hauteur appareil incohérente");
+        // A pressure in mmHg is written with one decimal (760.1); one in hPa
+        // (980.5, 1013.2) takes a character more.
+        if (changed(&TObsFields::Av)) {
+            const size_t length = Utf8Length(press);
+            if (!hPa && (length != 5 || !IsNumber(press)))
+                edit.messages.push_back(
+                    "Attention : Pression incohérente. Unité demandée: millimètres de mercure (mmHg)");
+            if (hPa && (length < 5 || length > 6 || !IsNumber(press)))
+                edit.messages.push_back("Attention : Pression incohérente. Unité demandée: hectopascals (hPa)");
+        }
+        if (changed(&TObsFields::Dp) && (tooLong(height, 6) || !IsNumber(height)))
+            edit.messages.push_back("Attention : Hauteur appareil incohérente");
+        if (changed(&TObsFields::prisme) && !Trim(typed.prisme).empty() && BadName(typed.prisme))
+            edit.messages.push_back("Attention : Nom du prisme incohérent (avec un blanc ou une *)");
         if (!edit.messages.empty()) return edit;
-        // The height keeps at most five characters: "1.5432" is written "1.543".
-        std::string height = f.Dp;
-        if (Utf8Length(height) == 6) height = Utf8Left(height, 5);
-        std::string out = "station " + f.Ptvise + " Temp_deg " + f.Ah + " Press_mmHg " + f.Av + " ht_m " + height;
-        // The station's prism and comment are kept.
-        if (!Trim(f.prisme).empty()) out += " prisme " + Trim(f.prisme);
-        const TLineWords w = SplitLineWords(line);
+        struct Value {
+            size_t at;
+            const std::string TObsFields::*field;
+            std::string text;
+            const char* keyword;
+        };
+        const Value values[] = {{1, &TObsFields::Ptvise, Trim(typed.Ptvise), "station"},
+                                {3, &TObsFields::Ah, temp, "Temp_deg"},
+                                {5, &TObsFields::Av, press, hPa ? "Press_hPa" : "Press_mmHg"},
+                                {7, &TObsFields::Dp, height, "ht_m"}};
+        for (const Value& v : values) {
+            if (!changed(v.field)) continue;
+            anyChange = true;
+            r.Set(v.at, v.text, v.keyword);
+        }
+        if (changed(&TObsFields::prisme)) {
+            anyChange = true;
+            if (!Trim(typed.prisme).empty()) r.Set(9, Trim(typed.prisme), "prisme");
+            else if (r.words.size() > 9 && r.words[8] == "prisme") r.Erase(9);
+        }
+        if (!anyChange) return edit;
+        // The words joined by one blank; the station's other pairs, its
+        // units and its comment kept.
+        std::string out;
+        for (size_t i = 0; i < r.words.size(); ++i) out += (i ? " " : "") + r.words[i];
         if (w.hasComment) out += " *" + w.comment;
         edit.line = out;
     }

@@ -2,6 +2,7 @@
 // fields, checked and written back. Text books are edited line by line as
 // text; XML books one `station` or `obs` element per line.
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,9 +12,17 @@ namespace kestrova {
 
 enum class TEditorMode { None, Text, Xml };
 
-// "<?xml" on the first line: XML; a line among the first seven that begins
-// with "station" or "numero": text; anything else: none.
-TEditorMode DetectEditorMode(const std::vector<std::string>& lines);
+// The kind of book, from its content as the readers see it: "<?xml" at the
+// start of the first line: XML; else a line anywhere that begins with
+// "station" or "numero" (blanks aside): text; else a book named *.crt or
+// *.carnet (one without stations yet): text; anything else: none.
+// `lineAt` gives line i of `lineCount` (the search stops at the first
+// station or pointing line).
+TEditorMode DetectEditorMode(int lineCount, const std::function<std::string(int)>& lineAt,
+                             const std::string& fileName = {});
+TEditorMode DetectEditorMode(const std::vector<std::string>& lines, const std::string& fileName = {});
+// The mode of an open editor, from the first line alone: XML or text.
+TEditorMode EditorModeOfFirstLine(const std::string& firstLine);
 
 // What the current line holds, which decides the labels and the fields shown.
 enum class TObsLayout {
@@ -31,6 +40,9 @@ struct TObsFields {
 
 struct TObsView {
     TObsLayout layout = TObsLayout::Other;
+    // Unit of the pressure of a station ("mmHg" or "hPa", as the line
+    // names it), empty for the other layouts.
+    std::string pressureUnit;
     TObsFields fields;
     int index = 0;  // 0-based line shown
     bool canPrevious = false;
@@ -50,7 +62,12 @@ TObsView ShowTextLine(const std::vector<std::string>& lines, int index);
 // of `lineCount` lines.
 TObsView ShowTextLine(const std::string& line, int index, int lineCount);
 // Checks the fields against the kind of `line` and builds the new line.
-// A prism line, a comment or any other line stays as it is.
+// A field left as ShowTextLine showed it keeps its text and is not checked
+// again; a changed field is checked and written as typed (a decimal comma
+// becomes a point, no digit is dropped). The words the form does not show
+// (keywords and their units, such as Press_hPa, the words after the prism
+// and the comment) stay. Nothing changed: no new line. A new (empty) line
+// is checked whole. A prism line, a comment or any other line stays as it is.
 TObsEdit ValidateTextLine(const std::string& line, const TObsFields& fields);
 
 // ---- XML books

@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/decimal_comma.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
 #include "tools/line_editor.hpp"
@@ -213,20 +214,31 @@ TObsEdit ValidateXmlLineWith(const std::vector<std::string>& lines, int index, c
         edit.messages.push_back("Carnet XML illisible (" + error() + ") : ligne non modifiée");
         return edit;
     }
+    // Only what the user changed is written: an attribute shown as it is
+    // stays (an absent one is not added empty), and a line without any
+    // change stays byte for byte. A number typed with a decimal comma is
+    // written with a point.
+    bool changed = false;
+    auto set = [&](const char* attribute, const std::string& typed, bool numeric) {
+        const pugi::xml_attribute a = e.attribute(attribute);
+        if (a ? typed == a.value() : typed.empty()) return;
+        SetAttribute(e, attribute, numeric ? WithDecimalPoint(typed) : typed);
+        changed = true;
+    };
     if (name == "station") {
-        SetAttribute(e, "pt_sta", f.Ptvise);
-        SetAttribute(e, "temp", f.Ah);
-        SetAttribute(e, "press", f.Av);
-        SetAttribute(e, "Ht", f.Dp);
+        set("pt_sta", f.Ptvise, false);
+        set("temp", f.Ah, true);
+        set("press", f.Av, true);
+        set("Ht", f.Dp, true);
     } else {
-        SetAttribute(e, "pt_vis", f.Ptvise);
-        SetAttribute(e, "Hz", f.Ah);
-        SetAttribute(e, "V", f.Av);
-        SetAttribute(e, "Dp", f.Dp);
-        SetAttribute(e, "Hv", f.Hv);
-        SetAttribute(e, "ppm", f.ppm);
+        set("pt_vis", f.Ptvise, false);
+        set("Hz", f.Ah, true);
+        set("V", f.Av, true);
+        set("Dp", f.Dp, true);
+        set("Hv", f.Hv, true);
+        set("ppm", f.ppm, true);
     }
-    edit.line = RewriteStartTag(line, e);
+    if (changed) edit.line = RewriteStartTag(line, e);
     return edit;
 }
 

@@ -86,8 +86,11 @@ TEST(OptionsSigma, RejectedTextsLeaveTheParameterAndAreRefilled) {
     // Texts that pass the numeric test but hold no digit are refused too.
     EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, "-"), std::optional<std::string>("0.0008"));
     EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, "."), std::optional<std::string>("0.0008"));
-    // A French decimal comma is not a decimal separator.
-    EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, "0,9"), std::optional<std::string>("0.0008"));
+    // A decimal comma, as French users type it, is read as the point; a
+    // text with two commas is no number.
+    EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, "0,0009"), std::nullopt);
+    EXPECT_FLOAT_EQ(p.sigma_Hz, 0.0009f);
+    EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, "0,0,9"), std::optional<std::string>("0.0009"));
     EXPECT_EQ(ApplySigmaEdit(p, SigmaField::Hz, ".0005"), std::nullopt);
     EXPECT_FLOAT_EQ(p.sigma_Hz, 0.0005f);
 }
@@ -159,6 +162,10 @@ TEST(OptionsRenorm, FirstKeystrokesOfANumberStayWithoutChangingTheParameter) {
     EXPECT_EQ(RenormEditChanged(p, RenormField::AV_add, "-.2"), std::nullopt);
     EXPECT_DOUBLE_EQ(p.AV_add, -0.2);
     EXPECT_EQ(RenormEditSettled(p, RenormField::AV_add, "-.2"), std::nullopt);
+    // Typed with a decimal comma: "1," on the way to "1,0005".
+    for (const char* typed : {"1", "1,", "1,0", "1,0005"}) EXPECT_EQ(RenormEditChanged(p, RenormField::AH_mult, typed), std::nullopt) << typed;
+    EXPECT_DOUBLE_EQ(p.AH_mult, 1.0005);
+    EXPECT_EQ(RenormEditSettled(p, RenormField::AH_mult, "1,0005"), std::nullopt);
 }
 
 TEST(PressureConverter, ConvertsBothWaysWithOneDecimal) {
@@ -176,7 +183,10 @@ TEST(PressureConverter, ConvertsBothWaysWithOneDecimal) {
 TEST(PressureConverter, TextThatIsNotANumberGivesNothing) {
     EXPECT_EQ(ConvertHpaTextToMmHg("abc"), std::nullopt);
     EXPECT_EQ(ConvertHpaTextToMmHg(""), std::nullopt);
-    EXPECT_EQ(ConvertMmHgTextToHpa("760,0"), std::nullopt);
+    EXPECT_EQ(ConvertMmHgTextToHpa("760,0,0"), std::nullopt);
+    // A decimal comma is a decimal separator.
+    EXPECT_EQ(ConvertMmHgTextToHpa("760,0"), std::optional<std::string>("1013.0"));
+    EXPECT_EQ(ConvertHpaTextToMmHg("1013,25"), std::optional<std::string>("760.2"));
     EXPECT_EQ(ConvertMmHgTextToHpa("-"), std::nullopt);
 }
 

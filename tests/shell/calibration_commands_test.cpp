@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(form.ListCibles->count(), 1);
         QVERIFY(form.NomCible->text().isEmpty() && form.Constante->text().isEmpty());
         QTest::keyClicks(form.NomCible, "X");
-        QTest::keyClicks(form.Constante, "1,5");
+        QTest::keyClicks(form.Constante, "1,5,0");
         QTest::mouseClick(form.Creer, Qt::LeftButton);
         QCOMPARE(prompts.messages, QStringList{QString::fromUtf8("Valeur de la constante incohérente")});
         QCOMPARE(form.ListCibles->count(), 1);
@@ -195,7 +195,7 @@ private slots:
         QTest::keyClick(doc->Editor, Qt::Key_F8);
         QVERIFY(shell.prompts->messages.isEmpty());
         QVERIFY(affecter->isEnabled());
-        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Modified());
         QCOMPARE(doc->Lines()[2], std::string("   <etalonnages>"));
 
         // The caret on the first line (above the first station): station 1.
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(form.station, 0);
         QCOMPARE(form.stations.size(), size_t(2));
         QCOMPARE(form.cibles.size(), size_t(2));
-        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Modified());
         const std::vector<std::string> edited = doc->Lines();
         bool found = false;
         for (const std::string& l : edited)
@@ -221,7 +221,13 @@ private slots:
         QTest::keyClick(doc->Editor, Qt::Key_F9);
         QVERIFY(!doc->Editor->ColumnMode());
 
-        // Reduced straight away: the constants moved each distance once.
+        // Not reduced before it is saved (the reduction would use lines
+        // that no file holds); saved, the constants moved each distance once.
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->messages,
+                 QStringList{QString::fromUtf8("Veuillez sauvegarder avant de lancer la réduction")});
+        QVERIFY(doc->Save1Click());
+        QCOMPARE(ReadBytes(dir + "/book.xcrt"), CrLf(edited));
         shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
         shell.prompts->names = {dir + "/out.obs"};
         shell.main->Reduction1Click();
@@ -241,8 +247,14 @@ private slots:
         TEditForm* doc = shell.main->OpenAsDocument(dir + "/book.crt");
         shell.prompts->calibrations = {TCalibrationInput{{{"A", 0.01}}, {}}};
         Entry(*shell.main, "Etalonnage1")->trigger();
-        QCOMPARE(shell.prompts->messages, QStringList{"carnet"});
+        // Said before the editor opens, with the way to an XML book.
+        QCOMPARE(shell.prompts->calibrations.size(), size_t(1));
+        QCOMPARE(shell.prompts->messages.size(), 1);
+        QVERIFY(shell.prompts->messages[0].contains("carnets XML (*.xcrt)"));
+        QVERIFY(shell.prompts->messages[0].contains(
+            "Conversion carnet (*.carnet, *.crt) --> format carnet xml (*.xcrt)"));
         QCOMPARE(doc->Lines().size(), size_t(2));
+        QVERIFY(!doc->Modified());
         QVERIFY(!Entry(*shell.main, "Affecterlescibles1")->isEnabled());
     }
 };

@@ -6,12 +6,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
 #include "base/param.hpp"
+#include "base/text_helpers.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/insertion_dialogs.hpp"
 #include "shell/line_editor_dialog.hpp"
@@ -148,10 +150,15 @@ private slots:
         QCOMPARE(lines[3], std::string(" numero       P12 AH_gr  123.4567 AV_gr  100.0000 Dp_m    25.123 "
                                        "ppm_cste_mm         0 hv_m     1.600"));
         QCOMPARE(lines[4], std::string(" numero        N1 AH_gr         1 AV_gr         2 Dp_m         3 "
-                                       "ppm_cste_mm           hv_m       1.5"));
+                                       "ppm_cste_mm  0000+000 hv_m       1.5"));
         QCOMPARE(lines[5], kBook[4]);
-        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Modified());
         QCOMPARE(ReadBytes(dir + "/book.crt"), CrLf(kBook));  // only the document changed
+        // Each change is one step of the undo; back at the saved text the
+        // document is no longer modified.
+        for (int i = 0; i < 3; ++i) doc->Editor->undo();
+        QCOMPARE(doc->Lines(), kBook);
+        QVERIFY(!doc->Modified());
     }
 
     void lineEditorRemovesLinesOneByOne() {
@@ -172,7 +179,7 @@ private slots:
         Action(*shell.main, "Modifierlobservation1")->trigger();
         QCOMPARE(doc->Lines(), std::vector<std::string>(kBook.begin(), kBook.begin() + 3));
         QCOMPARE(doc->Text(), std::string_view(kBook[0] + "\n" + kBook[1] + "\n" + kBook[2] + "\n"));
-        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Modified());
         // A last line without its line end goes whole; the line before keeps its own.
         doc->SetText("a\r\nb");
         doc->RemoveLine(1);
@@ -221,7 +228,7 @@ private slots:
         QCOMPARE(lines[6], std::string("            <obs num=\"2\" pt_vis=\"N\" Hz=\"1\" V=\"2\" Dp=\"3\" Hv=\"1.5\" "
                                        "ppm=\"\" cste=\"\"/>"));
         QVERIFY(lines[7].find("num=\"3\" pt_vis=\"B\"") != std::string::npos);
-        QVERIFY(!doc->Modified());
+        QVERIFY(doc->Modified());
     }
 
     void stationHeaderInsertion() {
@@ -258,7 +265,7 @@ private slots:
         });
         gsi->PopupMenu1->findChild<QAction*>("add_header")->trigger();
         QCOMPARE(gsi->Lines()[0], std::string("410001+000000S1 42....+00000-50 43....+00007600 44....+00001500"));
-        QVERIFY(!gsi->Modified());
+        QVERIFY(gsi->Modified());
         QVERIFY(shell.prompts->unexpected.isEmpty());
     }
 
@@ -311,7 +318,161 @@ private slots:
         QCOMPARE(lines[2], std::string());
         QCOMPARE(lines[3], std::string(" point 2002             hv_m 1.8000 "));
         QCOMPARE(lines.size(), kBook.size() + 5);
+        QVERIFY(doc->Modified());
+    }
+
+    // A tool's change is a change of the document: the toolbar save writes
+    // it, closing asks, the reduction refuses to run on unsaved lines.
+    void toolEditsAreAskedAboutLikeTypedOnes() {
+        const QString dir = ScratchDir("tool_edit_close");
+        Shell shell;
+        TEditForm* doc = OpenBook(shell, dir, "book.crt", kBook, 3);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFModifligne&>(d);
+            Type(f.Ah, "12.3456");
+            Click(f.ValiderQuitter);
+        });
+        Action(*shell.main, "Modifierlobservation1")->trigger();
+        QVERIFY(doc->Lines()[3].find("AH_gr   12.3456 ") != std::string::npos);
+        QVERIFY(doc->Modified());
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->messages,
+                 QStringList{QString::fromUtf8("Veuillez sauvegarder avant de lancer la réduction")});
+        shell.prompts->answers = {Prompts::Answer::Cancel};
+        QVERIFY(!shell.main->ActiveChild()->close());
+        QCOMPARE(shell.prompts->questions, QStringList{"Save changes to " + dir + "/book.crt?"});
+        // Undone: the saved text again, nothing to ask.
+        doc->Editor->undo();
+        QCOMPARE(doc->Lines(), kBook);
         QVERIFY(!doc->Modified());
+        // An insertion, saved: the file holds it.
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TF_add_station&>(d);
+            Type(f.Label_station, "S9");
+            Click(f.Ok);
+        });
+        Action(*shell.main, "InsererEnteteStation1")->trigger();
+        QVERIFY(doc->Modified());
+        QVERIFY(doc->Save1Click());
+        QVERIFY(!doc->Modified());
+        QVERIFY(ReadBytes(dir + "/book.crt").contains(" station S9 "));
+        QVERIFY(shell.main->ActiveChild()->close());
+        QCOMPARE(shell.prompts->questions.size(), 1);
+        QVERIFY(shell.prompts->unexpected.isEmpty());
+    }
+
+    // "Valider" on the bundled example: the line validated as shown stays
+    // byte for byte, the pressure in hPa keeps its unit, a changed height
+    // keeps every decimal typed.
+    void lineEditorKeepsWhatWasNotTouched() {
+        const QString dir = ScratchDir("line_untouched");
+        QVERIFY(QFile::copy(QString(KESTROVA_TEST_DATA) + "/../../examples/chantier.crt", dir + "/chantier.crt"));
+        Shell shell;
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/chantier.crt");
+        const std::vector<std::string> before = doc->Lines();
+        int station = 0;
+        while (!StartsWith(Trim(before[static_cast<size_t>(station)]), "station 1002")) ++station;
+        doc->Editor->setCursorPosition(0, 0);  // on the heading: F7 opens all the same
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFModifligne&>(d);
+            QCOMPARE(f.CurrentIndex(), 0);
+            // Every line validated as shown, from the heading to the end (an
+            // empty line would be a new pointing to fill in).
+            for (;;) {
+                if (!Trim(doc->LineAt(f.CurrentIndex())).empty()) QVERIFY(f.ValiderClick());
+                if (!f.Suivante->isEnabled()) break;
+                Click(f.Suivante);
+            }
+            QCOMPARE(f.CurrentIndex(), doc->LineCount() - 1);
+            QCOMPARE(doc->Lines(), before);
+            QVERIFY(!doc->Modified());
+            // The station read in hPa.
+            while (f.CurrentIndex() != station) Click(f.Precedente);
+            QCOMPARE(f.LAv->text(), QString("Pression :"));
+            QCOMPARE(f.UAv->text(), QString("hPa"));
+            QCOMPARE(f.Av->text(), QString("980.5"));
+            Type(f.Dp, "1,4875");
+            Click(f.ValiderQuitter);
+        });
+        Action(*shell.main, "Modifierlobservation1")->trigger();
+        QVERIFY(shell.prompts->messages.isEmpty());
+        QVERIFY(shell.prompts->unexpected.isEmpty());
+        const std::vector<std::string> after = doc->Lines();
+        QCOMPARE(after.size(), before.size());
+        for (size_t i = 0; i < after.size(); ++i)
+            if (i != static_cast<size_t>(station)) QCOMPARE(after[i], before[i]);
+        QCOMPARE(after[static_cast<size_t>(station)],
+                 std::string("station 1002 Temp_deg 15.0 Press_hPa 980.5 ht_m 1.4875 prisme GPR1"));
+    }
+
+    // "Ajouter" then "Annuler" (or Escape) leaves the book as it was, in
+    // both forms; "Supprimer" on the line just added does the same.
+    void ajouterThenAnnulerLeavesTheBook() {
+        const QString dir = ScratchDir("line_add_cancel");
+        Shell shell;
+        TEditForm* xml = OpenBook(shell, dir, "book.xcrt", kXmlBook, 5);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFModifligne&>(d);
+            QCOMPARE(f.Ptvise->text(), QString("A"));
+            Click(f.Ajouter);
+            Click(f.Ajouter);
+            QCOMPARE(xml->LineCount(), int(kXmlBook.size()) + 2);
+            Click(f.Precedente);  // looking elsewhere changes nothing
+            Click(f.Annuler);
+        });
+        Action(*shell.main, "Modifierlobservation1")->trigger();
+        QCOMPARE(xml->Lines(), kXmlBook);
+        QVERIFY(!xml->Modified());
+
+        TEditForm* text = OpenBook(shell, dir, "book.crt", kBook, 3);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFModifligne&>(d);
+            Click(f.Ajouter);
+            Click(f.Supprimer);  // the new line goes; the one after it shows
+            QCOMPARE(f.CurrentIndex(), 4);
+            QCOMPARE(f.Ptvise->text(), QString("1003"));
+            Click(f.Ajouter);
+            QTest::keyClick(&f, Qt::Key_Escape);
+        });
+        Action(*shell.main, "Modifierlobservation1")->trigger();
+        QCOMPARE(text->Lines(), kBook);
+        QVERIFY(!text->Modified());
+        QVERIFY(shell.prompts->unexpected.isEmpty());
+    }
+
+    // Numbers typed with a decimal comma in the insertion dialogs; the
+    // station header can be left by "Annuler".
+    void insertionsTakeADecimalComma() {
+        const QString dir = ScratchDir("insert_comma");
+        Shell shell;
+        TEditForm* doc = OpenBook(shell, dir, "book.crt", kBook, 3);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TF_add_station&>(d);
+            Type(f.Label_station, "S2");
+            Type(f.Label_temp, "14,5");
+            Type(f.Label_Press, "735,2");
+            Type(f.Label_hauteur, "1,542");
+            Click(f.Ok);
+        });
+        Action(*shell.main, "InsererEnteteStation1")->trigger();
+        QCOMPARE(doc->Lines()[3], std::string(" station S2               Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.542"));
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TF_add_station&>(d);
+            QCOMPARE(f.Annuler->text(), QString("Annuler"));
+            Type(f.Label_station, "S3");
+            Click(f.Annuler);
+        });
+        Action(*shell.main, "InsererEnteteStation1")->trigger();
+        QCOMPARE(doc->Lines().size(), kBook.size() + 1);
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TDefinitionDialog&>(d);
+            Type(f.edit_nom_prisme, "P2");
+            Type(f.Edit_constante_prisme, "-0,0175");
+            Click(f.Ok);
+        });
+        Action(*shell.main, "InsererDefinitionPrisme1")->trigger();
+        QCOMPARE(doc->Lines()[0], std::string(" prisme P2               cste_m -0.0175 "));
+        QVERIFY(shell.prompts->unexpected.isEmpty());
     }
 
     void renamingWritesTheBookAndItsBackup() {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -109,6 +110,16 @@ private slots:
         QCOMPARE(shell.prompts->weightingShown[1].sigma, 0.5);
         QVERIFY(ReadBytes(dir + "/ligne0.obs").contains("0.88350   0.00024"));
 
+        // "Annuler" in the weighting dialog: nothing is written.
+        shell.main->OpenAsDocument(dir + "/ligne.na3");
+        shell.prompts->names = {dir + "/ligne1.obs"};
+        shell.prompts->weightingCancelled = true;
+        Entry(*shell.main, "Suppressiondescrapauds1")->trigger();
+        shell.prompts->weightingCancelled = false;
+        QCOMPARE(int(shell.prompts->weightingShown.size()), 3);
+        QVERIFY(!QFile::exists(dir + "/ligne1.obs"));
+        QVERIFY(!QFile::exists(dir + "/ligne1.iob"));
+
         // Sorts and iob -> obs, from the .iob document.
         shell.main->OpenAsDocument(dir + "/ligne.iob");
         shell.prompts->names = {dir + "/ligne_tri.tri"};
@@ -185,12 +196,18 @@ private slots:
         dialog.edit_sigma->setText("1e-1");
         s = dialog.Result(Settings(TWeighting::Count, 0.25));
         QCOMPARE(s.sigma, 0.25);
-        // Escape closes it like "Ok".
+        // "Ok" gives the settings shown; "Annuler" and Escape give none.
+        QCOMPARE(dialog.bt_annuler->text(), QString("Annuler"));
+        QTimer::singleShot(0, &dialog, [&dialog] { QTest::mouseClick(dialog.bt_ok, Qt::LeftButton); });
+        const std::optional<TNivSettings> r = dialog.Run(Settings(TWeighting::Default, 0.3));
+        QVERIFY(r);
+        QCOMPARE(r->mode, TWeighting::Default);
+        QCOMPARE(r->sigma, 0.3);
         QTimer::singleShot(0, &dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
-        const TNivSettings r = dialog.Run(Settings(TWeighting::Default, 0.3));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(r.mode, TWeighting::Default);
-        QCOMPARE(r.sigma, 0.3);
+        QVERIFY(!dialog.Run(Settings(TWeighting::Default, 0.3)));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QTimer::singleShot(0, &dialog, [&dialog] { QTest::mouseClick(dialog.bt_annuler, Qt::LeftButton); });
+        QVERIFY(!dialog.Run(Settings(TWeighting::Default, 0.3)));
     }
 };
 

@@ -138,6 +138,20 @@ private slots:
         QCOMPARE(Edit(&dialog, "ed_sigmaDp")->text(), QString("0.0030"));
     }
 
+    void decimalCommasAreNumbers() {
+        TF_opt dialog;
+        const int r = RunModal(
+            dialog, [&] { return dialog.ShowFromMenu(); },
+            [&] {
+                TypeInto(Edit(&dialog, "ed_sigmaHz"), "0,0005");
+                TypeInto(Edit(&dialog, "ed_sigmaDp"), "0,002");
+            },
+            "OK");
+        QCOMPARE(r, int(QDialog::Accepted));
+        QCOMPARE(Param().sigma_Hz, 0.0005f);
+        QCOMPARE(Param().sigma_Dp, 0.002f);
+    }
+
     void cancelStoresNoChoiceButKeepsRenormalisation() {
         TF_opt dialog;
         const int r = RunModal(

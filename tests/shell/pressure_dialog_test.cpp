@@ -57,6 +57,14 @@ private slots:
         Type(Edit(&dialog, "lb_mmhg"), "760.0");
         QTest::mouseClick(Button(&dialog, "<"), Qt::LeftButton);
         QCOMPARE(Edit(&dialog, "lb_hpa")->text(), QString("1013.0"));
+
+        // Typed the French way, with a decimal comma; written with a point.
+        Type(Edit(&dialog, "lb_mmhg"), "735,2");
+        QTest::mouseClick(Button(&dialog, "<"), Qt::LeftButton);
+        QCOMPARE(Edit(&dialog, "lb_hpa")->text(), QString("980.0"));
+        Type(Edit(&dialog, "lb_hpa"), "980,5");
+        QTest::mouseClick(Button(&dialog, ">"), Qt::LeftButton);
+        QCOMPARE(Edit(&dialog, "lb_mmhg")->text(), QString("735.6"));
     }
 
     void textThatIsNotANumberLeavesTheOtherField() {

@@ -107,11 +107,14 @@ public:
     }
 
     // Levelling: the settings the weighting dialog is closed with (none:
-    // left as shown); the settings it was shown with.
+    // left as shown); the settings it was shown with. While
+    // `weightingCancelled` is set, the dialog is left by "Annuler".
     std::deque<std::optional<TNivSettings>> weightings;
     std::vector<TNivSettings> weightingShown;
-    TNivSettings ChooseLevellingWeighting(QWidget*, const TNivSettings& settings) override {
+    bool weightingCancelled = false;
+    std::optional<TNivSettings> ChooseLevellingWeighting(QWidget*, const TNivSettings& settings) override {
         weightingShown.push_back(settings);
+        if (weightingCancelled) return std::nullopt;
         if (weightings.empty()) {
             unexpected << "weighting dialog";
             return settings;

@@ -151,10 +151,14 @@ TEST(CalibrationEditor, CollimationAndTrunnionCorrections) {
     EXPECT_NEAR(Attr(obs[2], "V"), 350.0020, 1e-12);
     const THzV c = CorrectCollimation(100.0, 50.0, 0.01, 0.0, 0.0);
     EXPECT_NEAR(c.Hz - 100.0, 0.0141421357, 1e-10);
+    // The same values typed with a decimal comma, and a target constant.
+    EXPECT_EQ(ValidateCalibration(Book(), {kTargets, {true, "0,0100", "0,0020", "0"}}).lines, r.lines);
+    EXPECT_EQ(TargetConstant("-0,0175"), std::optional<double>(-0.0175));
+    EXPECT_EQ(TargetConstant("0,0,1"), std::nullopt);
 
     // Values that are not numbers: every message in field order, no
     // correction, the targets still written.
-    r = ValidateCalibration(Book(), {kTargets, {true, "x", "0", "1,5"}});
+    r = ValidateCalibration(Book(), {kTargets, {true, "x", "0", "1,5,0"}});
     EXPECT_EQ(r.messages, (std::vector<std::string>{"Valeur de collimation horizontale incohérente",
                                                     "Valeur de tourillonnement incohérente"}));
     ASSERT_TRUE(r.written);

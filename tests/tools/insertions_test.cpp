@@ -60,5 +60,18 @@ TEST(Insertions, CentringEquationGivesThreeLinesAndRefusesAZeroSigma) {
     EXPECT_TRUE(BuildCentringEquation({"S1", "S2", "1.6", "0.001", "0"}).badSigmaCentring);
 }
 
+TEST(Insertions, NumbersTypedWithADecimalCommaAreWrittenWithAPoint) {
+    EXPECT_EQ(*BuildStationHeader({"S1", "14,5", "735,2", "1,542", TStationFormat::Carnet}).line,
+              " station S1               Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.542");
+    EXPECT_EQ(*BuildStationHeader({"S1", "14,5", "735,2", "1,542", TStationFormat::Gsi}).line,
+              "410001+000000S1 42....+00000145 43....+00007352 44....+00001542");
+    EXPECT_EQ(*BuildPrismDefinition("P1", "-0,0175").line, " prisme P1               cste_m -0.0175 ");
+    EXPECT_EQ(*BuildHeightDefinition("2002", "1,8").line, " point 2002             hv_m 1.8000 ");
+    EXPECT_EQ(BuildCentringEquation({"S1", "S1C", "1,6", "0,001", "0,0005"}).lines[1],
+              "4 S1               S1C              1.6000 0.0010 0.0000 0.0000 0.0000");
+    // Two commas make no number.
+    EXPECT_TRUE(BuildPrismDefinition("P1", "0,0,1").badValue);
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -35,11 +35,22 @@ TObsFields StationFields(std::string name, std::string temp, std::string press, 
     return f;
 }
 
-TEST(LineEditor, ModeComesFromTheFirstLinesOfTheBook) {
+TEST(LineEditor, ModeComesFromTheBooksContentOrItsName) {
     EXPECT_EQ(DetectEditorMode(kTextBook), TEditorMode::Text);
     EXPECT_EQ(DetectEditorMode({"<?xml version=\"1.0\"?>", "<carnet>"}), TEditorMode::Xml);
-    EXPECT_EQ(DetectEditorMode({"1", "2", "3", "4", "5", "6", "7", "station S1"}), TEditorMode::None);
+    // The first station or pointing line, wherever it is (a long header).
+    EXPECT_EQ(DetectEditorMode({"1", "2", "3", "4", "5", "6", "7", "station S1"}), TEditorMode::Text);
+    EXPECT_EQ(DetectEditorMode({"* en-t\xC3\xAAte", "", "   numero 12 AH_gr 1"}), TEditorMode::Text);
+    // No station yet: the name of a text book decides; nothing else is one.
+    const std::vector<std::string> notes = {"* notes", " prisme P1 cste_m 0.0175"};
+    EXPECT_EQ(DetectEditorMode(notes, "/tmp/nouveau.CRT"), TEditorMode::Text);
+    EXPECT_EQ(DetectEditorMode(notes, "/tmp/nouveau.carnet"), TEditorMode::Text);
+    EXPECT_EQ(DetectEditorMode(notes, "/tmp/nouveau.obs"), TEditorMode::None);
+    EXPECT_EQ(DetectEditorMode(notes, "/tmp/a.crt/Untitled"), TEditorMode::None);
+    EXPECT_EQ(DetectEditorMode({"410001+00000012 42....+00000120"}, "releve.gsi"), TEditorMode::None);
     EXPECT_EQ(DetectEditorMode({}), TEditorMode::None);
+    EXPECT_EQ(EditorModeOfFirstLine("<?xml version=\"1.0\"?>"), TEditorMode::Xml);
+    EXPECT_EQ(EditorModeOfFirstLine("* notes"), TEditorMode::Text);
 }
 
 TEST(LineEditor, ShowsEachKindOfLine) {
@@ -61,8 +72,12 @@ TEST(LineEditor, ShowsEachKindOfLine) {
     EXPECT_EQ(v.fields.Hv, "1.65");
     EXPECT_EQ(v.fields.prisme, "");
     const TObsEdit kept = ValidateTextLine(" numero 12 AH_gr 1 AV_gr 2 Dp_m 3 ppm_cste_mm 0 hv_m 1.65 * note", v.fields);
-    EXPECT_EQ(*kept.line, " numero        12 AH_gr         1 AV_gr         2 Dp_m         3 ppm_cste_mm         0 "
-                          "hv_m      1.65 * note");
+    EXPECT_FALSE(kept.line);  // nothing changed: the line stays as it is
+    EXPECT_TRUE(kept.messages.empty());
+    v.fields.Ah = "1.5";
+    EXPECT_EQ(*ValidateTextLine(" numero 12 AH_gr 1 AV_gr 2 Dp_m 3 ppm_cste_mm 0 hv_m 1.65 * note", v.fields).line,
+              " numero        12 AH_gr       1.5 AV_gr         2 Dp_m         3 ppm_cste_mm         0 "
+              "hv_m      1.65 * note");
 
     v = ShowTextLine(kTextBook, 2);
     EXPECT_EQ(v.layout, TObsLayout::Station);
@@ -105,10 +120,10 @@ TEST(LineEditor, EveryFailingCheckIsReportedInOrderAndTheLineStays) {
                                                     "Attention : Hauteur incohérente"}));
 }
 
-TEST(LineEditor, StationLineChecksPressureAndCutsTheHeight) {
+TEST(LineEditor, StationLineChecksPressureAndKeepsTheHeightsDecimals) {
     const std::string line = kTextBook[2];
     EXPECT_EQ(*ValidateTextLine(line, StationFields("S2", "15", "760.1", "1.5432")).line,
-              "station S2 Temp_deg 15 Press_mmHg 760.1 ht_m 1.543");
+              "station S2 Temp_deg 15 Press_mmHg 760.1 ht_m 1.5432");
     EXPECT_EQ(*ValidateTextLine(line, StationFields("S2", "15", "760.1", "1.54")).line,
               "station S2 Temp_deg 15 Press_mmHg 760.1 ht_m 1.54");
     for (const char* bad : {"760", "1013.2"}) {
@@ -123,10 +138,79 @@ TEST(LineEditor, StationLineChecksPressureAndCutsTheHeight) {
                                         "Attention : Température incohérente. Unité demandée: degrés Celsius (°C)",
                                         "Attention : Hauteur appareil incohérente"}));
     // A station's prism stays on the line.
-    TObsFields f = StationFields("S1", "12", "760.0", "1.5");
+    TObsFields f = StationFields("S1", "12", "760.0", "1.6");
     f.prisme = "GPR1";
     EXPECT_EQ(*ValidateTextLine(" station S1 Temp_deg 12 Press_mmHg 760.0 ht_m 1.5 prisme GPR1", f).line,
-              "station S1 Temp_deg 12 Press_mmHg 760.0 ht_m 1.5 prisme GPR1");
+              "station S1 Temp_deg 12 Press_mmHg 760.0 ht_m 1.6 prisme GPR1");
+}
+
+// "Valider" writes what the user changed and nothing else: the units of the
+// line, the text of every untouched field, the decimals of a typed value,
+// the comment; a line validated as shown stays byte for byte.
+TEST(LineEditor, ValidatingKeepsWhatWasNotTouched) {
+    const std::string hPa = " station 1002     Temp_deg 15.0 Press_hPa 980.5  ht_m 1.4875 prisme GPR1 * lue en hPa";
+    TObsView v = ShowTextLine(hPa, 0, 1);
+    EXPECT_EQ(v.pressureUnit, "hPa");
+    EXPECT_EQ(ShowTextLine(kTextBook[2], 0, 1).pressureUnit, "mmHg");
+    EXPECT_EQ(ShowTextLine(kTextBook[3], 0, 1).pressureUnit, "");
+    TObsEdit e = ValidateTextLine(hPa, v.fields);
+    EXPECT_FALSE(e.line);
+    EXPECT_TRUE(e.messages.empty());
+    // One field changed, typed with a decimal comma: the others as they were.
+    v.fields.Ah = "16,5";
+    e = ValidateTextLine(hPa, v.fields);
+    ASSERT_TRUE(e.line);
+    EXPECT_EQ(*e.line, "station 1002 Temp_deg 16.5 Press_hPa 980.5 ht_m 1.4875 prisme GPR1 * lue en hPa");
+    // A pressure in hPa is checked as one.
+    v.fields.Av = "1013,2";
+    EXPECT_EQ(*ValidateTextLine(hPa, v.fields).line,
+              "station 1002 Temp_deg 16.5 Press_hPa 1013.2 ht_m 1.4875 prisme GPR1 * lue en hPa");
+    for (const char* bad : {"760", "abc", "1013.25"}) {
+        v.fields.Av = bad;
+        e = ValidateTextLine(hPa, v.fields);
+        EXPECT_FALSE(e.line) << bad;
+        EXPECT_EQ(e.messages,
+                  (std::vector<std::string>{"Attention : Pression incohérente. Unité demandée: hectopascals (hPa)"}));
+    }
+    // An untouched value that the checks would refuse is not looked at.
+    const std::string odd = " station S9 Temp_deg 9 Press_mmHg 735 ht_m 1.54321";
+    v = ShowTextLine(odd, 0, 1);
+    v.fields.Ah = "9.5";
+    EXPECT_EQ(*ValidateTextLine(odd, v.fields).line, "station S9 Temp_deg 9.5 Press_mmHg 735 ht_m 1.54321");
+
+    // A pointing with the other distance keyword keeps its constant and the
+    // words after its prism.
+    const std::string packed = "  numero 7 AH_gr 10.5 AV_gr 99.1 Dp_m 12.25 ppm+mm 10 3 1.6000 prisme MINI mode";
+    v = ShowTextLine(packed, 0, 1);
+    EXPECT_FALSE(ValidateTextLine(packed, v.fields).line);
+    v.fields.Dp = "12,2512";
+    EXPECT_EQ(*ValidateTextLine(packed, v.fields).line,
+              " numero         7 AH_gr      10.5 AV_gr      99.1 Dp_m   12.2512 ppm+mm        10 3    1.6000 "
+              "prisme      MINI mode");
+    // Clearing the prism takes it out; a name with a blank or a "*" would
+    // shift the words or start a comment.
+    v.fields.prisme = "";
+    EXPECT_EQ(*ValidateTextLine(packed, v.fields).line,
+              " numero         7 AH_gr      10.5 AV_gr      99.1 Dp_m   12.2512 ppm+mm        10 3    1.6000 mode");
+    v.fields.prisme = "GPR 1";
+    v.fields.Ptvise = "";
+    e = ValidateTextLine(packed, v.fields);
+    EXPECT_FALSE(e.line);
+    EXPECT_EQ(e.messages,
+              (std::vector<std::string>{"Attention : Nom du point visé incohérent (vide, ou avec un blanc ou une *)",
+                                        "Attention : Nom du prisme incohérent (avec un blanc ou une *)"}));
+    // A pointing line without its height stays without when it is not typed.
+    const std::string shortLine = " numero 8 AH_gr 1 AV_gr 2 Dp_m 3 ppm_cste_mm 0012+000";
+    v = ShowTextLine(shortLine, 0, 1);
+    v.fields.Ah = "1.25";
+    EXPECT_EQ(*ValidateTextLine(shortLine, v.fields).line,
+              " numero         8 AH_gr      1.25 AV_gr         2 Dp_m         3 ppm_cste_mm  0012+000");
+    // ... and when a prism is added, the height the reader took (0) holds
+    // its place.
+    v.fields.prisme = "P1";
+    EXPECT_EQ(*ValidateTextLine(shortLine, v.fields).line,
+              " numero         8 AH_gr      1.25 AV_gr         2 Dp_m         3 ppm_cste_mm  0012+000 hv_m         0 "
+              "prisme        P1");
 }
 
 TEST(LineEditor, PrismAndCommentLinesAreNotChanged) {
@@ -134,8 +218,13 @@ TEST(LineEditor, PrismAndCommentLinesAreNotChanged) {
     EXPECT_FALSE(ValidateTextLine(kTextBook[1], f).line);
     EXPECT_FALSE(ValidateTextLine(kTextBook[0], f).line);
     EXPECT_TRUE(ValidateTextLine(kTextBook[0], f).messages.empty());
-    // An empty line (what "Ajouter" inserts) becomes an observation line.
-    EXPECT_TRUE(ValidateTextLine("", f).line);
+    // An empty line (what "Ajouter" inserts) becomes an observation line,
+    // checked whole; its empty ppm is written as no correction so that the
+    // height keeps its place.
+    EXPECT_EQ(*ValidateTextLine("", ObsFields("N1", "1", "2", "3", "", "1,5")).line,
+              " numero        N1 AH_gr         1 AV_gr         2 Dp_m         3 ppm_cste_mm  0000+000 hv_m       1.5");
+    EXPECT_EQ(ValidateTextLine("", ObsFields("N1", "1", "2", "3", "", "")).messages,
+              std::vector<std::string>{"Attention : Hauteur incohérente"});
 }
 
 // ---------------------------------------------------------------- XML
@@ -203,6 +292,16 @@ TEST(LineEditorXml, ValidatingRewritesTheElementOfTheLine) {
     EXPECT_EQ(ShowXmlLine(book, 8).fields.Ptvise, "B");
     EXPECT_EQ(ShowXmlLine(book, 5).fields.Ptvise, "S9");
     EXPECT_FALSE(ValidateXmlLine(kXmlBook, 6, f).line);  // a rawdata line is no field
+    // Validated as shown: no change at all; one value typed with a decimal
+    // comma: that value alone, with a point.
+    for (int line : {5, 13}) {
+        const TObsView shown = ShowXmlLine(kXmlBook, line);
+        EXPECT_FALSE(ValidateXmlLine(kXmlBook, line, shown.fields).line) << line;
+    }
+    TObsFields comma = ShowXmlLine(kXmlBook, 13).fields;
+    comma.Dp = "35,25";
+    EXPECT_EQ(*ValidateXmlLine(kXmlBook, 13, comma).line,
+              "            <obs pt_vis=\"C\" Hz=\"30.0000\" V=\"100.0000\" Dp=\"35.25\" Hv=\"1.6\" ppm=\"0\" cste=\"0\"/>");
 }
 
 // The book parsed once gives, line after line and edit after edit, what a
