@@ -290,14 +290,14 @@ void TFModifligne::AjouterClick() {
         document_.InsertLines(index_ + 1, {std::string()});
         ++index_;
     }
-    adds_.push_back({index_});
+    adds_.push_back(index_);
     ShowCurrent();
 }
 
 void TFModifligne::SupprimerClick() {
     if (index_ < 0 || index_ >= document_.LineCount()) return;
     xml_.reset();
-    if (!adds_.empty() && adds_.back().added == index_) {
+    if (!adds_.empty() && adds_.back() == index_) {
         // The line just added goes as it came, with the numbers that its
         // adding changed; the line that followed it is shown.
         document_.Editor->undo();

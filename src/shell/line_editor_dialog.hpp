@@ -59,12 +59,9 @@ private:
     Prompts& prompts_;
     int index_ = 0;
     int direction_ = 1;
-    // "Ajouter" steps not followed by any other change of the book, each
-    // one step of the editor's undo: the line each added.
-    struct TAdded {
-        int added;
-    };
-    std::vector<TAdded> adds_;
+    // The lines added by "Ajouter" and not followed by any other change of
+    // the book, in order; each adding is one step of the editor's undo.
+    std::vector<int> adds_;
     std::unique_ptr<TXmlBookLines> xml_;
 };
 
