@@ -94,8 +94,9 @@ std::vector<std::string> DenivFileLines(const std::vector<Tdeniv>& entries, TDen
 namespace {
 
 // The entries of a sort, each one block of bytes: the two numbers, the
-// lengths, then the sort key (the Brelix record of the entry in the order
-// of its names, or the comment line) and the two names as read.
+// lengths, the sort key (the Brelix record of the entry in the order of
+// its names, in lower case), then the two names as read, or the text of a
+// comment.
 class TCompactDenivs {
 public:
     void Add(const Tdeniv& d) {
@@ -104,9 +105,7 @@ public:
         h.sigma = d.sigma;
         h.comment = !d.comment.empty();
         std::string key;
-        if (h.comment) {
-            key = BrelixRecord(d);
-        } else if (d.from > d.to) {  // plain byte order
+        if (!h.comment && d.from > d.to) {  // plain byte order
             Tdeniv reversed = d;
             std::swap(reversed.from, reversed.to);
             reversed.dh = -reversed.dh;
@@ -114,30 +113,28 @@ public:
         } else {
             key = BrelixRecord(d);
         }
+        const std::string original = h.comment ? key : std::string();
+        key = ToLowerAscii(key);
         h.key = static_cast<std::uint32_t>(key.size());
-        h.from = h.comment ? 0 : static_cast<std::uint32_t>(d.from.size());
+        h.from = h.comment ? static_cast<std::uint32_t>(original.size()) : static_cast<std::uint32_t>(d.from.size());
         h.to = h.comment ? 0 : static_cast<std::uint32_t>(d.to.size());
         char* at = Room(sizeof h + h.key + h.from + h.to);
         std::memcpy(at, &h, sizeof h);
-        char* p = at + sizeof h;
-        p = std::copy(key.begin(), key.end(), p);
-        if (!h.comment) {
+        char* p = std::copy(key.begin(), key.end(), at + sizeof h);
+        if (h.comment) {
+            std::copy(original.begin(), original.end(), p);
+        } else {
             p = std::copy(d.from.begin(), d.from.end(), p);
             std::copy(d.to.begin(), d.to.end(), p);
         }
-        entries_.push_back(at);
+        entries_.push_back({at + sizeof h, h.key});
     }
 
-    // Letter case ignored, the order of reading kept between equal keys.
+    // Letter case ignored (the keys are in lower case), the order of
+    // reading kept between equal keys.
     void Sort() {
-        std::stable_sort(entries_.begin(), entries_.end(), [](const char* a, const char* b) {
-            const std::string_view ka = Key(a), kb = Key(b);
-            const std::size_t n = std::min(ka.size(), kb.size());
-            for (std::size_t i = 0; i < n; ++i) {
-                const unsigned char ca = Lower(ka[i]), cb = Lower(kb[i]);
-                if (ca != cb) return ca < cb;
-            }
-            return ka.size() < kb.size();
+        std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+            return std::string_view(a.key, a.length) < std::string_view(b.key, b.length);
         });
     }
 
@@ -145,15 +142,16 @@ public:
     template <typename Emit>
     void ForEach(TDenivOutput output, Emit emit) const {
         Tdeniv d;
-        for (const char* at : entries_) {
-            const Header h = HeaderOf(at);
-            const char* text = at + sizeof h;
+        for (const Entry& e : entries_) {
+            Header h;
+            std::memcpy(&h, e.key - sizeof h, sizeof h);
+            const char* text = e.key + h.key;
             if (h.comment) {
-                emit(std::string_view(text, h.key));
+                emit(std::string_view(text, h.from));
                 continue;
             }
-            d.from.assign(text + h.key, h.from);
-            d.to.assign(text + h.key + h.from, h.to);
+            d.from.assign(text, h.from);
+            d.to.assign(text + h.from, h.to);
             d.dh = h.dh;
             d.sigma = h.sigma;
             emit(output == TDenivOutput::SortedGeolab ? GeolabRecord(d) : BrelixRecord(d));
@@ -165,21 +163,14 @@ public:
 private:
     struct Header {
         double dh = 0.0, sigma = 0.0;
-        std::uint32_t key = 0, from = 0, to = 0;
+        std::uint32_t key = 0, from = 0, to = 0;  // a comment: its text's length in `from`
         bool comment = false;
     };
+    struct Entry {
+        const char* key;
+        std::uint32_t length;
+    };
     static constexpr std::size_t kBlock = std::size_t(1) << 20;
-
-    static Header HeaderOf(const char* at) {
-        Header h;
-        std::memcpy(&h, at, sizeof h);
-        return h;
-    }
-    static std::string_view Key(const char* at) { return {at + sizeof(Header), HeaderOf(at).key}; }
-    static unsigned char Lower(char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-    }
 
     // Room for `size` bytes that stay where they are.
     char* Room(std::size_t size) {
@@ -195,7 +186,7 @@ private:
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockSize_ = 0, used_ = 0;
-    std::vector<const char*> entries_;
+    std::vector<Entry> entries_;
 };
 
 // Reads the file strictly, entry by entry.
