@@ -47,15 +47,6 @@ double CorSigma(const std::string& text, int line) {
     return LenientNumber(text);
 }
 
-// A standard deviation (or a variance) in the unit of the file with
-// `decimals`, or with the decimals it needs when these would show 0
-// (gama-local refuses a zero one).
-std::string NonZeroText(double value, int decimals) {
-    std::string text = FormatFixed(value, decimals);
-    while (value != 0.0 && LenientNumber(text) == 0.0 && decimals < 12) text = FormatFixed(value, ++decimals);
-    return text;
-}
-
 double ObservationSigma(const ObsRecord& r) {
     const double sigma = SigmaNumber(r.sigma, r.lineNumber);
     if (sigma == 0.0)
@@ -103,6 +94,13 @@ std::string AdjOf(const Constraint& k) {
 }
 
 }  // namespace
+
+std::string GamaNonZeroText(double value, int decimals) {
+    std::string text = FormatFixed(value, decimals);
+    while (value != 0.0 && text.find_first_of("123456789") == std::string::npos && decimals < 12)
+        text = FormatFixed(value, ++decimals);
+    return text;
+}
 
 std::string GamaCommentText(const std::string& text) {
     std::string out;
@@ -219,7 +217,7 @@ void TGamaFromObs::Impl::Start(const std::vector<CorRecord>& points) {
         const Constraint& k = constraints[i];
         auto variance = [&](const std::string& sigma) {
             const double mm = CorSigma(sigma, c.lineNumber) * 1000.0;
-            sink.Add(varianceIndent + NonZeroText(mm * mm, 2));
+            sink.Add(varianceIndent + GamaNonZeroText(mm * mm, 2));
         };
         if (k.plan && !k.planFixed) {
             variance(c.sigmaPlan);
@@ -276,12 +274,12 @@ void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, cons
             SigmaNumber(r.value, r.lineNumber, "valeur");
             const double sigma = ObservationSigma(r);
             Observation(code == '6' ? "z-angle" : "direction", r, PadLeft(Quoted(r.value), valueWidth),
-                        NonZeroText(sigma * 10000.0, 0));
+                        GamaNonZeroText(sigma * 10000.0, 0));
             break;
         }
         case '3': {
             if (LenientNumber(r.value) > 0.05)
-                Observation("s-distance", r, Quoted(r.value), NonZeroText(ObservationSigma(r) * 1000.0, 1));
+                Observation("s-distance", r, Quoted(r.value), GamaNonZeroText(ObservationSigma(r) * 1000.0, 1));
             break;
         }
         case '4': {
@@ -294,7 +292,7 @@ void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, cons
                 group = Group::Heights;
             }
             sink.Add(kLevel3 + "<dh from=" + QuotedPadded(r.from) + " to=" + QuotedPadded(r.to) + " val=" +
-                     Quoted(r.value) + " stdev=" + Quoted(NonZeroText(sigma * 1000.0, 1)) + " />");
+                     Quoted(r.value) + " stdev=" + Quoted(GamaNonZeroText(sigma * 1000.0, 1)) + " />");
             indent = kLevel3;
             if (next != "4") Close();
             return;
@@ -312,9 +310,9 @@ void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, cons
                 sink.Add(kLevel3 + "<cov-mat dim=\"3\" band=\"0\" >");
                 const double plan = sigma * 1000.0 * sigma * 1000.0;
                 const double height = sigmaH * 1000.0 * sigmaH * 1000.0;
-                sink.Add(std::string(16, ' ') + NonZeroText(plan, 3));
-                sink.Add(std::string(20, ' ') + NonZeroText(plan, 3));
-                sink.Add(std::string(24, ' ') + NonZeroText(height, 3));
+                sink.Add(std::string(16, ' ') + GamaNonZeroText(plan, 3));
+                sink.Add(std::string(20, ' ') + GamaNonZeroText(plan, 3));
+                sink.Add(std::string(24, ' ') + GamaNonZeroText(height, 3));
                 sink.Add(kLevel3 + "</cov-mat>");
                 sink.Add(kLevel2 + "</vectors>");
                 sink.Add("");

@@ -17,6 +17,11 @@ namespace kestrova {
 // character outside ASCII to "?".
 std::string GamaCommentText(const std::string& text);
 
+// A standard deviation (or a variance) in the unit of a .gkf with
+// `decimals`, or with the decimals it needs when these would show 0:
+// gama-local refuses a zero one.
+std::string GamaNonZeroText(double value, int decimals);
+
 // A coordinate line whose numbers are wrong.
 class CorValueError : public ObsValueError {
 public:
