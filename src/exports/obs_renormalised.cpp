@@ -41,7 +41,12 @@ std::string RenormalisedObsLine(const ObsRecord& r) {
     AppendFixed(line, LenientNumber(r.sigma), sigmaDecimals, 10);
     line += ' ';
     AppendFixed(line, LenientNumber(r.item6), item6Decimals, 10);
+    // The format has no blank before the instrument height: one that fills
+    // its 8 columns ("-100.0000") would be joined to the field before it
+    // and the line could not be read again.
+    const std::size_t height = line.size();
     AppendFixed(line, LenientNumber(r.item7), 4, 8);
+    if (line[height] != ' ') line.insert(height, 1, ' ');
     line += ' ';
     AppendFixed(line, LenientNumber(r.item8), 4, 8);
     return line;

@@ -559,3 +559,17 @@ TEST_F(ObsConvertTest, StreamedFromAFileAsFromTheLines) {
     EXPECT_EQ(ReadCrLfLines(Path("a_2.obs")).size(), ReadCrLfLines(Path("b_2.obs")).size());
     EXPECT_EQ(ReadFileBytes(Path("a.gkf")), ReadFileBytes(Path("b.gkf")));
 }
+
+// A renormalised file is an observation file again: a height that fills
+// its columns is kept apart from the field before it.
+TEST_F(ObsConvertTest, RenormalisedFileReadsAgain) {
+    const std::vector<std::string> lines = {"3 S1 T1 12.5000 0.0010 0.0000 -123.4560 1.6000",
+                                            "6 S1 T1 99.5000 0.0012 0.0000 1.5500 1.6000"};
+    const std::vector<std::string> out = Renormalised(lines, RenormSign::Signed);
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[2], "3 S1               T1                  12.5000     0.0010     0.0000 -123.4560   1.6000");
+    EXPECT_EQ(out[4], "6 S1               T1                  99.5000     0.0012     0.0000  1.5500   1.6000");
+    const ObsReading again = ReadObsLines(out, RenormSign::Signed);
+    EXPECT_EQ(again.records[2].item7, "-123.4560");
+    EXPECT_EQ(again.records[4].item7, "1.5500");
+}
