@@ -440,12 +440,16 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
 TEST_F(ObsConvertTest, NamesWithABlankOrAControlCharacterKeepTheirFields) {
     const std::vector<std::string> lines = {
         "* relevé\x01 du jour",
-        "7 A B              1001               0.0000     0.0008 0.0000   0.0000   0.0000 ",
-        "5 A B              P 2001            12.3456     0.0008 0.0000   0.0000   0.0000 ",
+        "7 A B              1001                 0.0000     0.0008 0.0000   0.0000   0.0000 ",
+        "5 A B              P 2001              12.3456     0.0008 0.0000   0.0000   0.0000 ",
+        // Typed by hand: read by blanks, as always.
+        "5 S1 T1 12.3456 0.0008 0.0000 1.5 1.6 x",
         "6 S\tX T1 98.7654 0.0012",
     };
     const ObsReading reading = ReadObsLines(lines, RenormSign::Unsigned);
-    ASSERT_EQ(reading.records.size(), 4u);
+    ASSERT_EQ(reading.records.size(), 5u);
+    EXPECT_EQ(reading.records[3].from, "S1");
+    EXPECT_EQ(reading.records[3].to, "T1");
     EXPECT_EQ(reading.records[1].from, "A_B");
     EXPECT_EQ(reading.records[1].to, "1001");
     EXPECT_EQ(reading.records[1].value, "0.0000");
@@ -461,13 +465,14 @@ TEST_F(ObsConvertTest, NamesWithABlankOrAControlCharacterKeepTheirFields) {
                                 "* fichier créé le 06/12/2026 à 09:12:31", "", "* relevé? du jour", "",
                                 "7 A_B              1001                 0.0000     0.0008     0.0000  0.0000   0.0000",
                                 "5 A_B              P_2001              12.3456     0.0008     0.0000  0.0000   0.0000",
+                                "5 S1               T1                  12.3456     0.0008     0.0000  1.5000   1.6000",
                                 "",
                                 "6 S?X              T1                  98.7654     0.0012     0.0000  0.0000   0.0000"}));
     const std::vector<std::string> iob = Geolab(lines);
     EXPECT_EQ(iob[19], "* relevé? du jour");
     EXPECT_EQ(iob[22].substr(0, 36), " DIR      A_B          1001         ");
     EXPECT_EQ(iob[23].substr(23, 6), "P_2001");
-    EXPECT_EQ(iob[25].substr(10, 3), "S?X");
+    EXPECT_EQ(iob[26].substr(10, 3), "S?X");
     std::vector<std::string> warnings;
     ConvertObsToGeolab(lines, "m.obs", Path("w.iob"), "", NoProgress(), &warnings);
     EXPECT_EQ(warnings, reading.warnings);

@@ -165,7 +165,7 @@ private slots:
         const QString dir = ScratchDir("numbers");
         WriteBytes(dir + "/virgule.obs", "7 S1 T1 0.0000 0.0008\r\n6 S1 T1 99,5000 0.0012\r\n");
         WriteBytes(dir + "/blanc.obs",
-                   "7 A B              1001               0.0000     0.0008 0.0000   0.0000   0.0000 \r\n");
+                   "7 A B              1001                 0.0000     0.0008 0.0000   0.0000   0.0000 \r\n");
         SetRenormalisation();
         Shell shell;
         shell.main->OpenAsDocument(dir + "/virgule.obs");
