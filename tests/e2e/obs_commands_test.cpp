@@ -228,3 +228,29 @@ TEST_F(ObsCommandsTest, HeightDifferenceCommandsRefuseWhatIsNotTheirInput) {
         EXPECT_NE(Slurp(dir_ / "out" / "res").find("1.25000"), std::string::npos);
     }
 }
+
+// An XML book whose target is "P 2001": the .obs and .iob of the
+// reduction hold "P_2001" (a warning names it), and obs2gkf reads the
+// .obs back with the target whole, not "P" with the value 2001.
+TEST_F(ObsCommandsTest, NameWithABlankFromAnXmlBookStaysWhole) {
+    std::string book = Slurp(fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "cycles_book.xcrt");
+    for (std::size_t p; (p = book.find("\"M01\"")) != std::string::npos;) book.replace(p, 5, "\"P 2001\"");
+    std::ofstream(dir_ / "blanc.xcrt", std::ios::binary) << book;
+    auto r = Run("crt2obs", dir_ / "blanc.xcrt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("le nom de cible « P 2001 » contient un blanc, il devient « P_2001 »"), std::string::npos)
+        << r.err;
+    const std::string obs = Slurp(dir_ / "out" / "res.obs");
+    EXPECT_EQ(obs.find("P 2001"), std::string::npos);
+    EXPECT_NE(obs.find("5 PIL1             P_2001           "), std::string::npos);
+    EXPECT_EQ(Slurp(dir_ / "out" / "res.iob").find("P 2001"), std::string::npos);
+    std::ofstream(dir_ / "pts.cor", std::ios::binary) << "1 PIL1 1000.000 2000.000 100.000 0 0\r\n0 REF1\r\n0 P_2001\r\n0 M02\r\n";
+    r = RunKestrova("-x obs2gkf -i " + ShellQuote((dir_ / "out" / "res.obs").string()) + " -c " +
+                        ShellQuote((dir_ / "pts.cor").string()) + " -o " + ShellQuote((dir_ / "out" / "g").string()),
+                    env_, dir_);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string gkf = Slurp(dir_ / "out" / "g.gkf");
+    EXPECT_NE(gkf.find("<direction   to=\"P_2001\"         val="), std::string::npos) << gkf.substr(0, 2000);
+    EXPECT_NE(gkf.find("fix=\"xyz\""), std::string::npos);
+    EXPECT_EQ(gkf.find("<cov-mat"), std::string::npos);  // the only constrained point is fixed
+}
