@@ -4,6 +4,7 @@
 
 #include "base/process_end.hpp"
 #include "base/text_file.hpp"
+#include "exports/obs_writer.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
@@ -53,6 +54,7 @@ int RunCrt2Obs(const std::string& in, const std::string& out, TProgress& progres
         std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
         return 1;
     }
+    for (const std::string& w : BlankNameWarnings(book)) std::cerr << in << " : " << w << "\n";
     return 0;
 }
 

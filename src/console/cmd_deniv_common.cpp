@@ -17,7 +17,10 @@ int RunDenivCommand(const ConsoleArgs& args, TDenivOutput output) {
     std::vector<std::string> warnings;
     try {
         TFileLineSource source(args.in);
-        warnings = ConvertDenivFile(source, out, output, *args.progress);
+        warnings = ConvertDenivFile(source, out, output, *args.progress, args.in);
+    } catch (const TDenivFileError& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
     } catch (const TextFileError& e) {
         std::cerr << (e.path() == args.in ? "Impossible de lire le fichier " : "Impossible d'écrire le fichier ")
                   << e.what() << "\n";

@@ -16,10 +16,15 @@ int RunObs2Gkf(const ConsoleArgs& args) {
     }
     const std::string gkf = ChangeFileExt(args.out, ".gkf");
     if (OutputReplacesInput({gkf}, {args.in, cor})) return 1;
-    std::vector<std::string> lines, corLines;
-    if (!ReadConsoleInput(args.in, "obs", &lines)) return 1;
+    std::vector<std::string> corLines;
+    if (!ConsoleInputExists(args.in, "obs")) return 1;
     if (!ReadConsoleInput(cor, "de coordonnées", &corLines)) return 1;
-    return RunConversion([&] { ConvertObsToGama(lines, args.in, corLines, cor, gkf, *args.progress); });
+    return RunConversion(
+        [&](std::vector<std::string>& warnings) {
+            TFileLineSource lines(args.in);
+            ConvertObsToGama(lines, args.in, corLines, cor, gkf, *args.progress, &warnings);
+        },
+        args.in);
 }
 
 }  // namespace kestrova

@@ -13,9 +13,13 @@ int RunObs2Iob(const ConsoleArgs& args) {
     std::vector<std::string> outputs = {iob};
     if (!renormalised.empty()) outputs.push_back(renormalised);
     if (OutputReplacesInput(outputs, {args.in})) return 1;
-    std::vector<std::string> lines;
-    if (!ReadConsoleInput(args.in, "obs", &lines)) return 1;
-    return RunConversion([&] { ConvertObsToGeolab(lines, args.in, iob, renormalised, *args.progress); });
+    if (!ConsoleInputExists(args.in, "obs")) return 1;
+    return RunConversion(
+        [&](std::vector<std::string>& warnings) {
+            TFileLineSource lines(args.in);
+            ConvertObsToGeolab(lines, args.in, iob, renormalised, *args.progress, &warnings);
+        },
+        args.in);
 }
 
 }  // namespace kestrova

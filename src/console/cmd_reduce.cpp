@@ -6,6 +6,7 @@
 
 #include "base/process_end.hpp"
 #include "base/text_file.hpp"
+#include "exports/obs_writer.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
@@ -40,6 +41,7 @@ int RunReduce(const ConsoleArgs& args) {
         std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
         return 1;
     }
+    for (const std::string& w : BlankNameWarnings(book)) std::cerr << args.in << " : " << w << "\n";
     return 0;
 }
 

@@ -16,10 +16,13 @@ int RunRenorm(const ConsoleArgs& args) {
     }
     const std::string out = ChangeFileExt(args.out, ".obs");
     if (OutputReplacesInput({out}, {args.in})) return 1;
-    std::vector<std::string> lines;
-    if (!ReadConsoleInput(args.in, "obs", &lines)) return 1;
+    if (!ConsoleInputExists(args.in, "obs")) return 1;
     return RunConversion(
-        [&] { WriteRenormalisedObsFile(lines, args.in, out, RenormSign::Signed, *args.progress); });
+        [&](std::vector<std::string>& warnings) {
+            TFileLineSource lines(args.in);
+            WriteRenormalisedObsFile(lines, args.in, out, RenormSign::Signed, *args.progress, nullptr, &warnings);
+        },
+        args.in);
 }
 
 }  // namespace kestrova

@@ -7,12 +7,15 @@
 
 namespace kestrova {
 
+bool ConsoleInputExists(const std::string& path, const char* what) {
+    if (FileExists(path)) return true;
+    std::cerr << "Impossible de lire le fichier " << what << " " << path << " : fichier introuvable\n";
+    return false;
+}
+
 bool ReadConsoleInput(const std::string& path, const char* what, std::vector<std::string>* lines) {
     try {
-        if (!FileExists(path)) {
-            std::cerr << "Impossible de lire le fichier " << what << " " << path << " : fichier introuvable\n";
-            return false;
-        }
+        if (!ConsoleInputExists(path, what)) return false;
         *lines = ReadTextLines(path);
         return true;
     } catch (const TextFileError& e) {
@@ -31,15 +34,19 @@ bool OutputReplacesInput(const std::vector<std::string>& outputs, const std::vec
     return false;
 }
 
-int RunConversion(const std::function<void()>& conversion) {
+int RunConversion(const std::function<void(std::vector<std::string>& warnings)>& conversion,
+                  const std::string& input) {
     try {
-        conversion();
+        std::vector<std::string> warnings;
+        conversion(warnings);
+        for (const std::string& w : warnings) std::cerr << input << " : " << w << "\n";
         return 0;
     } catch (const ObsConversionError& e) {
         if (e.UnknownFormat()) std::cerr << e.File() << " : " << e.what() << " Rien n'est écrit\n";
         else std::cerr << e.what() << "\n";
     } catch (const TextFileError& e) {
-        std::cerr << "Impossible d'écrire le fichier " << e.what() << "\n";
+        std::cerr << (e.path() == input ? "Impossible de lire le fichier " : "Impossible d'écrire le fichier ")
+                  << e.what() << "\n";
     }
     return 1;
 }

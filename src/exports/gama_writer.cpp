@@ -4,6 +4,7 @@
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/utf8.hpp"
+#include "exports/obs_gama.hpp"
 #include "exports/xml_text.hpp"
 
 namespace kestrova {
@@ -20,7 +21,7 @@ std::string GamaObservationLine(const std::string& element, const std::string& t
     std::string line = "        <" + PadRight(element, 12);
     line += "to=" + PadRight(Quoted(XmlTextAscii(target)), 10);
     line += " val=" + valueText;
-    line += " stdev=" + Quoted(FormatFixed(stdev, 1));
+    line += " stdev=" + Quoted(GamaNonZeroText(stdev, 1));  // a tiny one never written "0.0"
     if (heights) {
         line += " from_dh=" + Quoted(Format("%8.4f", fromDh));
         line += " to_dh=" + Quoted(Format("%8.4f", toDh));

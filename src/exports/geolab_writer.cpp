@@ -7,6 +7,7 @@
 #include "base/text_file.hpp"
 #include "base/utf8.hpp"
 #include "exports/export_common.hpp"
+#include "exports/obs_writer.hpp"
 
 namespace kestrova {
 
@@ -177,18 +178,31 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
     out.Add("");
 
     TLineText line;  // kept from line to line
+    // Names are blank-separated when the file is read back: a blank
+    // becomes "_", as in the .obs file.
+    std::string station, target;
+    auto names = [&](const TStation& st, const TPt_vise& t) {
+        const bool blank = st.pt_sta.find(' ') != std::string::npos || t.pt_vis.find(' ') != std::string::npos;
+        if (blank) {
+            station = BlankSeparatedName(st.pt_sta);
+            target = BlankSeparatedName(t.pt_vis);
+        }
+        return blank;
+    };
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         out.Add(" DSET AH");
         for (const TPt_vise& t : st.pts_vise) {
-            out.Add(BuildAngleLine(line, " DIR", st.pt_sta, t.pt_vis, t.Hz));
+            const bool blank = names(st, t);
+            out.Add(BuildAngleLine(line, " DIR", blank ? station : st.pt_sta, blank ? target : t.pt_vis, t.Hz));
         }
     }
     out.Add("");
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise) {
-            out.Add(BuildAngleLine(line, " ZANG ZA", st.pt_sta, t.pt_vis, t.V));
+            const bool blank = names(st, t);
+            out.Add(BuildAngleLine(line, " ZANG ZA", blank ? station : st.pt_sta, blank ? target : t.pt_vis, t.V));
         }
     }
     out.Add("");
@@ -196,7 +210,8 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise) {
             if (!HasDistance(t.Dp)) continue;
-            out.Add(BuildDistanceLine(line, st.pt_sta, t.pt_vis, t.Dp));
+            const bool blank = names(st, t);
+            out.Add(BuildDistanceLine(line, blank ? station : st.pt_sta, blank ? target : t.pt_vis, t.Dp));
         }
     }
     out.Add(" ");

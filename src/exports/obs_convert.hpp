@@ -8,6 +8,7 @@
 
 #include "base/progress.hpp"
 #include "exports/obs_records.hpp"
+#include "levelling/line_source.hpp"
 
 namespace kestrova {
 
@@ -30,7 +31,12 @@ private:
 inline constexpr const char* kFormatNonReconnu = "Format non reconnu !";
 
 // `source` names the observation file in messages. Each returns the files
-// written; throws ObsConversionError, TextFileError (writing) or TCancelled.
+// written; throws ObsConversionError, TextFileError (reading a file source
+// or writing) or TCancelled. Each reads its records as they stream by and
+// holds none of them but those between two observations (GNU Gama): the
+// outputs are staged and replace earlier files only once all is read.
+// The reading's warnings (a name with a blank, read by its columns) go
+// into *warnings when given.
 
 // The renormalised observation file `out` (the sign of each old standard
 // deviation kept with `RenormSign::Signed`, as the renormalisation
@@ -38,22 +44,35 @@ inline constexpr const char* kFormatNonReconnu = "Format non reconnu !";
 // Without `observationMet`, a file holding no observation is refused with
 // "Format non reconnu !"; with it, the file is written all the same (as
 // the menu command does) and *observationMet tells.
+std::vector<std::string> WriteRenormalisedObsFile(TLineSource& lines, const std::string& source,
+                                                  const std::string& out, RenormSign sign, TProgress& progress,
+                                                  bool* observationMet, std::vector<std::string>* warnings);
 std::vector<std::string> WriteRenormalisedObsFile(const std::vector<std::string>& lines, const std::string& source,
                                                   const std::string& out, RenormSign sign,
-                                                  TProgress& progress = NoProgress(), bool* observationMet = nullptr);
+                                                  TProgress& progress = NoProgress(), bool* observationMet = nullptr,
+                                                  std::vector<std::string>* warnings = nullptr);
 
 // The Geolab file `iob`; and, when `renormalisedObs` is not empty and the
 // parameters renormalise with a pair that changes something, the
 // renormalised observation file too.
+std::vector<std::string> ConvertObsToGeolab(TLineSource& lines, const std::string& source, const std::string& iob,
+                                            const std::string& renormalisedObs, TProgress& progress,
+                                            std::vector<std::string>* warnings);
 std::vector<std::string> ConvertObsToGeolab(const std::vector<std::string>& lines, const std::string& source,
                                             const std::string& iob, const std::string& renormalisedObs,
-                                            TProgress& progress = NoProgress());
+                                            TProgress& progress = NoProgress(),
+                                            std::vector<std::string>* warnings = nullptr);
 
 // The GNU Gama file `gkf` from the observation lines and the lines of the
 // coordinate file `corSource`.
+std::vector<std::string> ConvertObsToGama(TLineSource& lines, const std::string& source,
+                                          const std::vector<std::string>& corLines, const std::string& corSource,
+                                          const std::string& gkf, TProgress& progress,
+                                          std::vector<std::string>* warnings);
 std::vector<std::string> ConvertObsToGama(const std::vector<std::string>& lines, const std::string& source,
                                           const std::vector<std::string>& corLines, const std::string& corSource,
-                                          const std::string& gkf, TProgress& progress = NoProgress());
+                                          const std::string& gkf, TProgress& progress = NoProgress(),
+                                          std::vector<std::string>* warnings = nullptr);
 
 // Reads the lines as the conversions do and throws what they would throw
 // for them (a value that is not a number, no observation at all), before

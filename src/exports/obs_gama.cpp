@@ -1,6 +1,7 @@
 #include "exports/obs_gama.hpp"
 
 #include <cstdint>
+#include <deque>
 
 #include "base/format.hpp"
 #include "base/param.hpp"
@@ -37,12 +38,8 @@ char Fold(std::uint32_t c) {
     }
 }
 
-void CheckNumber(const std::string& text, int line, const char* what) {
-    if (!IsPlainNumber(text)) throw ObsValueError(line, std::string(what) + " « " + text + " » non numérique");
-}
-
 void CheckCor(const std::string& text, int line, const char* what) {
-    if (!IsPlainNumber(text)) throw CorValueError(line, std::string(what) + " « " + text + " » non numérique");
+    if (!PlainFieldNumber(text)) throw CorValueError(line, FieldNumberProblem(what, text));
 }
 
 double CorSigma(const std::string& text, int line) {
@@ -50,14 +47,60 @@ double CorSigma(const std::string& text, int line) {
     return LenientNumber(text);
 }
 
-const char* AdjOf(const std::string& code) {
-    if (code == "1") return " adj=\"XYZ\"/>";
-    if (code == "2") return " adj=\"XYz\"/>";
-    if (code == "3") return " adj=\"xyZ\"/>";
-    return " adj=\"xyz\"/>";
+double ObservationSigma(const ObsRecord& r) {
+    const double sigma = SigmaNumber(r.sigma, r.lineNumber);
+    if (sigma == 0.0)
+        throw ObsValueError(r.lineNumber, "écart type « " + r.sigma + " » nul : GNU Gama refuse une observation sans "
+                                                                     "écart type");
+    return sigma;
+}
+
+// What a coordinate record constrains, and which of it is fixed (its
+// standard deviation is 0).
+struct Constraint {
+    bool plan = false, height = false;            // constrained
+    bool planFixed = false, heightFixed = false;  // of those, fixed
+    int Dimension() const {
+        return (plan && !planFixed ? 2 : 0) + (height && !heightFixed ? 1 : 0);
+    }
+};
+
+Constraint ConstraintOf(const CorRecord& c) {
+    Constraint k;
+    k.plan = c.code == "1" || c.code == "2";
+    k.height = c.code == "1" || c.code == "3";
+    if (k.plan) k.planFixed = CorSigma(c.sigmaPlan, c.lineNumber) == 0.0;
+    if (k.height) k.heightFixed = CorSigma(c.sigmaHeight, c.lineNumber) == 0.0;
+    return k;
+}
+
+// The point's attributes: "adj" with the constrained coordinates in
+// capitals, the fixed ones in "fix" before it.
+std::string AdjOf(const Constraint& k) {
+    if (!k.planFixed && !k.heightFixed) {
+        if (k.plan && k.height) return " adj=\"XYZ\"/>";
+        if (k.plan) return " adj=\"XYz\"/>";
+        if (k.height) return " adj=\"xyZ\"/>";
+        return " adj=\"xyz\"/>";
+    }
+    std::string fix, adj;
+    if (k.planFixed) fix += "xy";
+    else adj += k.plan ? "XY" : "xy";
+    if (k.heightFixed) fix += "z";
+    else adj += k.height ? "Z" : "z";
+    std::string text = " fix=\"" + fix + "\"";
+    if (!adj.empty()) text += " adj=\"" + adj + "\"";
+    return text + "/>";
 }
 
 }  // namespace
+
+std::string GamaNonZeroText(double value, int decimals) {
+    std::string text = FormatFixed(value, decimals);
+    while (value != 0.0 && text.find_first_of("123456789") == std::string::npos && decimals < 12)
+        text = FormatFixed(value, ++decimals);
+    return text;
+}
 
 std::string GamaCommentText(const std::string& text) {
     std::string out;
@@ -81,12 +124,36 @@ std::string GamaCommentText(const std::string& text) {
     return out;
 }
 
-void ProduceGamaFromObs(const std::vector<ObsRecord>& records, const std::vector<CorRecord>& points, TLineSink& sink) {
-    const TParam& p = Param();
-    const bool heights = ExportHeights();
-    const int angleDecimals = p.angle < 0 ? 0 : p.angle;
-    const std::size_t valueWidth = static_cast<std::size_t>(angleDecimals) + 6;
+struct TGamaFromObs::Impl {
+    Impl(const std::vector<CorRecord>& points, TLineSink& out) : sink(out) { Start(points); }
 
+    enum class Group { None, Obs, Heights };
+
+    TLineSink& sink;
+    bool heights = ExportHeights();
+    std::size_t valueWidth = 0;
+    Group group = Group::None;
+    std::string groupFrom;
+    std::string indent = kLevel2;
+    std::string previousRecord;  // code of the record written before the current one
+    std::deque<ObsRecord> pending;
+
+    void Start(const std::vector<CorRecord>& points);
+    void Close(bool blank = true);
+    void OpenObs(const std::string& from);
+    void Observation(const char* element, const ObsRecord& r, const std::string& value, const std::string& stdev);
+    // Writes the first pending record; `next` is the code of the next
+    // observation record ("" when none), `following` the record right
+    // after it (none at the end).
+    void Write(const ObsRecord& r, const std::string& next, const ObsRecord* following);
+    // Writes the pending records whose next observation is known (all of
+    // them at the end).
+    void Drain(bool atEnd);
+};
+
+void TGamaFromObs::Impl::Start(const std::vector<CorRecord>& points) {
+    const TParam& p = Param();
+    valueWidth = static_cast<std::size_t>(p.angle < 0 ? 0 : p.angle) + 6;
     for (std::size_t i = 0; i < 5; ++i) sink.Add(p.gnu[i]);
     sink.Add(kLevel1 + "<description>");
     sink.Add(kLevel1 + "</description>");
@@ -104,181 +171,198 @@ void ProduceGamaFromObs(const std::vector<ObsRecord>& records, const std::vector
     sink.Add("");
 
     // Points, then the constraints of the fixed ones.
-    auto pointLine = [&](const CorRecord& c) {
-        // A free point given by its name alone: gama-local computes its
-        // approximate coordinates from the observations.
-        if (c.code == "0" && c.x.empty() && c.y.empty() && c.z.empty())
-            return "<point id=" + QuotedPadded(c.name) + AdjOf(c.code);
+    auto checkCoordinates = [](const CorRecord& c) {
         CheckCor(c.x, c.lineNumber, "coordonnée");
         CheckCor(c.y, c.lineNumber, "coordonnée");
         CheckCor(c.z, c.lineNumber, "coordonnée");
-        return "<point id=" + QuotedPadded(c.name) + " x=" + Quoted(c.x) + " y=" + Quoted(c.y) + " z=" + Quoted(c.z) +
-               AdjOf(c.code);
     };
+    std::vector<Constraint> constraints;
+    constraints.reserve(points.size());
     int dim = 0;
     for (const CorRecord& c : points) {
-        sink.Add(kLevel2 + pointLine(c));
-        dim += c.code == "1" ? 3 : c.code == "2" ? 2 : c.code == "3" ? 1 : 0;
+        const Constraint k = ConstraintOf(c);
+        constraints.push_back(k);
+        dim += k.Dimension();
+        // A free point given by its name alone: gama-local computes its
+        // approximate coordinates from the observations.
+        if (c.code == "0" && c.x.empty() && c.y.empty() && c.z.empty()) {
+            sink.Add(kLevel2 + "<point id=" + QuotedPadded(c.name) + AdjOf(k));
+            continue;
+        }
+        checkCoordinates(c);
+        sink.Add(kLevel2 + "<point id=" + QuotedPadded(c.name) + " x=" + Quoted(c.x) + " y=" + Quoted(c.y) +
+                 " z=" + Quoted(c.z) + AdjOf(k));
     }
     sink.Add("");
     // gama-local refuses a covariance matrix of dimension 0: without a
-    // constrained point the block is left out.
-    if (dim > 0) {
-        sink.Add(kLevel2 + "<coordinates>");
-        // gama-local counts every coordinate of these lines in the
-        // dimension of the matrix: a point fixed in plan gives its x and y
-        // only, a point fixed in height its z only.
-        for (const CorRecord& c : points) {
-            if (c.code == "0") continue;
-            pointLine(c);
-            std::string line = "<point id=" + QuotedPadded(c.name);
-            if (c.code != "3") line += " x=" + Quoted(c.x) + " y=" + Quoted(c.y);
-            if (c.code != "2") line += " z=" + Quoted(c.z);
-            sink.Add(kLevel3 + line + AdjOf(c.code));
-        }
-        sink.Add(kLevel3 + "<cov-mat dim=\"" + std::to_string(dim) + "\" band=\"0\">");
-        const std::string indent(16, ' ');
-        for (const CorRecord& c : points) {
-            if (c.code == "0") continue;
-            auto variance = [&](const std::string& sigma) {
-                const double mm = CorSigma(sigma, c.lineNumber) * 1000.0;
-                sink.Add(indent + FormatFixed(mm * mm, 2));
-            };
-            if (c.code == "1" || c.code == "2") {
-                variance(c.sigmaPlan);
-                variance(c.sigmaPlan);
-            }
-            if (c.code == "1" || c.code == "3") variance(c.sigmaHeight);
-        }
-        sink.Add(kLevel3 + "</cov-mat>");
-        sink.Add(kLevel2 + "</coordinates>");
-        sink.Add("");
+    // constrained coordinate the block is left out.
+    if (dim == 0) return;
+    sink.Add(kLevel2 + "<coordinates>");
+    // gama-local counts every coordinate of these lines in the dimension
+    // of the matrix: a point constrained in plan gives its x and y only, a
+    // point constrained in height its z only (a fixed part none).
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const CorRecord& c = points[i];
+        const Constraint& k = constraints[i];
+        if (k.Dimension() == 0) continue;
+        std::string line = "<point id=" + QuotedPadded(c.name);
+        if (k.plan && !k.planFixed) line += " x=" + Quoted(c.x) + " y=" + Quoted(c.y);
+        if (k.height && !k.heightFixed) line += " z=" + Quoted(c.z);
+        sink.Add(kLevel3 + line + AdjOf(Constraint{k.plan && !k.planFixed, k.height && !k.heightFixed}));
     }
+    sink.Add(kLevel3 + "<cov-mat dim=\"" + std::to_string(dim) + "\" band=\"0\">");
+    const std::string varianceIndent(16, ' ');
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const CorRecord& c = points[i];
+        const Constraint& k = constraints[i];
+        auto variance = [&](const std::string& sigma) {
+            const double mm = CorSigma(sigma, c.lineNumber) * 1000.0;
+            sink.Add(varianceIndent + GamaNonZeroText(mm * mm, 2));
+        };
+        if (k.plan && !k.planFixed) {
+            variance(c.sigmaPlan);
+            variance(c.sigmaPlan);
+        }
+        if (k.height && !k.heightFixed) variance(c.sigmaHeight);
+    }
+    sink.Add(kLevel3 + "</cov-mat>");
+    sink.Add(kLevel2 + "</coordinates>");
+    sink.Add("");
+}
 
-    // Observations. A direction set is one `obs` element; a run of height
-    // differences one `height-differences` element.
-    enum class Group { None, Obs, Heights };
-    Group group = Group::None;
-    std::string groupFrom;
-    std::string indent = kLevel2;
-    std::string previous;  // last observation code written
-    // Code of the next record that has an observation code, for each record.
-    std::vector<std::string> nextCode(records.size());
-    {
+void TGamaFromObs::Impl::Close(bool blank) {
+    if (group == Group::Obs) sink.Add(kLevel2 + "</obs>");
+    if (group == Group::Heights) sink.Add(kLevel2 + "</height-differences>");
+    if (group != Group::None && blank) sink.Add("");
+    group = Group::None;
+    indent = kLevel2;
+}
+
+void TGamaFromObs::Impl::OpenObs(const std::string& from) {
+    Close();
+    sink.Add(kLevel2 + "<obs from=" + Quoted(XmlTextAscii(from)) + ">");
+    group = Group::Obs;
+    groupFrom = from;
+}
+
+void TGamaFromObs::Impl::Observation(const char* element, const ObsRecord& r, const std::string& value,
+                                     const std::string& stdev) {
+    // A direction, angle or distance outside a set, or of another station
+    // than the open set, opens a set of its own.
+    if (group != Group::Obs || groupFrom != r.from) OpenObs(r.from);
+    std::string line = kLevel3 + "<" + PadRight(element, 12) + "to=" + QuotedPadded(r.to) + " val=" + value +
+                       " stdev=" + Quoted(stdev);
+    if (heights) line += " from_dh=" + Quoted(r.item7) + " to_dh=" + Quoted(r.item8);
+    sink.Add(line + " />");
+    indent = kLevel3;
+}
+
+void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, const ObsRecord* following) {
+    if (r.code.empty()) return;
+    const char code = r.code[0];
+    switch (code) {
+        case '0': {
+            const std::string text = GamaCommentText(Utf8Mid(r.line, 1));
+            if (!text.empty()) sink.Add(indent + "<!-- " + text + " -->");
+            return;
+        }
+        case '7':
+            OpenObs(r.from);
+            [[fallthrough]];
+        case '5':
+        case '6': {
+            SigmaNumber(r.value, r.lineNumber, "valeur");
+            const double sigma = ObservationSigma(r);
+            Observation(code == '6' ? "z-angle" : "direction", r, PadLeft(Quoted(r.value), valueWidth),
+                        GamaNonZeroText(sigma * 10000.0, 0));
+            break;
+        }
+        case '3': {
+            if (LenientNumber(r.value) > 0.05)
+                Observation("s-distance", r, Quoted(r.value), GamaNonZeroText(ObservationSigma(r) * 1000.0, 1));
+            break;
+        }
+        case '4': {
+            // Its height went into the centring vector just before.
+            if (previousRecord == "9") return;
+            const double sigma = ObservationSigma(r);
+            if (group != Group::Heights) {
+                Close();
+                sink.Add(kLevel2 + "<height-differences>");
+                group = Group::Heights;
+            }
+            sink.Add(kLevel3 + "<dh from=" + QuotedPadded(r.from) + " to=" + QuotedPadded(r.to) + " val=" +
+                     Quoted(r.value) + " stdev=" + Quoted(GamaNonZeroText(sigma * 1000.0, 1)) + " />");
+            indent = kLevel3;
+            if (next != "4") Close();
+            return;
+        }
+        case '9': {
+            if (following && following->code == "4") {
+                const ObsRecord& h = *following;
+                const double sigma = ObservationSigma(r);
+                const double sigmaH = ObservationSigma(h);
+                Close();
+                sink.Add(kLevel2 + "<!-- Centrage plani alti -->");
+                sink.Add(kLevel2 + "<vectors>");
+                sink.Add(kLevel3 + "<vec from=" + QuotedPadded(r.from) + " to=" + QuotedPadded(r.to) +
+                         " dx=\"0.000\" dy=\"0.000\" dz=" + Quoted(h.value) + " />");
+                sink.Add(kLevel3 + "<cov-mat dim=\"3\" band=\"0\" >");
+                const double plan = sigma * 1000.0 * sigma * 1000.0;
+                const double height = sigmaH * 1000.0 * sigmaH * 1000.0;
+                sink.Add(std::string(16, ' ') + GamaNonZeroText(plan, 3));
+                sink.Add(std::string(20, ' ') + GamaNonZeroText(plan, 3));
+                sink.Add(std::string(24, ' ') + GamaNonZeroText(height, 3));
+                sink.Add(kLevel3 + "</cov-mat>");
+                sink.Add(kLevel2 + "</vectors>");
+                sink.Add("");
+            } else {
+                sink.Add(kLevel2 + "<!-- Centrage plani non gere par Gnu-Gama -->");
+            }
+            return;
+        }
+        default: return;  // 1: no form for it
+    }
+    if (next == "7") Close();
+}
+
+void TGamaFromObs::Impl::Drain(bool atEnd) {
+    while (!pending.empty()) {
+        const ObsRecord& r = pending.front();
         std::string next;
-        for (std::size_t i = records.size(); i-- > 0;) {
-            nextCode[i] = next;
-            if (records[i].IsObservation()) next = records[i].code;
+        if (r.IsObservation()) {
+            std::size_t i = 1;
+            while (i < pending.size() && !pending[i].IsObservation()) ++i;
+            if (i < pending.size()) next = pending[i].code;
+            else if (!atEnd) return;  // wait for the next observation
         }
+        Write(r, next, pending.size() > 1 ? &pending[1] : nullptr);
+        previousRecord = r.code;
+        pending.pop_front();
     }
-    auto close = [&](bool blank = true) {
-        if (group == Group::Obs) sink.Add(kLevel2 + "</obs>");
-        if (group == Group::Heights) sink.Add(kLevel2 + "</height-differences>");
-        if (group != Group::None && blank) sink.Add("");
-        group = Group::None;
-        indent = kLevel2;
-    };
-    auto openObs = [&](const std::string& from) {
-        close();
-        sink.Add(kLevel2 + "<obs from=" + Quoted(XmlTextAscii(from)) + ">");
-        group = Group::Obs;
-        groupFrom = from;
-    };
-    auto observation = [&](const char* element, const ObsRecord& r, const std::string& value, const std::string& stdev) {
-        // A direction, angle or distance outside a set, or of another
-        // station than the open set, opens a set of its own.
-        if (group != Group::Obs || groupFrom != r.from) openObs(r.from);
-        std::string line = kLevel3 + "<" + PadRight(element, 12) + "to=" + QuotedPadded(r.to) + " val=" + value +
-                           " stdev=" + Quoted(stdev);
-        if (heights) {
-            CheckNumber(r.item7, r.lineNumber, "hauteur");
-            CheckNumber(r.item8, r.lineNumber, "hauteur");
-            line += " from_dh=" + Quoted(r.item7) + " to_dh=" + Quoted(r.item8);
-        }
-        sink.Add(line + " />");
-        indent = kLevel3;
-    };
+}
 
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const ObsRecord& r = records[i];
-        if (r.code.empty()) continue;
-        const char code = r.code[0];
-        switch (code) {
-            case '0': {
-                const std::string text = GamaCommentText(Utf8Mid(r.line, 1));
-                if (!text.empty()) sink.Add(indent + "<!-- " + text + " -->");
-                continue;
-            }
-            case '7':
-                openObs(r.from);
-                [[fallthrough]];
-            case '5':
-            case '6': {
-                CheckNumber(r.value, r.lineNumber, "valeur");
-                const double sigma = SigmaNumber(r.sigma, r.lineNumber);
-                observation(code == '6' ? "z-angle" : "direction", r, PadLeft(Quoted(r.value), valueWidth),
-                            FormatFixed(sigma * 10000.0, 0));
-                previous = r.code;
-                break;
-            }
-            case '3': {
-                const double sigma = SigmaNumber(r.sigma, r.lineNumber);
-                if (LenientNumber(r.value) > 0.05) {
-                    CheckNumber(r.value, r.lineNumber, "valeur");
-                    observation("s-distance", r, Quoted(r.value), FormatFixed(sigma * 1000.0, 1));
-                    previous = r.code;
-                }
-                break;
-            }
-            case '4': {
-                // Its height went into the centring vector just before.
-                if (i > 0 && records[i - 1].code == "9") continue;
-                CheckNumber(r.value, r.lineNumber, "valeur");
-                const double sigma = SigmaNumber(r.sigma, r.lineNumber);
-                if (group != Group::Heights) {
-                    close();
-                    sink.Add(kLevel2 + "<height-differences>");
-                    group = Group::Heights;
-                }
-                sink.Add(kLevel3 + "<dh from=" + QuotedPadded(r.from) + " to=" + QuotedPadded(r.to) + " val=" +
-                         Quoted(r.value) + " stdev=" + Quoted(FormatFixed(sigma * 1000.0, 1)) + " />");
-                indent = kLevel3;
-                previous = r.code;
-                if (nextCode[i] != "4") close();
-                continue;
-            }
-            case '9': {
-                const double sigma = SigmaNumber(r.sigma, r.lineNumber);
-                if (i + 1 < records.size() && records[i + 1].code == "4") {
-                    const ObsRecord& h = records[i + 1];
-                    CheckNumber(h.value, h.lineNumber, "valeur");
-                    const double sigmaH = SigmaNumber(h.sigma, h.lineNumber);
-                    close();
-                    sink.Add(kLevel2 + "<!-- Centrage plani alti -->");
-                    sink.Add(kLevel2 + "<vectors>");
-                    sink.Add(kLevel3 + "<vec from=" + QuotedPadded(r.from) + " to=" + QuotedPadded(r.to) +
-                             " dx=\"0.000\" dy=\"0.000\" dz=" + Quoted(h.value) + " />");
-                    sink.Add(kLevel3 + "<cov-mat dim=\"3\" band=\"0\" >");
-                    const double plan = sigma * 1000.0 * sigma * 1000.0;
-                    const double height = sigmaH * 1000.0 * sigmaH * 1000.0;
-                    sink.Add(std::string(16, ' ') + FormatFixed(plan, 3));
-                    sink.Add(std::string(20, ' ') + FormatFixed(plan, 3));
-                    sink.Add(std::string(24, ' ') + FormatFixed(height, 3));
-                    sink.Add(kLevel3 + "</cov-mat>");
-                    sink.Add(kLevel2 + "</vectors>");
-                    sink.Add("");
-                } else {
-                    sink.Add(kLevel2 + "<!-- Centrage plani non gere par Gnu-Gama -->");
-                }
-                previous = r.code;
-                continue;
-            }
-            default: continue;  // 1: no form for it
-        }
-        if (nextCode[i] == "7") close();
-    }
-    close(false);
-    for (std::size_t i = 6; i < 9; ++i) sink.Add(p.gnu[i]);
+TGamaFromObs::TGamaFromObs(const std::vector<CorRecord>& points, TLineSink& sink)
+    : impl_(std::make_unique<Impl>(points, sink)) {}
+
+TGamaFromObs::~TGamaFromObs() = default;
+
+void TGamaFromObs::Add(ObsRecord record) {
+    impl_->pending.push_back(std::move(record));
+    impl_->Drain(false);
+}
+
+void TGamaFromObs::Finish() {
+    impl_->Drain(true);
+    impl_->Close(false);
+    const TParam& p = Param();
+    for (std::size_t i = 6; i < 9; ++i) impl_->sink.Add(p.gnu[i]);
+}
+
+void ProduceGamaFromObs(const std::vector<ObsRecord>& records, const std::vector<CorRecord>& points, TLineSink& sink) {
+    TGamaFromObs gama(points, sink);
+    for (const ObsRecord& r : records) gama.Add(r);
+    gama.Finish();
 }
 
 }  // namespace kestrova

@@ -1,5 +1,6 @@
 #include "exports/obs_records.hpp"
 
+#include <array>
 #include <cmath>
 
 #include "base/format.hpp"
@@ -7,6 +8,7 @@
 #include "base/param.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
+#include "levelling/line_source.hpp"
 
 namespace kestrova {
 
@@ -33,54 +35,111 @@ bool IsObsCode(char c) {
     return c == '1' || c == '3' || c == '4' || c == '5' || c == '6' || c == '7' || c == '9';
 }
 
-std::string Quote(const std::string& text) { return "« " + text + " »"; }
+// The observation file's columns: code, a blank, the station in 16, a
+// blank, the target in 16, a blank, the value right-aligned in 10, a
+// blank, the standard deviation right-aligned in 10, a blank. When `line`
+// is laid out so (as every writer of the file lays it) and one of its
+// names holds a blank, which a reading by blanks would take for two
+// fields, gives the two names (trailing blanks removed) and the text after
+// them. A line typed by hand with single blanks meets all these columns
+// only by a rare chance; it is then read by blanks as always.
+bool NamesByColumns(const std::string& line, std::string& from, std::string& to, std::string_view& rest) {
+    // Cheap refusals first: most lines are short or plainly blank-separated.
+    if (line.size() < 57 || line[1] != ' ' || line[2] == ' ') return false;
+    // Byte offsets of the first 58 characters (and of the end).
+    std::array<std::size_t, 59> at{};
+    std::size_t i = 0, k = 0;
+    for (; k < at.size(); ++k) {
+        at[k] = i;
+        if (i >= line.size()) break;
+        const unsigned char b = static_cast<unsigned char>(line[i]);
+        i += b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    }
+    if (k < 57) return false;  // fewer than 57 characters
+    auto is = [&](std::size_t column, char c) { return line[at[column]] == c; };
+    auto digit = [&](std::size_t column) { return line[at[column]] >= '0' && line[at[column]] <= '9'; };
+    if (!is(18, ' ') || !is(35, ' ') || is(19, ' ') || !digit(45) || !is(46, ' ') || !digit(56)) return false;
+    if (k > 57 && !is(57, ' ')) return false;
+    const std::string_view fromColumn = TrimView(std::string_view(line).substr(at[2], at[18] - at[2]));
+    const std::string_view toColumn = TrimView(std::string_view(line).substr(at[19], at[35] - at[19]));
+    if (fromColumn.find(' ') == std::string_view::npos && toColumn.find(' ') == std::string_view::npos) return false;
+    rest = std::string_view(line).substr(at[36]);
+    TLineFieldViews f;
+    SplitLineFields(rest, f);
+    if (f.count < 2 || !PlainFieldNumber(f.fields[0]) || !PlainFieldNumber(f.fields[1])) return false;
+    from = std::string(fromColumn);
+    to = std::string(toColumn);
+    return true;
+}
+
+// A name with a blank in a file whose fields are separated by blanks.
+std::string WithoutBlanks(std::string name) {
+    for (char& c : name)
+        if (c == ' ') c = '_';
+    return name;
+}
 
 }  // namespace
 
-bool IsPlainNumber(const std::string& text) {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    bool digit = false, point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') digit = true;
-        else if (c == '.' && !point) point = true;
-        else return false;
-    }
-    return digit;
-}
+bool IsPlainNumber(const std::string& text) { return PlainFieldNumber(text).has_value(); }
 
-double LenientNumber(const std::string& text) { return TextToDoubleOr(text, 0.0); }
+double LenientNumber(const std::string& text) { return PlainFieldNumber(text).value_or(0.0); }
 
 double SigmaNumber(const std::string& text, int line, const char* what) {
-    if (!IsPlainNumber(text)) throw ObsValueError(line, std::string(what) + " " + Quote(text) + " non numérique");
-    return TextToDoubleOr(text, 0.0);
+    try {
+        return FieldNumber(text, line, what);
+    } catch (const TFieldValueError& e) {
+        throw ObsValueError(e.line(), e.what());
+    }
 }
 
-ObsReading ReadObsLines(const std::vector<std::string>& lines, RenormSign sign, TProgress& progress) {
-    const TParam& p = Param();
-    ObsReading r;
-    r.records.reserve(lines.size());
-    int number = 0;
-    for (const std::string& raw : lines) {
-        ++number;
-        if ((number & 0xFFF) == 0) progress.Advance(number, static_cast<double>(lines.size()));
-        ObsRecord rec;
-        rec.lineNumber = number;
-        rec.line = Utf8Left(Trim(raw), 128);
-        if (rec.line.empty()) {
-            rec.code.clear();
-            r.records.push_back(std::move(rec));
-            continue;
-        }
-        if (!IsObsCode(rec.line[0])) {
-            rec.code = "0";
-            r.records.push_back(std::move(rec));
-            continue;
-        }
-        rec.code = std::string(1, rec.line[0]);
-        r.observationMet = true;
-        const TLineFields f = SplitLineFields(rec.line);
+TObsRecordReader::TObsRecordReader(TLineSource& source, RenormSign sign, TProgress& progress)
+    : source_(source), sign_(sign), progress_(progress) {}
+
+void TObsRecordReader::Warn(std::string text) {
+    if (warnings_.size() < 20) warnings_.push_back(std::move(text));
+    else ++moreWarnings_;
+}
+
+std::vector<std::string> TObsRecordReader::Warnings() const {
+    std::vector<std::string> all = warnings_;
+    if (moreWarnings_ > 0) all.push_back("... et " + std::to_string(moreWarnings_) + " autres avertissements.");
+    return all;
+}
+
+bool TObsRecordReader::Next(ObsRecord& rec) {
+    if (!source_.Next(raw_)) return false;
+    const int number = ++number_;
+    if ((number & 0xFFF) == 0) progress_.Advance(number, source_.Total());
+    rec = ObsRecord();
+    rec.lineNumber = number;
+    rec.line = Utf8Left(TrimView(raw_), 128);
+    if (rec.line.empty()) return true;
+    if (!IsObsCode(rec.line[0])) {
+        rec.code = "0";
+        return true;
+    }
+    rec.code = std::string(1, rec.line[0]);
+    observationMet_ = true;
+    std::string from, to;
+    std::string_view rest;
+    if (NamesByColumns(rec.line, from, to, rest)) {
+        TLineFields& f = fields_;
+        SplitLineFields(rest, f);
+        for (const std::string* name : {&from, &to})
+            if (name->find(' ') != std::string::npos)
+                Warn(Format("ligne %d : le nom « %s » contient un blanc, il devient « %s »", number, *name,
+                            WithoutBlanks(*name)));
+        rec.from = Utf8Left(WithoutBlanks(from), 16);
+        rec.to = Utf8Left(WithoutBlanks(to), 16);
+        rec.value = Utf8Left(f.fields[0], 16);
+        rec.sigma = Utf8Left(f.fields[1], 10);
+        rec.item6 = Utf8Left(f.fields[2], 10);
+        if (!f.fields[3].empty()) rec.item7 = Utf8Left(f.fields[3], 10);
+        if (!f.fields[4].empty()) rec.item8 = Utf8Left(f.fields[4], 10);
+    } else {
+        TLineFields& f = fields_;
+        SplitLineFields(rec.line, f);
         // A line of more than 20 fields counts none, its fields staying in
         // their slots: the items are read from the slots all the same.
         rec.from = Utf8Left(f.fields[1], 16);
@@ -91,15 +150,31 @@ ObsReading ReadObsLines(const std::vector<std::string>& lines, RenormSign sign, 
         // A height that the line does not carry reads as 0.
         if (!f.fields[6].empty()) rec.item7 = Utf8Left(f.fields[6], 10);
         if (!f.fields[7].empty()) rec.item8 = Utf8Left(f.fields[7], 10);
-        const double sigma = SigmaNumber(rec.sigma, number);
-        if (p.renormalisation) {
-            const RenormPair pair = PairOf(rec.code[0]);
-            double s = std::sqrt(pair.add * pair.add + pair.factor * sigma * pair.factor * sigma);
-            if (sign == RenormSign::Signed && sigma <= 0.0) s = -s;
-            rec.sigma = Utf8Left(FormatFixed(s, 4), 10);
-        }
-        r.records.push_back(std::move(rec));
     }
+    // Every number of the line is read by one of the outputs.
+    SigmaNumber(rec.value, number, "valeur");
+    const double sigma = SigmaNumber(rec.sigma, number);
+    if (!rec.item6.empty()) SigmaNumber(rec.item6, number, "sixième champ");
+    SigmaNumber(rec.item7, number, "hauteur de station");
+    SigmaNumber(rec.item8, number, "hauteur de cible");
+    if (Param().renormalisation) {
+        const RenormPair pair = PairOf(rec.code[0]);
+        double s = std::sqrt(pair.add * pair.add + pair.factor * sigma * pair.factor * sigma);
+        if (sign_ == RenormSign::Signed && sigma <= 0.0) s = -s;
+        rec.sigma = Utf8Left(FormatFixed(s, 4), 10);
+    }
+    return true;
+}
+
+ObsReading ReadObsLines(const std::vector<std::string>& lines, RenormSign sign, TProgress& progress) {
+    TVectorLineSource source(lines);
+    TObsRecordReader reader(source, sign, progress);
+    ObsReading r;
+    r.records.reserve(lines.size());
+    ObsRecord rec;
+    while (reader.Next(rec)) r.records.push_back(std::move(rec));
+    r.observationMet = reader.ObservationMet();
+    r.warnings = reader.Warnings();
     return r;
 }
 

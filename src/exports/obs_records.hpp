@@ -3,13 +3,16 @@
 // formats read them, and the renormalisation of the a priori standard
 // deviations.
 #pragma once
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/field_number.hpp"
 #include "base/progress.hpp"
+#include "base/text_helpers.hpp"
 
 namespace kestrova {
+
+class TLineSource;
 
 // One line of an observation file. Texts are cut to their maximum length
 // (characters): line 128, from/to/value 16, the other fields 10.
@@ -32,13 +35,9 @@ struct CorRecord {
 
 // A field that must be a number and is not: the line (1-based) and what
 // is wrong, in French ("écart type « abc » non numérique").
-class ObsValueError : public std::runtime_error {
+class ObsValueError : public TFieldValueError {
 public:
-    ObsValueError(int line, const std::string& what) : std::runtime_error(what), line_(line) {}
-    int line() const { return line_; }
-
-private:
-    int line_;
+    using TFieldValueError::TFieldValueError;
 };
 
 // The renormalisation command keeps the sign of the old standard deviation
@@ -49,12 +48,46 @@ enum class RenormSign { Signed, Unsigned };
 struct ObsReading {
     std::vector<ObsRecord> records;  // one per line
     bool observationMet = false;     // at least one observation code
+    std::vector<std::string> warnings;
 };
 
-// Reads the lines; when the parameter `renormalisation` is set, every
-// observation's standard deviation is renormalised with the pair of its
-// code: sqrt(add^2 + (factor * sigma)^2), written with 4 decimals. Throws
-// ObsValueError when an observation's standard deviation is not a number.
+// Reads an observation file record by record, holding none but the one
+// it returns.
+//
+// Every numeric field of an observation line (value, standard deviation,
+// the sixth field, the two heights) must be a plain decimal number: any
+// other text throws ObsValueError naming the line and the field. A line
+// laid out in the columns of the observation file (code, two names of 16
+// characters, then the numbers) whose name holds a blank is read by its
+// columns, so the blank cannot shift the fields; the blank becomes "_"
+// (the files written from it are blank-separated), with a warning. When
+// the parameter `renormalisation` is set, every observation's standard
+// deviation is renormalised with the pair of its code:
+// sqrt(add^2 + (factor * sigma)^2), written with 4 decimals.
+class TObsRecordReader {
+public:
+    TObsRecordReader(TLineSource& source, RenormSign sign, TProgress& progress = NoProgress());
+    // The next record; false at the end.
+    bool Next(ObsRecord& record);
+    bool ObservationMet() const { return observationMet_; }
+    // The warnings so far (at most 20, then a count).
+    std::vector<std::string> Warnings() const;
+
+private:
+    void Warn(std::string text);
+
+    TLineSource& source_;
+    RenormSign sign_;
+    TProgress& progress_;
+    std::string raw_;
+    TLineFields fields_;
+    int number_ = 0;
+    bool observationMet_ = false;
+    std::vector<std::string> warnings_;
+    int moreWarnings_ = 0;
+};
+
+// All records of the lines at once (the same rules).
 ObsReading ReadObsLines(const std::vector<std::string>& lines, RenormSign sign, TProgress& progress = NoProgress());
 
 // Whether a renormalisation pair changes anything (the Geolab conversion
@@ -65,13 +98,15 @@ bool RenormalisationChangesSigmas();
 std::vector<CorRecord> ReadCorLines(const std::vector<std::string>& lines);
 
 // A plain decimal number as the adjustment programs read it: optional
-// sign, digits, at most one point, no thousands separator, no exponent.
+// sign, digits, at most one point, no thousands separator, no exponent,
+// below 10^15 in magnitude.
 bool IsPlainNumber(const std::string& text);
 
-// The number of a field read leniently: 0 when it is not a number.
+// The number of a field already checked by the reader (0 for an empty one).
 double LenientNumber(const std::string& text);
 
-// The number of a standard deviation; throws ObsValueError naming the line.
+// The number of a field that must hold one; throws ObsValueError naming
+// the line and the field.
 double SigmaNumber(const std::string& text, int line, const char* what = "écart type");
 
 }  // namespace kestrova

@@ -15,6 +15,18 @@ namespace kestrova {
 // none: empty).
 std::string RenormalisedObsLine(const ObsRecord& record);
 
+// The file record by record: its first line at construction. Control
+// characters of names and comments become "?".
+class TRenormalisedObs {
+public:
+    TRenormalisedObs(const TExportTime& time, TLineSink& sink);
+    void Add(const ObsRecord& record);
+
+private:
+    TPrintableSink sink_;
+    std::string previous_;  // code of the last record written; none at first
+};
+
 void ProduceRenormalisedObs(const std::vector<ObsRecord>& records, const TExportTime& time, TLineSink& sink);
 
 }  // namespace kestrova

@@ -65,17 +65,23 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     out.Add("");
 
     const double ht = s.heights ? st.Ht : 0.0;
+    const std::string station = BlankSeparatedName(st.pt_sta);
+    std::string target;  // a name holding a blank, with "_" instead
+    auto name = [&](const TPt_vise& t) -> std::string_view {
+        if (t.pt_vis.find(' ') == std::string::npos) return t.pt_vis;
+        return target = BlankSeparatedName(t.pt_vis);
+    };
     auto direction = [&](std::size_t i) -> const TLineText& {
         const TPt_vise& t = st.pts_vise[i];
-        return BuildObsLine(line, i == 0 ? 7 : 5, st.pt_sta, t.pt_vis, t.Hz, s.sigmaHz, s.angleDecimals, ht,
+        return BuildObsLine(line, i == 0 ? 7 : 5, station, name(t), t.Hz, s.sigmaHz, s.angleDecimals, ht,
                             s.heights ? t.Hv : 0.0, t.commentaires, memo);
     };
     auto zenith = [&](const TPt_vise& t) -> const TLineText& {
-        return BuildObsLine(line, 6, st.pt_sta, t.pt_vis, t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
+        return BuildObsLine(line, 6, station, name(t), t.V, s.sigmaV, s.angleDecimals, ht, s.heights ? t.Hv : 0.0,
                             t.commentaires, memo);
     };
     auto distance = [&](const TPt_vise& t, double sigma) -> const TLineText& {
-        return BuildObsLine(line, 3, st.pt_sta, t.pt_vis, t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
+        return BuildObsLine(line, 3, station, name(t), t.Dp, sigma, s.lengthDecimals, ht, s.heights ? t.Hv : 0.0,
                             t.commentaires, memo);
     };
 
@@ -101,6 +107,39 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
 }
 
 }  // namespace
+
+std::string BlankSeparatedName(std::string_view name) {
+    std::string out(name);
+    std::replace(out.begin(), out.end(), ' ', '_');
+    return out;
+}
+
+std::vector<std::string> BlankNameWarnings(const Tday_obs& book) {
+    std::vector<std::string> warnings;
+    int more = 0;
+    std::vector<std::string> seen;
+    auto check = [&](const std::string& name, const char* what, int k) {
+        if (name.find(' ') == std::string::npos) return;
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) return;
+        seen.push_back(name);
+        if (warnings.size() >= 20) {
+            ++more;
+            return;
+        }
+        warnings.push_back(Format("Station n°%d : le nom %s « %s » contient un blanc, il devient « %s » dans les "
+                                  "fichiers .obs et .iob",
+                                  k, what, name, BlankSeparatedName(name)));
+    };
+    int k = 0;
+    for (const TStation& st : book.stations) {
+        ++k;
+        if (!st.valid) continue;
+        check(st.pt_sta, "de station", k);
+        for (const TPt_vise& t : st.pts_vise) check(t.pt_vis, "de cible", k);
+    }
+    if (more > 0) warnings.push_back("... et " + std::to_string(more) + " autres noms avec un blanc.");
+    return warnings;
+}
 
 TLineText& BuildObsLine(TLineText& line, int code, std::string_view station, std::string_view target, double value,
                         double sigma, int decimals, double ht, double hv, std::string_view comments,

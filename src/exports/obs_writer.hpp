@@ -14,6 +14,16 @@
 
 namespace kestrova {
 
+// A name as the blank-separated files (.obs, .iob) hold it: each blank
+// becomes "_" (a blank would split it into two fields, shifting the
+// values of the line for every reader).
+std::string BlankSeparatedName(std::string_view name);
+
+// One warning per name of the valid stations (station or target) that
+// holds a blank, naming it and what it becomes in the .obs and .iob files
+// (at most 20, then a count).
+std::vector<std::string> BlankNameWarnings(const Tday_obs& book);
+
 // One observation line: code, station, target, value and standard
 // deviation with `decimals`, the fixed " 0.0000 ", the two heights and
 // the comments.

@@ -5,6 +5,7 @@
 
 #include "base/param.hpp"
 #include "base/text_file.hpp"
+#include "exports/obs_writer.hpp"
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
@@ -80,10 +81,12 @@ void TFMain_velka::Reduction1Click() {
         ReportError(QString::fromUtf8("Le fichier de sortie %1 est le carnet à réduire : rien n'est écrit").arg(Q(replaced)));
         return;
     }
+    std::vector<std::string> nameWarnings;  // names with a blank, written with "_"
     try {
         const bool done = RunWithProgress(this, QString::fromUtf8("Réduction"), [&](TProgress& progress) {
             ReduceBook(book, progress);
             WriteInteractiveReductionOutputs(book, files, progress);
+            nameWarnings = BlankNameWarnings(book);
         });
         if (!done) return;  // cancelled: nothing was written
     } catch (const TextFileError& error) {
@@ -98,6 +101,7 @@ void TFMain_velka::Reduction1Click() {
     book = Tday_obs();
     ReleaseFreedMemory();
     ProbeMark("book-released");
+    ShowCommandWarnings(this, prompts(), QString::fromUtf8("Réduction du fichier %1 :\n%2"), source, nameWarnings);
     // `document` may be one of the windows closed here.
     CloseDocumentsNamed(Q(files.chk));
     CloseDocumentsNamed(Q(files.xml));

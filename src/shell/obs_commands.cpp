@@ -38,6 +38,11 @@ bool Run(TFMain_velka& main, const QString& source, const QString& title, const 
     return false;
 }
 
+// The reading's warnings (names with a blank), in one message.
+void ShowWarnings(TFMain_velka& main, const QString& source, const std::vector<std::string>& warnings) {
+    ShowCommandWarnings(&main, main.prompts(), QString::fromUtf8("Conversion du fichier %1 :\n%2"), source, warnings);
+}
+
 // Opens a written observation file unless it is the document's own file.
 void OpenUnlessSource(TFMain_velka& main, const QString& path, const QString& source) {
     if (QFileInfo(path).absoluteFilePath() != QFileInfo(source).absoluteFilePath()) main.OpenAsDocument(path);
@@ -52,10 +57,12 @@ void WriteRenormalised(TFMain_velka& main, TEditForm& document, RenormSign sign)
     const std::vector<std::string>& lines = *copied;
     const QString source = document.FileName();
     bool met = true;
+    std::vector<std::string> warnings;
     const bool done = Run(main, source, QString::fromUtf8("Renormalisation"), [&](TProgress& progress) {
-        WriteRenormalisedObsFile(lines, S(source), S(*name), sign, progress, &met);
+        WriteRenormalisedObsFile(lines, S(source), S(*name), sign, progress, &met, &warnings);
     });
     if (!done) return;
+    ShowWarnings(main, source, warnings);
     OpenUnlessSource(main, *name, source);
     if (!met) main.prompts().Message(&main, QString::fromUtf8(kFormatNonReconnu));
 }
@@ -78,10 +85,12 @@ void BrelixGeolab1Click(TFMain_velka& main) {
     if (!copied) return;
     const std::vector<std::string>& lines = *copied;
     const QString source = document->FileName();
+    std::vector<std::string> warnings;
     if (!Run(main, source, QString::fromUtf8("Conversion obs --> iob"), [&](TProgress& progress) {
-            ConvertObsToGeolab(lines, S(source), S(*iob), {}, progress);
+            ConvertObsToGeolab(lines, S(source), S(*iob), {}, progress, &warnings);
         }))
         return;
+    ShowWarnings(main, source, warnings);
     // The same records, renormalised, when a pair changes something.
     if (GeolabOffersRenormalisedObs()) WriteRenormalised(main, *document, RenormSign::Unsigned);
     main.OpenAsDocument(*iob);
@@ -108,12 +117,14 @@ void brelix2gnugamaClick(TFMain_velka& main) {
                                                 QString::fromUtf8("Fichier Coordonnées (*.cor)|*.cor"),
                                                 QFileInfo(source).absolutePath());
     if (!cor) return;
+    std::vector<std::string> warnings;
     if (!Run(main, source, QString::fromUtf8("Conversion obs --> gkf"), [&](TProgress& progress) {
             progress.Stage("Lecture du fichier " + S(*cor));
             const std::vector<std::string> corLines = ReadTextLines(S(*cor));
-            ConvertObsToGama(lines, S(source), corLines, S(*cor), S(*gkf), progress);
+            ConvertObsToGama(lines, S(source), corLines, S(*cor), S(*gkf), progress, &warnings);
         }))
         return;
+    ShowWarnings(main, source, warnings);
     main.OpenAsDocument(*gkf);
 }
 

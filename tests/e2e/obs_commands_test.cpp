@@ -167,3 +167,90 @@ TEST_F(ObsCommandsTest, RefusalsWriteNothing) {
     EXPECT_NE(r.err.find("renormalisation=N"), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dir_ / "out" / "res.iob"), before);
 }
+
+// Names of 13, 14, 16 and 20 characters (cut to 16) in every record kind:
+// the Geolab lines keep each name whole, the next field one blank after a
+// name of 14 characters or more, centring points (PL) included.
+TEST_F(ObsCommandsTest, Obs2IobLaysOutLongNamesInEveryRecord) {
+    const auto r = Run("obs2iob", kData / "long_names.obs");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ExpectGolden("obs2iob_long_names");
+    const std::string iob = Slurp(dir_ / "out" / "res.iob");
+    EXPECT_NE(iob.find(" PL       C234567890123456 n  0  0  0.000000 e  0  0  0.000000"), std::string::npos);
+    EXPECT_NE(iob.find(" PL       A234567890123n  0  0  0.000000 e  0  0  0.000000"), std::string::npos);
+}
+
+// The three commands on files of height differences refuse what is not
+// one (nothing written, an earlier output kept, a French message saying
+// what was expected), stop on a number they cannot read (line and field
+// named), and count the foreign lines when they are the most.
+TEST_F(ObsCommandsTest, HeightDifferenceCommandsRefuseWhatIsNotTheirInput) {
+    const fs::path in = dir_ / "in";
+    fs::create_directories(in);
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(in / name, std::ios::binary) << bytes;
+        return in / name;
+    };
+    std::string random(1 << 20, '\0');
+    unsigned state = 12345;
+    for (char& c : random) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("4 A B 1.25000 0.00010\r\n4 B C -0.50000 0.00010\r\n")) utf16 += std::string(1, c) + '\0';
+    std::string longLine(50u << 20, 'x');
+    const std::vector<std::pair<fs::path, std::string>> refused = {
+        {write("empty.obs", ""), "Aucune dénivelée"},
+        {write("random.obs", random), "Aucune dénivelée"},
+        {write("utf16.obs", utf16), "Aucune dénivelée"},
+        {write("notes.obs", "* seulement des commentaires\r\n* et rien d'autre\r\n"), "Aucune dénivelée"},
+        {write("long.obs", longLine), "Impossible de lire le fichier"},
+        {write("comma.obs", "4 A B 1.25000 0.00010\r\n4 B C 1,25000 0.00010\r\n"),
+         "ligne 2 : dénivelée « 1,25000 » non numérique (utilisez le point décimal) ; rien n'est écrit"},
+        {write("sigma.obs", " OHDF     A            B                  1.25000   abc\r\n"),
+         "ligne 1 : écart type « abc » non numérique ; rien n'est écrit"},
+    };
+    longLine.clear();
+    for (const char* command : {"obs2tri", "iob2tri", "iob2obs"}) {
+        std::ofstream(dir_ / "out" / "res", std::ios::binary) << "ancien\r\n";
+        for (const auto& [file, message] : refused) {
+            SCOPED_TRACE(std::string(command) + " " + file.filename().string());
+            const auto r = Run(command, file);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find(message), std::string::npos) << r.err.substr(0, 300);
+            EXPECT_EQ(Slurp(dir_ / "out" / "res"), "ancien\r\n");
+        }
+        // Mostly foreign lines: converted, and the count in a warning.
+        const auto r = Run(command, write("mixed.obs", "7 S1 T1 0.0000 0.0008\r\n5 S1 T2 1.0 0.0008\r\n"
+                                                       "4 A B 1.25000 0.00010\r\n6 S1 T1 100.0 0.0012\r\n"));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("3 lignes sur 4 ne sont ni des dénivelées (4 ou OHDF) ni des commentaires"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(Slurp(dir_ / "out" / "res").find("1.25000"), std::string::npos);
+    }
+}
+
+// An XML book whose target is "P 2001": the .obs and .iob of the
+// reduction hold "P_2001" (a warning names it), and obs2gkf reads the
+// .obs back with the target whole, not "P" with the value 2001.
+TEST_F(ObsCommandsTest, NameWithABlankFromAnXmlBookStaysWhole) {
+    std::string book = Slurp(fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "cycles_book.xcrt");
+    for (std::size_t p; (p = book.find("\"M01\"")) != std::string::npos;) book.replace(p, 5, "\"P 2001\"");
+    std::ofstream(dir_ / "blanc.xcrt", std::ios::binary) << book;
+    auto r = Run("crt2obs", dir_ / "blanc.xcrt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("le nom de cible « P 2001 » contient un blanc, il devient « P_2001 »"), std::string::npos)
+        << r.err;
+    const std::string obs = Slurp(dir_ / "out" / "res.obs");
+    EXPECT_EQ(obs.find("P 2001"), std::string::npos);
+    EXPECT_NE(obs.find("5 PIL1             P_2001           "), std::string::npos);
+    EXPECT_EQ(Slurp(dir_ / "out" / "res.iob").find("P 2001"), std::string::npos);
+    std::ofstream(dir_ / "pts.cor", std::ios::binary) << "1 PIL1 1000.000 2000.000 100.000 0 0\r\n0 REF1\r\n0 P_2001\r\n0 M02\r\n";
+    r = RunKestrova("-x obs2gkf -i " + ShellQuote((dir_ / "out" / "res.obs").string()) + " -c " +
+                        ShellQuote((dir_ / "pts.cor").string()) + " -o " + ShellQuote((dir_ / "out" / "g").string()),
+                    env_, dir_);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string gkf = Slurp(dir_ / "out" / "g.gkf");
+    EXPECT_NE(gkf.find("<direction   to=\"P_2001\"         val="), std::string::npos) << gkf.substr(0, 2000);
+    EXPECT_NE(gkf.find("fix=\"xyz\""), std::string::npos);
+    EXPECT_EQ(gkf.find("<cov-mat"), std::string::npos);  // the only constrained point is fixed
+}

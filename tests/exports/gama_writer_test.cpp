@@ -81,6 +81,18 @@ TEST_F(GamaWriterTest, ObservationOrderHeightsAndDecimals) {
     EXPECT_EQ(body, expected);
 }
 
+// A standard deviation below the last decimal keeps the decimals it needs:
+// a "0.0" would make gama-local refuse the file.
+TEST_F(GamaWriterTest, TinyStandardDeviationsAreNeverWrittenAsZero) {
+    Param().sigma_Hz = 0.000004;  // 0.04 cc
+    Param().sigma_Dp = 0.00002;   // 0.02 mm
+    const auto body = Body(GamaFileLines(Reduce(TwoFaceStationLines()), "x.gkf", kTime));
+    ASSERT_GE(body.size(), 6u);
+    EXPECT_NE(body[1].find(R"(stdev="0.04")"), std::string::npos) << body[1];
+    EXPECT_NE(body[3].find(R"(stdev="12.0")"), std::string::npos) << body[3];
+    EXPECT_NE(body[5].find(R"(stdev="0.02")"), std::string::npos) << body[5];
+}
+
 TEST_F(GamaWriterTest, NoValidStationGivesFrameOnlyAndSpecialNamesStayWellFormed) {
     auto lines = GamaFileLines(Reduce(HotStationLines()), "x.gkf", kTime);
     ASSERT_EQ(lines.size(), 19u);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "base/numbers.hpp"
 #include "base/text_file.hpp"
@@ -16,6 +17,7 @@
 #include "exports/obs_geolab.hpp"
 #include "exports/obs_renormalised.hpp"
 #include "exports/reduction_outputs.hpp"
+#include "levelling/line_source.hpp"
 
 using namespace kestrova;
 using exports_test::ReadCrLfLines;
@@ -374,4 +376,205 @@ TEST_F(ObsConvertTest, BundledExampleAdjustsBackToTheKnownCoordinates) {
         EXPECT_NEAR(z, TextToDoubleOr(f.fields[3], 0), 0.003) << f.fields[0];
     }
     EXPECT_EQ(known, 7);
+}
+
+// One rule for every number the three conversions read: a field that is
+// not a plain finite decimal stops the conversion naming the file, the
+// line and the field, and nothing is written (an earlier output stays).
+TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
+    Param().renormalisation = true;
+    Param().Dp_mult = 2.0;
+    struct Case {
+        std::string line, field;
+    };
+    const std::vector<Case> cases = {
+        {"6 S1 T1 99,5000 0.0012 0.0000 1.5000 1.6000", "valeur « 99,5000 » non numérique (utilisez le point décimal)"},
+        {"4 A B 1,2500 0.0005 0.0000 0.0000 0.0000", "valeur « 1,2500 » non numérique (utilisez le point décimal)"},
+        {"6 S1 T1 99.5000 0.0012 0.0000 1,3 1.6000", "hauteur de station « 1,3 » non numérique (utilisez le point"},
+        {"6 S1 T1 99.5000 0.0012 0.0000 1.3 1.5x", "hauteur de cible « 1.5x » non numérique"},
+        {"5 S1 T2 nan 0.0008 0.0000 0.0000 0.0000", "valeur « nan » non numérique"},
+        {"5 S1 T2 inf 0.0008 0.0000 0.0000 0.0000", "valeur « inf » non numérique"},
+        {"5 S1 T2 1e400 0.0008 0.0000 0.0000 0.0000", "valeur « 1e400 » non numérique"},
+        {"3 S1 T1 100,0000 0.0010 0.0000 0.0000 0.0000", "valeur « 100,0000 » non numérique (utilisez le point"},
+        {"3 S1 T1 1OO.0000 0.0010 0.0000 0.0000 0.0000", "valeur « 1OO.0000 » non numérique"},
+        {"3 S1 T1 100.0000 0,001 0.0000 0.0000 0.0000", "écart type « 0,001 » non numérique (utilisez le point"},
+        {"3 S1 T1 100.0000 0.0010 x 0.0000 0.0000", "sixième champ « x » non numérique"},
+        {"3 S1 T1 1000000000000000 0.0010 0.0000 0.0000 0.0000", "valeur « 1000000000000000 » hors limites"},
+        {"7 S1 T1 0.0000", "champ écart type vide"},
+    };
+    for (const char* name : {"old.iob", "old_2.obs", "old.gkf", "old.obs"}) WriteFile(name, {"ancien contenu"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::vector<std::string> lines = {"* mesures", "7 S1 T1 0.0000 0.0008 0.0000 0.0000 0.0000", c.line};
+        const std::string expected = "Erreur de conversion dans le fichier m.obs, ligne 3 : " + c.field;
+        auto check = [&](const std::function<void()>& conversion) {
+            try {
+                conversion();
+                ADD_FAILURE() << "no error";
+            } catch (const ObsConversionError& e) {
+                EXPECT_EQ(std::string(e.what()).rfind(expected, 0), 0u) << e.what();
+                EXPECT_NE(std::string(e.what()).find("; rien n'est écrit"), std::string::npos) << e.what();
+            }
+        };
+        check([&] { ConvertObsToGeolab(lines, "m.obs", Path("old.iob"), Path("old_2.obs")); });
+        check([&] { ConvertObsToGama(lines, "m.obs", kCor, "pts.cor", Path("old.gkf")); });
+        check([&] { WriteRenormalisedObsFile(lines, "m.obs", Path("old.obs"), RenormSign::Signed); });
+    }
+    for (const char* name : {"old.iob", "old_2.obs", "old.gkf", "old.obs"})
+        EXPECT_EQ(ReadCrLfLines(Path(name)), (std::vector<std::string>{"ancien contenu"})) << name;
+    // Coordinates too.
+    try {
+        ConvertObsToGama({"7 S1 T1 0.0000 0.0008"}, "m.obs", {"1 S1 1000,5 2000 100 0.001 0.001"}, "pts.cor",
+                         Path("old.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée « 1000,5 » "
+                                         "non numérique (utilisez le point décimal) ; rien n'est écrit");
+    }
+}
+
+// A line in the columns of the observation file whose name holds a blank
+// is read by its columns: the blank no longer shifts the value and the
+// standard deviation; the name is written with "_" and named in a warning.
+// Control characters of names and comments become "?" in every output.
+TEST_F(ObsConvertTest, NamesWithABlankOrAControlCharacterKeepTheirFields) {
+    const std::vector<std::string> lines = {
+        "* relevé\x01 du jour",
+        "7 A B              1001                 0.0000     0.0008 0.0000   0.0000   0.0000 ",
+        "5 A B              P 2001              12.3456     0.0008 0.0000   0.0000   0.0000 ",
+        // Typed by hand: read by blanks, as always.
+        "5 S1 T1 12.3456 0.0008 0.0000 1.5 1.6 x",
+        "6 S\tX T1 98.7654 0.0012",
+    };
+    const ObsReading reading = ReadObsLines(lines, RenormSign::Unsigned);
+    ASSERT_EQ(reading.records.size(), 5u);
+    EXPECT_EQ(reading.records[3].from, "S1");
+    EXPECT_EQ(reading.records[3].to, "T1");
+    EXPECT_EQ(reading.records[1].from, "A_B");
+    EXPECT_EQ(reading.records[1].to, "1001");
+    EXPECT_EQ(reading.records[1].value, "0.0000");
+    EXPECT_EQ(reading.records[1].sigma, "0.0008");
+    EXPECT_EQ(reading.records[2].to, "P_2001");
+    EXPECT_EQ(reading.records[2].value, "12.3456");
+    EXPECT_EQ(reading.warnings,
+              (std::vector<std::string>{"ligne 2 : le nom « A B » contient un blanc, il devient « A_B »",
+                                        "ligne 3 : le nom « A B » contient un blanc, il devient « A_B »",
+                                        "ligne 3 : le nom « P 2001 » contient un blanc, il devient « P_2001 »"}));
+    const std::vector<std::string> renormalised = Renormalised(lines, RenormSign::Signed);
+    EXPECT_EQ(renormalised, (std::vector<std::string>{
+                                "* fichier créé le 06/12/2026 à 09:12:31", "", "* relevé? du jour", "",
+                                "7 A_B              1001                 0.0000     0.0008     0.0000  0.0000   0.0000",
+                                "5 A_B              P_2001              12.3456     0.0008     0.0000  0.0000   0.0000",
+                                "5 S1               T1                  12.3456     0.0008     0.0000  1.5000   1.6000",
+                                "",
+                                "6 S?X              T1                  98.7654     0.0012     0.0000  0.0000   0.0000"}));
+    const std::vector<std::string> iob = Geolab(lines);
+    EXPECT_EQ(iob[19], "* relevé? du jour");
+    EXPECT_EQ(iob[22].substr(0, 36), " DIR      A_B          1001         ");
+    EXPECT_EQ(iob[23].substr(23, 6), "P_2001");
+    EXPECT_EQ(iob[26].substr(10, 3), "S?X");
+    std::vector<std::string> warnings;
+    ConvertObsToGeolab(lines, "m.obs", Path("w.iob"), "", NoProgress(), &warnings);
+    EXPECT_EQ(warnings, reading.warnings);
+}
+
+// Angles laid out from their value: leading zeros, a "+" or a "-" typed
+// in the file no longer push the sign out of its column, and the values
+// of today's files give the same bytes.
+TEST_F(ObsConvertTest, GeolabAnglesFromTheirValue) {
+    const std::vector<ObsRecord> r =
+        ReadObsLines({"6 S1 T1 0123.4567 0.0012", "6 S1 T1 123.4567 0.0012", "6 S1 T1 +12.3456 0.0012",
+                      "6 S1 T1 12.3456 0.0012", "6 S1 T1 -12.3456 0.0012", "6 S1 T1 -0.000001 0.0012",
+                      "6 S1 T1 399.99999 0.0012", "6 S1 T1 .5 0.0012", "6 S1 T1 1234.5 0.0012"},
+                     RenormSign::Unsigned)
+            .records;
+    auto angle = [&](std::size_t i) { return GeolabObsAngleLine(" ZANG", r[i]).substr(49, 15); };
+    EXPECT_EQ(angle(0), "+123 45    67.0");
+    EXPECT_EQ(GeolabObsAngleLine(" ZANG", r[0]), GeolabObsAngleLine(" ZANG", r[1]));
+    EXPECT_EQ(angle(2), "+ 12 34    56.0");
+    EXPECT_EQ(GeolabObsAngleLine(" ZANG", r[2]), GeolabObsAngleLine(" ZANG", r[3]));
+    EXPECT_EQ(angle(4), "- 12 34    56.0");
+    EXPECT_EQ(angle(5), "+  0  0     0.0");  // no "-0"
+    EXPECT_EQ(angle(6), "+399 99    99.9");
+    EXPECT_EQ(angle(7), "+  0 50     0.0");
+    EXPECT_THROW(GeolabObsAngleLine(" ZANG", r[8]), ObsValueError);
+}
+
+// A .cor point whose standard deviations are 0 is fixed, not constrained
+// by a covariance of zeros; an observation whose standard deviation is 0
+// is refused and one that rounds to 0 keeps the decimals it needs: every
+// such .gkf is one gama-local accepts.
+TEST_F(ObsConvertTest, ZeroStandardDeviationsNeverReachTheGamaFile) {
+    Param().renormalisation = false;  // the sigmas as written (a renormalisation keeps 4 decimals)
+    const std::vector<std::string> cor = {"1 S1 1000.000 2000.000 100.000 0 0", "1 S2 1100.000 2000.000 101.000 0 0.002",
+                                          "2 S3 1000.000 2100.000 99.000 0 0", "3 S4 1100.000 2100.000 98.000 0.001 0",
+                                          "0 T1 1050 2050 100"};
+    const std::vector<std::string> obs = {
+        "7 S1 T1 0.0000 0.0008", "5 S1 S2 100.0000 0.0008", "5 S1 S3 0.0000 0.0008", "6 S1 T1 100.0000 0.00004",
+        "3 S1 T1 70.7107 0.0010", "7 S2 T1 300.0000 0.0008", "5 S2 S1 300.0000 0.0008", "3 S2 T1 70.7107 0.0010",
+        "7 S3 T1 100.0000 0.0008", "5 S3 S1 200.0000 0.0008", "3 S3 T1 70.7107 0.0010"};
+    const std::string gkf = Joined(Gama(obs, cor));
+    EXPECT_NE(gkf.find("<point id=\"S1\"             x=\"1000.000\" y=\"2000.000\" z=\"100.000\" fix=\"xyz\"/>\n"),
+              std::string::npos)
+        << gkf;
+    EXPECT_NE(gkf.find("<point id=\"S2\"             x=\"1100.000\" y=\"2000.000\" z=\"101.000\" fix=\"xy\" adj=\"Z\"/>"),
+              std::string::npos);
+    EXPECT_NE(gkf.find("<point id=\"S3\"             x=\"1000.000\" y=\"2100.000\" z=\"99.000\" fix=\"xy\" adj=\"z\"/>"),
+              std::string::npos);
+    EXPECT_NE(gkf.find("<point id=\"S4\"             x=\"1100.000\" y=\"2100.000\" z=\"98.000\" fix=\"z\" adj=\"xy\"/>"),
+              std::string::npos);
+    EXPECT_NE(gkf.find("        <coordinates>\n"
+                       "            <point id=\"S2\"             z=\"101.000\" adj=\"xyZ\"/>\n"
+                       "            <cov-mat dim=\"1\" band=\"0\">\n"
+                       "                4.00\n"
+                       "            </cov-mat>\n"),
+              std::string::npos)
+        << gkf;
+    EXPECT_NE(gkf.find("val=\"100.0000\" stdev=\"0.4\" />"), std::string::npos) << gkf;  // 0.4 cc, not "0"
+    const std::string path = Path("zero.gkf");
+    WriteTextLines(path, Gama(obs, cor), FileEncoding::Cp1252);
+
+    try {
+        ConvertObsToGama({"7 S1 T1 0.0000 0.0000"}, "m.obs", cor, "pts.cor", Path("z.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_NE(std::string(e.what()).find("ligne 1 : écart type « 0.0000 » nul"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(Path("z.gkf")));
+
+    SKIP_WITHOUT_GAMA_LOCAL();
+    const exports_test::GamaVerdict v = exports_test::RunGamaLocal(path);
+    EXPECT_TRUE(v.accepted) << v.error;
+    EXPECT_TRUE(v.adjusted) << v.error;
+}
+
+// The conversions read their records as they stream by: from a file they
+// give the same outputs as from the document's lines.
+TEST_F(ObsConvertTest, StreamedFromAFileAsFromTheLines) {
+    const std::vector<std::string> lines = ReadTextLines(std::string(KESTROVA_TEST_DATA) + "/obsconv/reseau.obs");
+    const std::vector<std::string> cor = ReadTextLines(std::string(KESTROVA_TEST_DATA) + "/obsconv/reseau.cor");
+    Param().Dp_mult = 2.0;
+    ConvertObsToGeolab(lines, "reseau.obs", Path("a.iob"), Path("a_2.obs"));
+    ConvertObsToGama(lines, "reseau.obs", cor, "reseau.cor", Path("a.gkf"));
+    TFileLineSource iob(std::string(KESTROVA_TEST_DATA) + "/obsconv/reseau.obs");
+    ConvertObsToGeolab(iob, "reseau.obs", Path("b.iob"), Path("b_2.obs"), NoProgress(), nullptr);
+    TFileLineSource gkf(std::string(KESTROVA_TEST_DATA) + "/obsconv/reseau.obs");
+    ConvertObsToGama(gkf, "reseau.obs", cor, "reseau.cor", Path("b.gkf"), NoProgress(), nullptr);
+    EXPECT_EQ(ReadFileBytes(Path("a.iob")), ReadFileBytes(Path("b.iob")));
+    EXPECT_EQ(ReadCrLfLines(Path("a_2.obs")).size(), ReadCrLfLines(Path("b_2.obs")).size());
+    EXPECT_EQ(ReadFileBytes(Path("a.gkf")), ReadFileBytes(Path("b.gkf")));
+}
+
+// A renormalised file is an observation file again: a height that fills
+// its columns is kept apart from the field before it.
+TEST_F(ObsConvertTest, RenormalisedFileReadsAgain) {
+    const std::vector<std::string> lines = {"3 S1 T1 12.5000 0.0010 0.0000 -123.4560 1.6000",
+                                            "6 S1 T1 99.5000 0.0012 0.0000 1.5500 1.6000"};
+    const std::vector<std::string> out = Renormalised(lines, RenormSign::Signed);
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[2], "3 S1               T1                  12.5000     0.0010     0.0000 -123.4560   1.6000");
+    EXPECT_EQ(out[4], "6 S1               T1                  99.5000     0.0012     0.0000  1.5500   1.6000");
+    const ObsReading again = ReadObsLines(out, RenormSign::Signed);
+    EXPECT_EQ(again.records[2].item7, "-123.4560");
+    EXPECT_EQ(again.records[4].item7, "1.5500");
 }

@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "export_test_support.hpp"
+#include "exports/geolab_writer.hpp"
+#include "exports/obs_records.hpp"
 
 using namespace kestrova;
 using namespace exports_test;
@@ -176,4 +178,34 @@ TEST_F(ObsWriterTest, WriteFailureReportsAndLeavesNothing) {
     const std::string bytes = ReadBytes(Path("res.obs"));
     EXPECT_EQ(bytes.substr(0, 19), "*Donn\xE9" "es reduites\r\n");
     EXPECT_EQ(bytes.substr(bytes.size() - 5), "\r\n \r\n");
+}
+
+// A name with a blank (an XML book's target "P 2001") would split into two
+// fields of the blank-separated .obs and .iob: it is written with "_",
+// named in a warning, and read back whole by the converters.
+TEST_F(ObsWriterTest, NamesWithABlankAreWrittenWithAnUnderscore) {
+    Tday_obs book = Reduce(TwoFaceStationLines());
+    ASSERT_EQ(book.stations[0].pts_vise.size(), 2u);
+    book.stations[0].pts_vise[1].pt_vis = "P 2001";
+    const std::vector<std::string> obs = ObsFileLines(book, "res.obs", kTime);
+    EXPECT_NE(std::find(obs.begin(), obs.end(),
+                        "5 S1               P_2001             100.0010     0.0008 0.0000   0.0000   0.0000 "),
+              obs.end());
+    for (const std::string& line : obs) EXPECT_EQ(line.find("P 2001"), std::string::npos) << line;
+    const std::vector<std::string> iob = GeolabFileLines(book);
+    bool found = false;
+    for (const std::string& line : iob) {
+        EXPECT_EQ(line.find("P 2001"), std::string::npos) << line;
+        found = found || line.find(" P_2001 ") != std::string::npos;
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(BlankNameWarnings(book),
+              (std::vector<std::string>{"Station n°1 : le nom de cible « P 2001 » contient un blanc, il devient "
+                                        "« P_2001 » dans les fichiers .obs et .iob"}));
+    const ObsReading again = ReadObsLines(obs, RenormSign::Unsigned);
+    bool read = false;
+    for (const ObsRecord& r : again.records) read = read || (r.to == "P_2001" && r.value == "100.0010");
+    EXPECT_TRUE(read);
+    book.stations[0].pts_vise[1].pt_vis = "T2";
+    EXPECT_TRUE(BlankNameWarnings(book).empty());
 }

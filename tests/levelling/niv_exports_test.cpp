@@ -226,12 +226,12 @@ TEST(NivExports, SortsPairBothDirectionsAndConvert) {
     EXPECT_EQ(Lines(dir / "c.obs")[0], "4        B        A      0.50000   0.00010  0.00000  0.00000  0.00000");
     EXPECT_EQ(Lines(dir / "c.obs")[3], "*  end of line 1");
 
-    // An empty document gives an empty file.
+    // An empty document is no file of height differences: refused, nothing written.
     const std::vector<std::string> none;
     TVectorLineSource empty(none);
-    ConvertDenivFile(empty, (dir / "e.tri").string(), TDenivOutput::SortedBrelix, NoProgress());
-    EXPECT_TRUE(fs::exists(dir / "e.tri"));
-    EXPECT_EQ(fs::file_size(dir / "e.tri"), 0u);
+    EXPECT_THROW(ConvertDenivFile(empty, (dir / "e.tri").string(), TDenivOutput::SortedBrelix, NoProgress()),
+                 TDenivFileError);
+    EXPECT_FALSE(fs::exists(dir / "e.tri"));
 }
 
 TEST(NivExports, ControlCharactersInNamesBecomeQuestionMarks) {

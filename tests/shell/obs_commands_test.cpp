@@ -157,6 +157,41 @@ private slots:
         QVERIFY(!QFile::exists(dir + "/res2.gkf"));
         QVERIFY(shell.prompts->unexpected.isEmpty());
     }
+
+    // The menu routes apply the converters' rule: a decimal comma stops
+    // the command with the line, the field and the hint, nothing written;
+    // a name with a blank is read whole and named in a warning.
+    void numbersAndNamesInTheMenuRoutes() {
+        const QString dir = ScratchDir("numbers");
+        WriteBytes(dir + "/virgule.obs", "7 S1 T1 0.0000 0.0008\r\n6 S1 T1 99,5000 0.0012\r\n");
+        WriteBytes(dir + "/blanc.obs",
+                   "7 A B              1001                 0.0000     0.0008 0.0000   0.0000   0.0000 \r\n");
+        SetRenormalisation();
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/virgule.obs");
+        shell.prompts->names = {dir + "/virgule.iob"};
+        Entry(*shell.main, "BrelixGeolab1")->trigger();
+        shell.prompts->names = {dir + "/virgule_2.obs"};
+        Entry(*shell.main, "RenormalistationdefichierBrelix1")->trigger();
+        QCOMPARE(shell.prompts->errors.size(), 2);
+        for (const QString& error : shell.prompts->errors)
+            QVERIFY2(error.contains(QString::fromUtf8("ligne 2 : valeur « 99,5000 » non numérique (utilisez le point "
+                                                      "décimal)")),
+                     qPrintable(error));
+        QVERIFY(!QFile::exists(dir + "/virgule.iob"));
+        QVERIFY(!QFile::exists(dir + "/virgule_2.obs"));
+
+        Param().renormalisation = false;
+        shell.main->OpenAsDocument(dir + "/blanc.obs");
+        shell.prompts->names = {dir + "/blanc.iob"};
+        Entry(*shell.main, "BrelixGeolab1")->trigger();
+        QCOMPARE(shell.prompts->messages.size(), 1);
+        QVERIFY2(shell.prompts->messages[0].contains(QString::fromUtf8("le nom « A B » contient un blanc, il devient "
+                                                                       "« A_B »")),
+                 qPrintable(shell.prompts->messages[0]));
+        QVERIFY(ReadBytes(dir + "/blanc.iob").contains(" DIR      A_B          1001 "));
+        QVERIFY(shell.prompts->unexpected.isEmpty());
+    }
 };
 
 QTEST_MAIN(ObsCommandsTest)
