@@ -3,7 +3,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "base/fixed_text.hpp"
 #include "base/format.hpp"
 #include "base/line_sink.hpp"
 #include "base/output_set.hpp"
