@@ -149,7 +149,8 @@ void SuppressionCrapaudsClick(TFMain_velka& main) {
         return;
     }
     if (result.zeroSigmaCount > 0) {
-        main.prompts().Error(&main, Q(ZeroSigmaMessage(result, chosen)));
+        main.prompts().Error(
+            &main, QString::fromUtf8("Fichier %1 :\n%2").arg(job->source, Q(ZeroSigmaMessage(result, chosen))));
         return;
     }
     if (!result.Written()) {
