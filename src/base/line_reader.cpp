@@ -21,27 +21,47 @@ namespace {
 
 constexpr std::size_t kChunk = std::size_t(64) << 10;
 
-// Number of line ends in `bytes`, 16 bytes at a time: each lane of `lanes`
-// counts the line ends it met (at most 255 before they are added up).
+// Number of line ends in `bytes` by the rule of FindLineEnd (LF, CR LF, a
+// CR alone; a CR at the very end counts as one), 16 bytes at a time: each
+// lane of the counters counts what it met (at most 255 before they are
+// added up). A CR LF is counted by its LF: the CRs followed by an LF are
+// taken off.
 std::size_t CountLineEnds(std::string_view bytes) {
-    std::size_t count = 0;
+    std::size_t lfs = 0, crs = 0, pairs = 0;
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i nl = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
     const __m128i zero = _mm_setzero_si128();
-    while (i + 16 <= bytes.size()) {
-        __m128i lanes = zero;
-        for (int round = 0; round < 255 && i + 16 <= bytes.size(); ++round, i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
-            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(v, nl));  // a match is -1
-        }
+    auto add = [&](std::size_t& count, __m128i lanes) {
         const __m128i sums = _mm_sad_epu8(lanes, zero);
         count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
                  static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    };
+    // + 17: the byte after each block is looked at for a CR LF.
+    while (i + 17 <= bytes.size()) {
+        __m128i lfLanes = zero, crLanes = zero, pairLanes = zero;
+        for (int round = 0; round < 255 && i + 17 <= bytes.size(); ++round, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i + 1));
+            const __m128i isCr = _mm_cmpeq_epi8(v, cr);
+            lfLanes = _mm_sub_epi8(lfLanes, _mm_cmpeq_epi8(v, nl));  // a match is -1
+            crLanes = _mm_sub_epi8(crLanes, isCr);
+            pairLanes = _mm_sub_epi8(pairLanes, _mm_and_si128(isCr, _mm_cmpeq_epi8(next, nl)));
+        }
+        add(lfs, lfLanes);
+        add(crs, crLanes);
+        add(pairs, pairLanes);
     }
 #endif
-    for (; i < bytes.size(); ++i) count += bytes[i] == '\n';
-    return count;
+    for (; i < bytes.size(); ++i) {
+        lfs += bytes[i] == '\n';
+        if (bytes[i] == '\r') {
+            ++crs;
+            pairs += i + 1 < bytes.size() && bytes[i + 1] == '\n';
+        }
+    }
+    return lfs + crs - pairs;
 }
 
 bool IsAscii(std::string_view text) {
@@ -88,6 +108,7 @@ TScan ScanPart(std::FILE* file, const std::string& path, std::size_t begin, std:
     // the next.
     std::string carry;
     std::string window;  // the last marker.size() - 1 bytes seen
+    bool crEnded = false;  // the last chunk ended with a CR
     for (;;) {
         const std::size_t want = std::min(buffer.size(), end - begin - scan.bytes);
         errno = 0;
@@ -97,6 +118,10 @@ TScan ScanPart(std::FILE* file, const std::string& path, std::size_t begin, std:
             break;
         }
         std::string_view chunk(buffer.data(), got);
+        // A CR that ended the last chunk was counted as a line end of its
+        // own; with this LF after it, the LF is the line end.
+        if (crEnded && chunk[0] == '\n') --scan.lineEnds;
+        crEnded = chunk.back() == '\r';
         scan.checkpoints.push_back({begin + scan.bytes, scan.lineEnds});
         scan.bytes += got;
         scan.lineEnds += CountLineEnds(chunk);
@@ -121,8 +146,8 @@ TScan ScanPart(std::FILE* file, const std::string& path, std::size_t begin, std:
     return scan;
 }
 
-// Byte after the first line end at or after `from`; 0 when there is none
-// in the next chunk.
+// Byte after the first line end at or after `from` (not a CR of a CR LF
+// that starts there); 0 when there is none in the next chunk.
 std::size_t LineStartAfter(const std::string& path, std::size_t from) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
@@ -130,8 +155,11 @@ std::size_t LineStartAfter(const std::string& path, std::size_t from) {
     std::size_t found = 0;
     if (::fseeko(f, static_cast<off_t>(from), SEEK_SET) == 0) {
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), f);
-        if (const void* nl = std::memchr(buffer.data(), '\n', got))
-            found = from + static_cast<std::size_t>(static_cast<const char*>(nl) - buffer.data()) + 1;
+        const std::string_view bytes(buffer.data(), got);
+        std::size_t length = 0;
+        const std::size_t at = FindLineEnd(bytes, 0, length);
+        // A CR at the end of the bytes read: its LF, if any, is unknown.
+        if (at != std::string_view::npos && at + 1 < got) found = from + at + length;
     }
     std::fclose(f);
     return found;
@@ -282,29 +310,32 @@ bool TTextLineReader::NextRaw(std::string_view& raw) {
         return TextFileError(path_, Format("ligne %d : plus de %d Mo sans fin de ligne, le fichier n'est pas lu",
                                            lineNumber_ + 1, static_cast<long long>(kMaxLineBytes >> 20)));
     };
-    std::size_t scanned = pos_;  // no line end before this
-    const char* nl = nullptr;
+    std::size_t scanned = 0;  // from pos_: no line end before this
+    std::size_t at = std::string_view::npos, endLength = 0;
     for (;;) {
-        nl = static_cast<const char*>(std::memchr(buffer_.data() + scanned, '\n', end_ - scanned));
-        if (nl) break;
+        const std::string_view held(buffer_.data(), end_);
+        at = FindLineEnd(held, pos_ + scanned, endLength);
+        // A CR that ends the bytes read may be the first half of a CR LF:
+        // the next byte tells, unless the file ends there.
+        const bool crAtEdge = at != std::string_view::npos && held[at] == '\r' && at + 1 == end_;
+        if (at != std::string_view::npos && (!crAtEdge || atEnd_)) break;
+        if (atEnd_) break;  // the last line has no line end
+        scanned = (at != std::string_view::npos ? at : end_) - pos_;
         // + 1: room for a CR.
         if (end_ - pos_ > kMaxLineBytes + 1) throw tooLong();
-        const std::size_t held = end_ - pos_;  // scanned, moved to the front by Refill
-        if (!Refill()) break;
-        scanned = pos_ + held;
+        Refill();  // keeps the bytes from pos_ on, moved to the front
     }
     const char* start = buffer_.data() + pos_;
     std::size_t length;
-    if (nl) {
-        length = static_cast<std::size_t>(nl - start);
-        pos_ += length + 1;
+    if (at != std::string_view::npos) {
+        length = at - pos_;
+        pos_ = at + endLength;
     } else {
         if (pos_ == end_) return false;
         length = end_ - pos_;
         pos_ = end_;
     }
     raw = std::string_view(start, length);
-    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
     if (raw.size() > kMaxLineBytes) throw tooLong();
     if (lineNumber_ == 0 && fileStart_ && raw.substr(0, 3) == "\xEF\xBB\xBF") raw.remove_prefix(3);
     ++lineNumber_;

@@ -1,6 +1,7 @@
 // Reads a text file line by line without holding it in memory, with the
 // same rules as ReadTextLines: UTF-8 (BOM or not) or Windows-1252, detected
-// for the whole file, CR LF or LF line ends. A first pass over the raw
+// for the whole file, and the line ends of FindLineEnd (LF, CR LF, a CR
+// alone, mixed too). A first pass over the raw
 // bytes decides the encoding (and looks for an optional ASCII marker).
 //
 // Memory stays bounded whatever the file holds: the bytes go through a

@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/atomic_file.hpp"
 #include "base/encoding.hpp"
@@ -76,7 +79,9 @@ std::vector<std::string> ReadTextStart(const std::string& path, std::size_t maxB
     if (more || bytes.size() > maxBytes) {
         more = true;
         bytes.resize(maxBytes);
-        const std::size_t lineEnd = bytes.rfind('\n');
+        // A CR that ends the cut may be the first half of a CR LF: the
+        // line it ends is taken all the same.
+        const std::size_t lineEnd = bytes.find_last_of("\r\n");
         if (lineEnd != std::string::npos) {
             bytes.resize(lineEnd + 1);
         } else {
@@ -92,16 +97,42 @@ std::vector<std::string> ReadTextStart(const std::string& path, std::size_t maxB
     return SplitTextLines(DecodeFileText(bytes));
 }
 
+std::size_t FindLineEnd(std::string_view text, std::size_t from, std::size_t& length) {
+    const char* const begin = text.data();
+    const std::size_t size = text.size();
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + i));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+        if (mask != 0) {
+            i += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            break;
+        }
+    }
+#endif
+    for (; i < size && begin[i] != '\n' && begin[i] != '\r'; ++i) {
+    }
+    if (i >= size) {
+        length = 0;
+        return std::string_view::npos;
+    }
+    length = begin[i] == '\r' && i + 1 < size && begin[i + 1] == '\n' ? 2 : 1;
+    return i;
+}
+
 std::vector<std::string> SplitTextLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t nl = text.find('\n', start);
-        if (nl == std::string_view::npos) nl = text.size();
-        size_t end = nl;
-        if (end > start && text[end - 1] == '\r') --end;
+        size_t length = 0;
+        size_t end = FindLineEnd(text, start, length);
+        if (end == std::string_view::npos) end = text.size();
         lines.emplace_back(text.substr(start, end - start));
-        start = nl + 1;
+        start = end + length;
+        if (length == 0) break;
     }
     return lines;
 }

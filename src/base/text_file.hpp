@@ -1,5 +1,6 @@
 // The file layer: every file the program reads or writes goes through here.
-// Reading accepts UTF-8 (BOM or not) and Windows-1252, CR LF or LF; writing
+// Reading accepts UTF-8 (BOM or not) and Windows-1252, and the line ends of
+// every system: LF, CR LF and a CR alone, mixed in one file too; writing
 // produces Windows-1252 (ISO-8859-1 with character references for XML)
 // with CR LF, atomically: a temporary file in the target folder is renamed
 // over the target only when everything was written.
@@ -44,7 +45,16 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // Throws TextFileError.
 std::vector<std::string> ReadTextStart(const std::string& path, std::size_t maxBytes, bool& more);
 
-// Splits decoded text into lines (CR LF, LF or a lone CR at the very end).
+// The one line-end rule of every reader: a line ends at LF, at CR LF, or at
+// a CR that no LF follows (old instruments and some transfer programs end
+// lines with CR alone), whatever the mix in one file. The line end that
+// begins at or after `from`: its offset, `length` 1 or 2 bytes; npos when
+// there is none. A CR that ends `text` counts as a line end of 1 byte: a
+// caller that reads a file in pieces looks at the next byte first.
+std::size_t FindLineEnd(std::string_view text, std::size_t from, std::size_t& length);
+
+// Splits decoded text into lines by that rule (a line end at the very end
+// of the text starts no line).
 std::vector<std::string> SplitTextLines(std::string_view text);
 
 // Writes every line followed by CR LF; throws TextFileError.

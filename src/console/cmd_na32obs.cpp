@@ -5,6 +5,7 @@
 #include "base/text_file.hpp"
 #include "console/console_commands.hpp"
 #include "levelling/line_source.hpp"
+#include "levelling/na3_reader.hpp"
 #include "levelling/niv_processor.hpp"
 #include "levelling/niv_reduce.hpp"
 
@@ -38,8 +39,20 @@ int RunNa32Obs(const ConsoleArgs& args) {
         return 1;
     }
     for (const std::string& w : result.warnings) std::cerr << args.in << " : " << w << "\n";
+    if (result.bookLines == 0) {
+        std::cerr << "Fichier réduit vide : " << args.in << " : " << NotANa3BookMessage() << "\n";
+        return 1;
+    }
     if (result.runs == 0) {
         std::cerr << "Fichier réduit vide : " << args.in << " ne contient aucun cheminement, rien n'est écrit\n";
+        return 1;
+    }
+    if (result.zeroSigmaCount > 0) {
+        std::cerr << args.in << " : " << ZeroSigmaMessage(result, niv.settings) << "\n";
+        return 1;
+    }
+    if (result.differences == 0) {
+        std::cerr << "Fichier réduit vide : " << args.in << " ne donne aucune dénivelée, rien n'est écrit\n";
         return 1;
     }
     return 0;

@@ -482,11 +482,15 @@ public:
             }
             const int lineNumber = firstLine_ + block.lineOffset;
             if (kind == GsiLineKind::StationHeader) {
-                Open(ReadHeaderSingleByte(block.text, style_, words_));
+                TGsiStationHeader header = ReadHeaderSingleByte(block.text, style_, words_);
+                BlankFreeName(header.name, lineNumber);
+                Open(header);
+                warnings_.Keep(report_);
                 continue;
             }
-            const TGsiMeasurement m =
+            TGsiMeasurement m =
                 ReadMeasurementSingleByte(block.text, decimals_, lineNumber, &warnings_.fresh, words_);
+            BlankFreeName(m.name, lineNumber);
             switch (m.role) {
                 case GsiBlockRole::Coordinates: ++report_.coordinateRecords; break;
                 case GsiBlockRole::SetUp: SetUp(m); break;
@@ -527,6 +531,17 @@ public:
     const GsiReport& report() const { return report_; }
 
 private:
+    // Books and observation files are blank-separated: a blank inside a
+    // point or station name would shift every field after it.
+    void BlankFreeName(std::string& name, int lineNumber) {
+        if (name.find(' ') == std::string::npos) return;
+        const std::string read = name;
+        for (char& c : name)
+            if (c == ' ') c = '_';
+        warnings_.fresh.push_back(
+            Format("Ligne %d : le nom de point \"%s\" contient un blanc, écrit \"%s\".", lineNumber, read, name));
+    }
+
     void Open(const TGsiStationHeader& header) {
         Flush();
         ++report_.stationCount;

@@ -12,6 +12,7 @@
 #include "base/text_helpers.hpp"
 #include "levelling/line_source.hpp"
 #include "levelling/na3_format.hpp"
+#include "levelling/setups.hpp"
 
 namespace kestrova {
 
@@ -47,6 +48,15 @@ TNivGsiReading DecodeNivGsiLine(std::string_view line, int lineNumber, TNivWarni
     // The point word is a name, never a number: its data field, leading
     // zeros dropped.
     std::string name = body.size() > 7 ? Trim(StripLeadingZeros(body.substr(7, gsi16 ? 16 : 8))) : std::string();
+    // The book is blank-separated: a blank inside the name would shift
+    // every value of the row.
+    if (name.find(' ') != std::string::npos) {
+        const std::string read = name;
+        for (char& c : name)
+            if (c == ' ') c = '_';
+        warnings.Add(Format("ligne %d : le nom de point \"%s\" contient un blanc, écrit \"%s\"", lineNumber, read,
+                            name));
+    }
     r.obs.name = name.empty() ? "0" : name;
 
     bool readingWords = false, summaryWords = false, unitWarned = false;
@@ -105,11 +115,15 @@ struct TNa3BookBuilder::Impl {
     int lineNumber = 0;
     bool runWritten = false;  // the current run's "Code=" line is out
     int runsWritten = 0;
-    std::vector<Tobs_niv> setup;  // readings of the current set-up
-    int firstBack = -1, firstFore = -1;
+    std::string lastName;  // of the last row written
+    TSetupBuilder setups;
+    std::vector<Tobs_niv> rows;     // rows of the set-ups just closed
     std::vector<Tobs_niv> pending;  // backsight-only rows not yet followed
+    long long gsiBlocks = 0;        // "41" and "11" lines
+    long long otherLines = 0;       // other lines that are not blank
+    long long staffReadings = 0;    // lines with a word 331 to 336
 
-    Impl(TLineSink& s, TNivWarnings& w) : sink(s), warnings(w) {}
+    Impl(TLineSink& s, TNivWarnings& w) : sink(s), warnings(w), setups(w) {}
 
     void Emit(const Tobs_niv& o) {
         if (!runWritten) {
@@ -118,6 +132,7 @@ struct TNa3BookBuilder::Impl {
             ++runsWritten;
         }
         sink.Add(Na3Row(o));
+        lastName = o.name;
     }
     // A run loses the backsight-only readings it ends with.
     void Place(const Tobs_niv& o) {
@@ -129,61 +144,45 @@ struct TNa3BookBuilder::Impl {
         pending.clear();
         Emit(o);
     }
-    void CloseSetup() {
-        for (const Tobs_niv& o : setup) Place(o);
-        setup.clear();
-        firstBack = firstFore = -1;
+    void PlaceRows() {
+        for (const Tobs_niv& o : rows) Place(o);
+        rows.clear();
     }
     void EndRun() {
-        CloseSetup();
+        setups.Finish(rows);
+        PlaceRows();
         pending.clear();
+        // Its last height difference could not be closed.
+        if (runWritten && IsTurningPoint(lastName))
+            warnings.Add(Format("cheminement %d du carnet : se termine sur le point nodal %s, sans point d'arrivée",
+                                runsWritten, lastName));
         runWritten = false;
-    }
-
-    static void Average(Tobs_niv& first, const Tobs_niv& second, bool back) {
-        if (back) first.backsight = (first.backsight + second.backsight) / 2.0;
-        else first.foresight = (first.foresight + second.foresight) / 2.0;
-        if (first.distance > 0 && second.distance > 0) first.distance = (first.distance + second.distance) / 2.0;
-        else if (second.distance > 0) first.distance = second.distance;
-        if (first.emq > 0 && second.emq > 0)
-            first.emq = std::sqrt(first.emq * first.emq + second.emq * second.emq) / 2.0;
-        else if (second.emq > 0) first.emq = second.emq;
-        // A damaged count word cannot wrap the sum around.
-        first.count = static_cast<int>(std::min<long long>(static_cast<long long>(first.count) + second.count, INT_MAX));
-        if (second.altitude != 0.0) first.altitude = second.altitude;
-    }
-
-    // A second reading alone on its line joins the first reading of the
-    // same point in the set-up; true when it did.
-    bool JoinSecond(const TNivGsiReading& r, bool back) {
-        const int index = back ? firstBack : firstFore;
-        if (index >= 0 && setup[static_cast<size_t>(index)].name == r.obs.name) {
-            Average(setup[static_cast<size_t>(index)], r.obs, back);
-            return true;
-        }
-        warnings.Add(Format("ligne %d : seconde lecture %s du point %s sans première lecture de ce point dans la "
-                            "station, gardée seule",
-                            lineNumber, back ? "arrière" : "avant", r.obs.name));
-        return false;
     }
 
     void Reading(std::string_view line) {
         const TNivGsiReading r = DecodeNivGsiLine(line, lineNumber, warnings);
+        if (r.b1 || r.b2 || r.f1 || r.f2 || r.intermediate) ++staffReadings;
+        TStaffReading s;
+        s.obs = r.obs;
+        s.line = lineNumber;
+        const bool back = r.b1 || r.b2, fore = r.f1 || r.f2;
+        const int kinds = (back ? 1 : 0) + (fore ? 1 : 0) + (r.intermediate ? 1 : 0);
         if (r.summary) {
-            setup.push_back(r.obs);
-            CloseSetup();
-            return;
+            s.kind = TStaffKind::EndOfSetup;
+        } else if (kinds > 1) {
+            warnings.Add(Format("ligne %d : lectures de plusieurs sortes (arrière, avant, rayonnée) sur le point %s, "
+                                "ligne gardée telle quelle",
+                                lineNumber, r.obs.name));
+            s.kind = TStaffKind::Other;
+        } else if (back) {
+            s.kind = r.b1 ? TStaffKind::Back : TStaffKind::SecondBack;
+        } else if (fore) {
+            s.kind = r.f1 ? TStaffKind::Fore : TStaffKind::SecondFore;
+        } else if (r.intermediate) {
+            s.kind = TStaffKind::Intermediate;
         }
-        // A first reading of a kind the set-up already has starts the next set-up.
-        if ((r.b1 && firstBack >= 0) || (r.f1 && firstFore >= 0)) CloseSetup();
-        const bool onlySecondBack = r.b2 && !r.b1 && !r.f1 && !r.f2 && !r.intermediate;
-        const bool onlySecondFore = r.f2 && !r.f1 && !r.b1 && !r.b2 && !r.intermediate;
-        if (onlySecondBack && JoinSecond(r, true)) return;
-        if (onlySecondFore && JoinSecond(r, false)) return;
-        setup.push_back(r.obs);
-        const int index = static_cast<int>(setup.size()) - 1;
-        if (r.b1 && firstBack < 0) firstBack = index;
-        if (r.f1 && firstFore < 0) firstFore = index;
+        setups.Add(s, rows);
+        PlaceRows();
     }
 };
 
@@ -199,11 +198,30 @@ void TNa3BookBuilder::AddLine(std::string_view line) {
     bool gsi16 = false;
     const std::string_view body = Body(line, gsi16);
     const std::string_view kind = body.substr(0, 2);
-    if (kind == "41") impl_->EndRun();
-    else if (kind == "11") impl_->Reading(line);
+    if (kind == "41") {
+        ++impl_->gsiBlocks;
+        impl_->EndRun();
+    } else if (kind == "11") {
+        ++impl_->gsiBlocks;
+        impl_->Reading(line);
+    } else if (line.find_first_not_of(" \t") != std::string_view::npos) {
+        ++impl_->otherLines;
+    }
 }
 
-void TNa3BookBuilder::Finish() { impl_->EndRun(); }
+void TNa3BookBuilder::Finish() {
+    impl_->EndRun();
+    const long long others = impl_->otherLines, blocks = impl_->gsiBlocks;
+    if (blocks == 0)
+        throw TNivError("aucun bloc GSI (mot 11 ou 41) dans le fichier : ce n'est pas un enregistrement GSI de "
+                        "nivellement, rien n'est écrit.");
+    if (impl_->staffReadings == 0)
+        throw TNivError("aucune lecture de mire (mots 331, 332, 333, 335 ou 336) : ce n'est pas un enregistrement "
+                        "GSI de nivellement, rien n'est écrit.");
+    if (others > blocks)
+        impl_->warnings.Add(Format("%d lignes sur %d ne sont pas des blocs GSI (mot 11 ou 41) : elles sont ignorées",
+                                   others, others + blocks));
+}
 
 int TNa3BookBuilder::Runs() const { return impl_->runsWritten; }
 

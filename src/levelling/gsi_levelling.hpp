@@ -1,8 +1,10 @@
 // Digital-level GSI recordings (GSI8 and GSI16) turned into a levelling
-// book. Runs open at "41" lines; "11" lines are staff readings. Double
-// readings (BFFB, aBFFB...) are averaged with the first reading of the same
-// point in the same set-up, so the book has one backsight row and one
-// foresight row per set-up.
+// book. Runs open at "41" lines; "11" lines are staff readings, classified
+// by their words (331/335 back, 332/336 fore, 333 intermediate) into
+// set-ups whatever the order of the method (BF, BFFB, aBF, aBFFB). Double
+// readings are averaged with the first reading of the same point in the
+// same set-up, so the book has one backsight row and one foresight row per
+// set-up, the backsight first.
 #pragma once
 #include <memory>
 #include <string>
@@ -39,6 +41,8 @@ public:
     TNa3BookBuilder(TLineSink& sink, TNivWarnings& warnings);
     ~TNa3BookBuilder();
     void AddLine(std::string_view line);  // throws TNivError
+    // Throws TNivError when the lines held no GSI block or no staff
+    // reading (the file is not a levelling recording).
     void Finish();
     int Runs() const;  // runs written (with at least one reading)
 

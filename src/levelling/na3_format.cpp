@@ -38,10 +38,15 @@ std::string Na3Row(const Tobs_niv& o) {
         row += Format("%10.5f   %3.1f    ", o.backsight, o.foresight);
     else
         row += Format("   %3.1f    %10.5f", o.backsight, o.foresight);
+    // An E.M.Q. under 0.05 mm (a DNA03 gives 0.04) keeps a second decimal:
+    // written 0.0 it would weigh the difference with a zero standard
+    // deviation.
+    const char* emq = o.emq > 0.0 && o.emq < 0.05 ? "%4.2f" : "%3.1f";
     if (o.intermediate == 0.0)
-        row += Format("%6.1f  %4d / %3.1f   %3.1f", o.intermediate, o.count, o.emq, 0.0);
+        row += Format("%6.1f  %4d / ", o.intermediate, o.count);
     else
-        row += Format("%10.5f %0d / %3.1f   %3.1f", o.intermediate, o.count, o.emq, 0.0);
+        row += Format("%10.5f %0d / ", o.intermediate, o.count);
+    row += Format(emq, o.emq) + Format("   %3.1f", 0.0);
     if (o.distance > 0.0)
         row += Format("%12.3f", o.distance);
     else

@@ -16,7 +16,8 @@ const std::vector<std::string>& Na3HeaderLines();
 const std::string& Na3CodeLine();
 
 // One reading row: name, backsight, foresight, intermediate, count "/"
-// E.M.Q., stake-out reading (0.0), distance, altitude.
+// E.M.Q. (one decimal, two under 0.05 mm), stake-out reading (0.0),
+// distance, altitude.
 std::string Na3Row(const Tobs_niv& obs);
 
 }  // namespace kestrova

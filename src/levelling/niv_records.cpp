@@ -45,6 +45,22 @@ std::string GamaXmlText(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// gama-local reads a height difference's standard deviation in
+// millimetres; written in mm with the resolution the metres had.
+std::string GamaStdevText(double sigma, int decimals) {
+    const int dec = decimals < 0 ? 0 : decimals;
+    return FixedText(sigma * 1000.0, dec > 5 ? dec - 3 : 2);
+}
+
+}  // namespace
+
+bool IsZeroStdev(double sigma, int decimals) {
+    return !(sigma > 0.0) || GamaStdevText(sigma, decimals).find_first_not_of("0.") == std::string::npos ||
+           FixedText(sigma, 5).find_first_not_of("0.") == std::string::npos;
+}
+
 std::string GamaRecord(const Tdeniv& d, int decimals) {
     if (!d.comment.empty()) {
         // "--" may not occur inside an XML comment.
@@ -53,12 +69,9 @@ std::string GamaRecord(const Tdeniv& d, int decimals) {
         return "        <!-- " + text + " -->";
     }
     const int dec = decimals < 0 ? 0 : decimals;
-    // gama-local reads a height difference's standard deviation in
-    // millimetres; written in mm with the resolution the metres had.
-    const int sigmaDec = dec > 5 ? dec - 3 : 2;
     return "        <dh from=" + PadRight("\"" + GamaXmlText(d.from) + "\"", 16) + " to=" +
            PadRight("\"" + GamaXmlText(d.to) + "\"", 16) + " val=\"" + FixedText(d.dh, dec) + "\" stdev=\"" +
-           FixedText(d.sigma * 1000.0, sigmaDec) + "\" />";
+           GamaStdevText(d.sigma, decimals) + "\" />";
 }
 
 std::string BrelixRunHeader(int run) { return "* Cheminement " + std::to_string(run); }

@@ -15,6 +15,11 @@ std::string GeolabRecord(const Tdeniv& d);
 // an XML comment. Names are escaped (non-ASCII as character references).
 std::string GamaRecord(const Tdeniv& d, int decimals);
 
+// True when the standard deviation (metres) would be written as zero in the
+// ".gkf" with `decimals` decimals or in the ".obs" ("%8.5f"): gama-local
+// refuses a zero weight, and a zero in the ".obs" is no better.
+bool IsZeroStdev(double sigma, int decimals);
+
 // Run headers.
 std::string BrelixRunHeader(int run);  // "* Cheminement %d" (.obs and .iob)
 std::string GamaRunHeader(int run);    // "        <!-- Cheminement %d -->"

@@ -3,7 +3,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "base/fixed_text.hpp"
 #include "base/format.hpp"
 #include "base/line_sink.hpp"
 #include "base/output_set.hpp"
@@ -87,40 +86,104 @@ TNivReduceResult ReduceNa3Book(TLineSource& source, const std::string& obsPath, 
     progress.Stage("Suppression des crapauds");
     TNivReduceResult result;
     TNivWarnings warnings;
+    TNivWarnings zeroSigma;
     const std::string gkfPath = ChangeFileExt(obsPath, ".gkf");
     TOutputSet outputs;
     TLineSink& obs = outputs.Add(ChangeFileExt(obsPath, ".obs"));
     TLineSink& iob = outputs.Add(ChangeFileExt(obsPath, ".iob"));
     TLineSink& gkf = outputs.Add(gkfPath);
-    TNivExportWriter writer(obs, iob, gkf, FullPath(gkfPath), stamp, Param().nivellement);
+    const int decimals = Param().nivellement;
+    TNivExportWriter writer(obs, iob, gkf, FullPath(gkfPath), stamp, decimals);
 
-    TNa3BookReader reader;
+    TNa3BookReader reader(&warnings);
     TTurningPoints tp(settings);
     Tobs_niv reading;
     Tdeniv d;
     std::string line;
     long long lineNumber = 0;
+    // The run being read: its number, the line that opened it and the
+    // differences it gave.
+    int run = 0;
+    long long runLine = 0;
+    int runDifferences = 0;
+    auto endRun = [&] {
+        if (run == 0) return;
+        if (tp.Open())
+            warnings.Add(Format("cheminement %d (ligne %d) : les lectures depuis %s n'atteignent aucun point nommé "
+                                "(dernier point lu : %s) et ne donnent aucune dénivelée",
+                                run, runLine, tp.OpenFrom(), tp.LastName()));
+        else if (runDifferences == 0)
+            warnings.Add(Format("cheminement %d (ligne %d) : aucune dénivelée", run, runLine));
+    };
     while (source.Next(line)) {
         ++lineNumber;
         if (lineNumber % 4096 == 0) progress.Advance(static_cast<double>(lineNumber), source.Total());
         const auto step = reader.AddLine(line, reading);
-        if (step.opensRun) tp.StartRun();
+        if (step.opensRun) {
+            endRun();
+            tp.StartRun();
+            run = reader.Runs();
+            runLine = lineNumber;
+            runDifferences = 0;
+        }
         if (!step.reading || !tp.Add(reading, d)) continue;
+        if (tp.FromTurningPoint()) {
+            // Written, it would join this turning point to every other one
+            // of the same number in the adjustment.
+            warnings.Add(Format("ligne %d : la dénivelée %s -> %s part du point nodal %s (mise en station rompue "
+                                "dans le carnet) : elle n'est pas écrite",
+                                lineNumber, d.from, d.to, d.from));
+            continue;
+        }
         if (d.to == "!ERROR!")
             warnings.Add(Format("ligne %d : le point %s ferme la dénivelée partie de lui-même (!ERROR!)", lineNumber,
                                 d.from));
-        if (FixedText(d.sigma, Param().nivellement < 0 ? 0 : Param().nivellement).find_first_not_of("0.") ==
-            std::string::npos)
-            warnings.Add(Format("ligne %d : écart-type nul pour %s -> %s (refusé par gama-local)", lineNumber, d.from,
-                                d.to));
-        writer.Add(reader.Runs(), d);
+        if (IsZeroStdev(d.sigma, decimals)) {
+            zeroSigma.Add(Format("ligne %d : %s -> %s", lineNumber, d.from, d.to));
+            ++result.zeroSigmaCount;
+        }
+        writer.Add(run, d);
         ++result.differences;
+        ++runDifferences;
     }
+    endRun();
     writer.Finish();
     result.runs = reader.Runs();
+    result.textLines = reader.TextLines();
+    result.bookLines = reader.BookLines();
+    if (result.bookLines > 0 && result.textLines > 2 * result.bookLines)
+        warnings.Add(Format("%d lignes sur %d ne sont pas des lignes de carnet de nivellement : elles sont ignorées",
+                            result.textLines - result.bookLines, result.textLines));
     result.warnings = warnings.Lines();
-    if (result.runs > 0) outputs.Commit();  // else the set is dropped: nothing written
+    result.zeroSigma = zeroSigma.Lines();
+    // Nothing is written when the file is no book, when the book gave no
+    // difference, or when one of them would carry a zero standard deviation
+    // (gama-local refuses it).
+    if (result.Written()) outputs.Commit();
     return result;
+}
+
+std::string ZeroSigmaMessage(const TNivReduceResult& result, const TNivSettings& settings) {
+    std::string text = Format("Pondération %d refusée : l'écart-type de %d dénivelée%s serait nul, ce que gama-local "
+                              "refuse :",
+                              static_cast<int>(settings.mode), result.zeroSigmaCount,
+                              result.zeroSigmaCount > 1 ? "s" : "");
+    for (const std::string& z : result.zeroSigma) text += "\n  " + z;
+    switch (settings.mode) {
+        case TWeighting::Default:
+            text += "\nLes E.M.Q. de ces lignes sont nuls dans le carnet (ou inférieurs à 0.05 mm, écrits 0.0). "
+                    "Choisissez la pondération 1 (sigma*sqrt(D)) ou 2 (sigma*sqrt(n)).";
+            break;
+        case TWeighting::Distance:
+            text += "\nLes distances de ces lignes sont nulles dans le carnet. Choisissez la pondération 0 "
+                    "(E.M.Q. du niveau) ou 2 (sigma*sqrt(n)).";
+            break;
+        case TWeighting::Count:
+            text += "\nL'écart-type de référence est trop petit pour les décimales du fichier. Choisissez un "
+                    "écart-type de référence plus grand.";
+            break;
+    }
+    return text + "\nRien n'est écrit.";
 }
 
 void WriteNivExports(const TRunList& runs, TLineSink& obs, TLineSink& iob, TLineSink& gkf,

@@ -36,15 +36,33 @@ private:
 std::string NivTimeStamp();
 
 struct TNivReduceResult {
-    int runs = 0;         // runs of the book (0: "Fichier réduit vide", nothing written)
-    int differences = 0;
+    int runs = 0;         // runs of the book
+    int differences = 0;  // 0: "Fichier réduit vide", nothing written
     std::vector<std::string> warnings;
+    // Differences whose standard deviation would be written as 0: the
+    // weighting is refused and nothing is written. "ligne N : A -> B", the
+    // first 20 then a count.
+    int zeroSigmaCount = 0;
+    std::vector<std::string> zeroSigma;
+    // Lines after the header that hold words, and those that look like a
+    // book's ("Code=" lines and reading rows): none means the file is no
+    // levelling book.
+    long long textLines = 0;
+    long long bookLines = 0;
+
+    bool Written() const { return bookLines > 0 && differences > 0 && zeroSigmaCount == 0; }
 };
 
 // Reduces the book read from `source` and writes `obsPath` with ".obs",
-// ".iob" and ".gkf", all or none. Throws TextFileError, TCancelled.
+// ".iob" and ".gkf", all or none: none when the book gives no height
+// difference, or when a difference would carry a zero standard deviation.
+// Throws TextFileError, TCancelled.
 TNivReduceResult ReduceNa3Book(TLineSource& source, const std::string& obsPath, const TNivSettings& settings,
                                const std::string& stamp, TProgress& progress);
+
+// The refusal of a weighting that gives zero standard deviations: the rows,
+// and the modes to choose instead.
+std::string ZeroSigmaMessage(const TNivReduceResult& result, const TNivSettings& settings);
 
 // The run list of a book written the same way (runs numbered from 1).
 void WriteNivExports(const TRunList& runs, TLineSink& obs, TLineSink& iob, TLineSink& gkf,

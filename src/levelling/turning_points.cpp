@@ -10,6 +10,7 @@ void TTurningPoints::StartRun() {
 }
 
 bool TTurningPoints::Add(const Tobs_niv& r, Tdeniv& out) {
+    last_ = r.name;
     if (start_) {
         start_ = false;
         n_ = 1;
@@ -17,11 +18,13 @@ bool TTurningPoints::Add(const Tobs_niv& r, Tdeniv& out) {
         d_ = r.distance;
         if (!intermediate_) {
             from_ = r.name;
+            fromTurning_ = IsTurningPoint(from_);
             s_ = r.backsight;
             return false;
         }
         // From the intermediate point, with r's values already counted once.
         from_ = kept_.name;
+        fromTurning_ = false;  // a turning point never closes a difference
         s_ = kept_.intermediate;
     }
     if (IsTurningPoint(r.name)) {
@@ -58,7 +61,7 @@ void EliminateTurningPoints(TRunList& runs, const TNivSettings& settings) {
         run.denivs.clear();
         Tdeniv d;
         for (const auto& [line, obs] : run.observations)
-            if (tp.Add(obs, d)) run.denivs.emplace_back(BrelixRecord(d), d);
+            if (tp.Add(obs, d) && !tp.FromTurningPoint()) run.denivs.emplace_back(BrelixRecord(d), d);
     }
 }
 

@@ -404,10 +404,11 @@ void ToEditorLineEnds(std::string& text) {
     std::size_t out = 0, start = 0;
     const std::size_t size = text.size();
     while (start < size) {
-        std::size_t nl = text.find('\n', start);
-        if (nl == std::string::npos) nl = size;
-        std::size_t end = nl;
-        if (end > start && text[end - 1] == '\r') --end;
+        // The file layer's line ends: LF, CR LF or a CR alone.
+        std::size_t length = 0;
+        std::size_t end = FindLineEnd(text, start, length);
+        if (end == std::string::npos) end = size;
+        const std::size_t nl = end + (length == 0 ? 0 : length - 1);
         if (out != start) std::memmove(text.data() + out, text.data() + start, end - start);
         out += end - start;
         if (out < size)
@@ -428,9 +429,10 @@ void EditorTextPieces(std::string_view bytes, std::size_t pieceBytes,
     text.reserve(pieceBytes + pieceBytes / 4);
     std::size_t start = 0;
     while (start < bytes.size()) {
-        const std::size_t nl = bytes.find('\n', start);
-        std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
-        if (end > start && bytes[end - 1] == '\r') --end;
+        std::size_t length = 0;
+        const std::size_t found = FindLineEnd(bytes, start, length);
+        const std::size_t end = found == std::string_view::npos ? bytes.size() : found;
+        const std::size_t nl = found == std::string_view::npos ? found : found + length - 1;
         if (utf8)
             text.append(bytes.substr(start, end - start));
         else

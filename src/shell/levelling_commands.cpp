@@ -8,6 +8,7 @@
 #include "levelling/deniv_file.hpp"
 #include "levelling/gsi_levelling.hpp"
 #include "levelling/line_source.hpp"
+#include "levelling/na3_reader.hpp"
 #include "levelling/niv_processor.hpp"
 #include "levelling/niv_reduce.hpp"
 #include "shell/command_runner.hpp"
@@ -145,7 +146,16 @@ void SuppressionCrapaudsClick(TFMain_velka& main) {
     });
     if (!done) return;
     ShowWarnings(main, *job, result.warnings);
-    if (result.runs == 0) {
+    if (result.bookLines == 0 && result.textLines > 0) {
+        main.prompts().Message(&main, QString::fromUtf8("Fichier réduit vide\n") + Q(NotANa3BookMessage()));
+        return;
+    }
+    if (result.zeroSigmaCount > 0) {
+        main.prompts().Error(
+            &main, QString::fromUtf8("Fichier %1 :\n%2").arg(job->source, Q(ZeroSigmaMessage(result, chosen))));
+        return;
+    }
+    if (!result.Written()) {
         main.prompts().Message(&main, QString::fromUtf8("Fichier réduit vide"));
         return;
     }

@@ -329,3 +329,64 @@ TEST(TextLineReader, LargeFileScannedInTwoHalves) {
     }
     fs::remove(p);
 }
+
+TEST(TextLineReader, LfCrLfAndLoneCrAreOneRuleForEveryReading) {
+    EXPECT_EQ(SplitTextLines("a\nb\r\nc\rd\r\r\ne\r"), (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+    EXPECT_EQ(SplitTextLines("\r\r"), (std::vector<std::string>{"", ""}));
+
+    // A file of 9 MiB (its halves scanned side by side) whose lines end at
+    // random with LF, CR LF or CR alone, with a CR LF cut by the end of the
+    // scan's first 64 KiB chunk and a lone CR ending its second one.
+    std::vector<std::string> expected;
+    std::vector<std::size_t> nextStarts;  // where the line after each one starts
+    std::string text;
+    unsigned seed = 7;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    const std::size_t kChunk = std::size_t(64) << 10;
+    while (text.size() < (std::size_t(9) << 20)) {
+        std::string line(next() % 120, 'x');
+        if (!line.empty()) line[0] = static_cast<char>('a' + expected.size() % 26);
+        const char* end = next() % 3 == 0 ? "\n" : next() % 2 ? "\r\n" : "\r";
+        for (std::size_t edge : {kChunk - 1, 2 * kChunk - 1}) {
+            // This line ends across the edge: end it there instead.
+            if (text.size() <= edge && text.size() + line.size() + 2 > edge) {
+                line.assign(edge - text.size(), 'y');
+                end = edge == kChunk - 1 ? "\r\n" : "\r";
+            }
+        }
+        if (line.empty() && !expected.empty() && std::string(end) == "\n" && text.back() == '\r') end = "\r\n";
+        text += line + end;
+        expected.push_back(line);
+        nextStarts.push_back(text.size());
+    }
+    ASSERT_EQ(text.substr(kChunk - 1, 2), "\r\n");
+    ASSERT_EQ(text[2 * kChunk - 1], '\r');
+    ASSERT_NE(text[2 * kChunk], '\n');
+    const auto p = Scratch("line_ends.txt");
+    WriteRaw(p, text);
+
+    EXPECT_EQ(ReadTextLines(p.string()), expected);
+    TTextLineReader reader(p.string());
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.Next(line)) lines.emplace_back(line);
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(reader.LineEnds(), expected.size());
+
+    // Reading again from a checkpoint of the scan numbers the lines as the
+    // whole reading does.
+    for (std::size_t at : {kChunk, 2 * kChunk, text.size() / 2 + 5000, text.size() - 10}) {
+        const TTextLineReader::TCheckpoint cp = reader.CheckpointBefore(at);
+        const auto before = static_cast<std::size_t>(
+            std::upper_bound(nextStarts.begin(), nextStarts.end(), cp.offset) - nextStarts.begin());
+        EXPECT_EQ(cp.lineEnds, before) << cp.offset;
+        TTextLineReader from(p.string(), reader.IsUtf8(), cp.offset, static_cast<long long>(cp.lineEnds));
+        ASSERT_TRUE(from.Next(line));  // the line the checkpoint falls in
+        for (int k = 0; k < 3 && from.LineNumber() < static_cast<long long>(expected.size()); ++k) {
+            const auto number = static_cast<std::size_t>(from.LineNumber());
+            ASSERT_TRUE(from.Next(line));
+            EXPECT_EQ(std::string(line), expected[number]) << cp.offset;
+        }
+    }
+    fs::remove(p);
+}

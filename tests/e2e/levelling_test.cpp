@@ -1,12 +1,20 @@
 // The levelling commands of the console: a GSI16 double-reading recording
-// converted and reduced, the weighting options, the sorts and iob -> obs.
+// converted and reduced, the weighting options, the sorts and iob -> obs;
+// the four levelling methods, broken runs, zero weights and inputs that are
+// not what the command reads.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "base/text_file.hpp"
 #include "e2e/run_binary.hpp"
+#include "levelling/na3_format.hpp"
 
 namespace fs = std::filesystem;
 using e2e::RunKestrova;
@@ -26,14 +34,80 @@ protected:
         fs::create_directories(dir_ / "ini");
         env_ = "Kestrova=" + ShellQuote((dir_ / "ini").string());
     }
+    // The run's stderr without the notice of the ini's creation.
     e2e::RunResult Run(const std::string& command, const fs::path& in, const std::string& out,
                        const std::string& extra = "") {
+        e2e::RunResult r = RunOnce(command, in, out, extra);
+        if (r.err.rfind("Création du fichier", 0) == 0) r.err.erase(0, r.err.find('\n') + 1);
+        return r;
+    }
+    e2e::RunResult RunOnce(const std::string& command, const fs::path& in, const std::string& out,
+                           const std::string& extra = "") {
         return RunKestrova("-x " + command + " -i " + ShellQuote(in.string()) + " -o " + ShellQuote(out) + extra,
                            env_, dir_);
+    }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
     }
     fs::path dir_;
     std::string env_;
 };
+
+// GNU Gama's verdict on a .gkf through check-gkf.sh (beside the project's
+// checkout, or named by CHECK_GKF); "" when the tool is absent.
+std::string CheckGkf(const fs::path& gkf) {
+    fs::path tool = std::getenv("CHECK_GKF") ? fs::path(std::getenv("CHECK_GKF"))
+                                              : fs::path(KESTROVA_TEST_DATA) / ".." / ".." / ".." / "shared" / "tools" /
+                                                    "check-gkf.sh";
+    if (!fs::exists(tool)) return "";
+    const std::string cmd = "bash " + ShellQuote(tool.string()) + " " + ShellQuote(gkf.string()) + " 2>&1";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+// gama-local accepts the file: adjusted, or parsed with nothing to adjust
+// for lack of fixed points.
+void ExpectGamaAccepts(const fs::path& gkf) {
+    const std::string verdict = CheckGkf(gkf);
+    if (verdict.empty()) {
+        std::cout << "check-gkf.sh absent: " << gkf << " not checked by gama-local\n";
+        return;
+    }
+    EXPECT_TRUE(verdict.rfind("ADJUSTED", 0) == 0 ||
+                (verdict.rfind("NOT-ADJUSTABLE", 0) == 0 && verdict.find("No points available") != std::string::npos))
+        << gkf << " : " << verdict;
+}
+
+// A levelling book: its header, then "Code=" lines ("") and rows of
+// name, backsight, foresight, intermediate and E.M.Q.
+struct TRow {
+    const char* name;
+    double back, fore, intermediate, emq;
+};
+void WriteBook(const fs::path& path, const std::vector<std::vector<TRow>>& runs) {
+    std::vector<std::string> lines = kestrova::Na3HeaderLines();
+    for (const auto& run : runs) {
+        lines.push_back(kestrova::Na3CodeLine());
+        for (const TRow& r : run) {
+            kestrova::Tobs_niv o;
+            o.name = r.name;
+            o.backsight = r.back;
+            o.foresight = r.fore;
+            o.intermediate = r.intermediate;
+            o.emq = r.emq;
+            o.count = 2;
+            o.distance = 20;
+            lines.push_back(kestrova::Na3Row(o));
+        }
+    }
+    kestrova::WriteTextLines(path.string(), lines);
+}
 
 }  // namespace
 
@@ -116,4 +190,221 @@ TEST_F(LevellingConsole, RefusalsAndEmptyBook) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("ligne 2"), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dir_ / "earlier.na3"), "earlier");
+}
+
+TEST_F(LevellingConsole, AlternatingMethodsGiveTheMeasuredDifferences) {
+    // aBF: every second set-up takes the foresight first. By hand:
+    // BM1 -> BM2 = (1.5 - 1.1) + (1.4 - 1.3) = +0.5; BM2 -> BM3 = (1.2 - 1.0) + (1.15 - 1.25) = +0.1.
+    Write("abf.gsi",
+          "410001+?......3\r\n"
+          "110002+00000BM1 32...8+02000000 331.08+00150000\r\n"
+          "110003+00700001 32...8+02000000 332.08+00110000\r\n"
+          "110004+00000BM2 32...8+02000000 332.08+00130000\r\n"
+          "110005+00700001 32...8+02000000 331.08+00140000\r\n"
+          "110006+00000BM2 32...8+02000000 331.08+00120000\r\n"
+          "110007+00700002 32...8+02000000 332.08+00100000\r\n"
+          "110008+00000BM3 32...8+02000000 332.08+00125000\r\n"
+          "110009+00700002 32...8+02000000 331.08+00115000\r\n");
+    auto r = Run("gsi2na3", dir_ / "abf.gsi", "abf.na3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    r = Run("na32obs", dir_ / "abf.na3", "abf");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "abf.obs"),
+              "* Cheminement 1\r\n"
+              "4      BM1      BM2      0.50000   0.00014  0.00000  0.00000  0.00000\r\n"
+              "4      BM2      BM3      0.10000   0.00014  0.00000  0.00000  0.00000\r\n");
+    ExpectGamaAccepts(dir_ / "abf.gkf");
+
+    // aBFFB: B1 F1 F2 B2 then F1 B1 B2 F2. By hand: A -> B =
+    // (1.5001 - 1.0001) + (1.40005 - 1.20005) = +0.7.
+    Write("abffb.gsi",
+          "410001+?......4\r\n"
+          "110002+0000000A 32...8+02000000 331.08+00150000\r\n"
+          "110003+00700001 32...8+02000000 332.08+00100000\r\n"
+          "110004+00700001 32...8+02000000 336.08+00100020\r\n"
+          "110005+0000000A 32...8+02000000 335.08+00150020\r\n"
+          "110006+0000000B 32...8+02000000 332.08+00120000\r\n"
+          "110007+00700001 32...8+02000000 331.08+00140000\r\n"
+          "110008+00700001 32...8+02000000 335.08+00140010\r\n"
+          "110009+0000000B 32...8+02000000 336.08+00120010\r\n");
+    r = Run("gsi2na3", dir_ / "abffb.gsi", "abffb.na3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run("na32obs", dir_ / "abffb.na3", "abffb");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "abffb.obs"),
+              "* Cheminement 1\r\n"
+              "4        A        B      0.70000   0.00014  0.00000  0.00000  0.00000\r\n");
+
+    // The four methods mixed over four runs of a loop RN1 -> B1 -> B2 -> B3
+    // -> RN1, with intermediate sights (P10, P20) and summary blocks after
+    // some set-ups. By hand, from the readings of the recording:
+    //  run 1, BF:    RN1 -> P10 = 1.52310 - 0.98760 + 1.40220 - 1.10050 = +0.83720 (4 readings)
+    //                P10 -> B1  = 1.10050 - 1.21340 + 1.33330 - 1.45670 = -0.23630
+    //  run 2, BFFB:  B1 -> B2   = 1.20002 - 1.55553 + 1.61112 - 0.90001 = +0.35560 (means of two readings)
+    //  run 3, aBF:   B2 -> P20  = 1.1 - 1.3 + 1.44 - 1.05 + 1.25 - 1.2 + 1.36 - 0.8123 = +0.78770 (8 readings)
+    //                P20 -> B3  = 0.8123 - 1.375 = -0.56270 (P20 recorded between B3's foresight and the backsight)
+    //  run 4, aBFFB: B3 -> RN1  = 0.80001 - 1.52002 + 1.15882 - 1.62001 = -1.18120
+    // Loop misclosure 0.3 mm. Mode 2 with 0.1 mm: 0.1 * sqrt(n / 2) mm.
+    r = Run("gsi2na3", kData / "methods_mixed.gsi", "mixed.na3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    r = Run("na32obs", dir_ / "mixed.na3", "mixed");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Slurp(dir_ / "mixed.obs"),
+              "* Cheminement 1\r\n"
+              "4      RN1      P10      0.83720   0.00014  0.00000  0.00000  0.00000\r\n"
+              "4      P10       B1     -0.23630   0.00014  0.00000  0.00000  0.00000\r\n"
+              "* Cheminement 2\r\n"
+              "4       B1       B2      0.35560   0.00014  0.00000  0.00000  0.00000\r\n"
+              "* Cheminement 3\r\n"
+              "4       B2      P20      0.78770   0.00020  0.00000  0.00000  0.00000\r\n"
+              "4      P20       B3     -0.56270   0.00010  0.00000  0.00000  0.00000\r\n"
+              "* Cheminement 4\r\n"
+              "4       B3      RN1     -1.18120   0.00014  0.00000  0.00000  0.00000\r\n");
+    ExpectGamaAccepts(dir_ / "mixed.gkf");
+
+    // Mode 0: the level's E.M.Q. Run 4's are 0.04 mm (0.028 mm for the mean
+    // of two): the book keeps them (0.03), the difference weighs
+    // sqrt(4 * 0.03^2) = 0.06 mm instead of a zero gama-local refuses.
+    EXPECT_NE(Slurp(dir_ / "mixed.na3").find("      B3   0.80001   0.0       0.0     6 / 0.03   0.0      30.000"),
+              std::string::npos);
+    r = Run("na32obs", dir_ / "mixed.na3", "mixed0", " -w 0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string obs0 = Slurp(dir_ / "mixed0.obs");
+    EXPECT_NE(obs0.find("4       B3      RN1     -1.18120   0.00006"), std::string::npos) << obs0;
+    EXPECT_NE(obs0.find("4       B2      P20      0.78770   0.00028"), std::string::npos) << obs0;
+    EXPECT_NE(Slurp(dir_ / "mixed0.gkf").find(R"(to="RN1"            val="-1.18120" stdev="0.06" />)"),
+              std::string::npos);
+    ExpectGamaAccepts(dir_ / "mixed0.gkf");
+}
+
+TEST_F(LevellingConsole, BrokenRunsAreToldAndNothingGamaRefusesIsWritten) {
+    // Run 1 ends on a turning point (no closing point); run 2 is whole.
+    const std::vector<TRow> endsOnTurningPoint = {
+        {"A", 1.0, 0, 0, 0.1}, {"700001", 0, 0.5, 0, 0.1}, {"700001", 0.8, 0, 0, 0.1}, {"700002", 0, 0.4, 0, 0.1}};
+    WriteBook(dir_ / "open.na3", {endsOnTurningPoint, {{"C", 1.2, 0, 0, 0.1}, {"D", 0, 0.7, 0, 0.1}}});
+    auto r = Run("na32obs", dir_ / "open.na3", "open");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("cheminement 1 (ligne 7) : les lectures depuis A n'atteignent aucun point nommé (dernier "
+                         "point lu : 700002) et ne donnent aucune dénivelée"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp(dir_ / "open.obs"),
+              "* Cheminement 2\r\n4        C        D      0.50000   0.00010  0.00000  0.00000  0.00000\r\n");
+    ExpectGamaAccepts(dir_ / "open.gkf");
+
+    // Alone, or a run of no row: nothing at all remains. Earlier files stay.
+    Write("earlier.obs", "earlier");
+    WriteBook(dir_ / "only.na3", {endsOnTurningPoint});
+    WriteBook(dir_ / "norow.na3", {{}});
+    for (const char* book : {"only.na3", "norow.na3"}) {
+        r = Run("na32obs", dir_ / book, "earlier");
+        EXPECT_EQ(r.status, 1) << book;
+        EXPECT_NE(r.err.find("Fichier réduit vide"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("cheminement 1 (ligne 7)"), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(dir_ / "earlier.obs"), "earlier");
+        EXPECT_FALSE(fs::exists(dir_ / "earlier.gkf"));
+        EXPECT_FALSE(fs::exists(dir_ / "earlier.iob"));
+    }
+
+    // A foresight where a set-up's backsight should be: the difference would
+    // start at turning point 700001 (and tie it to every other 700001).
+    WriteBook(dir_ / "broken.na3", {{{"A", 1.0, 0, 0, 0.1},
+                                     {"B", 0, 0.5, 0, 0.1},
+                                     {"700001", 0, 0.7, 0, 0.1},
+                                     {"700001", 0.9, 0, 0, 0.1},
+                                     {"C", 0, 0.4, 0, 0.1}}});
+    r = Run("na32obs", dir_ / "broken.na3", "broken");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("ligne 12 : la dénivelée 700001 -> C part du point nodal 700001"), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(dir_ / "broken.obs"),
+              "* Cheminement 1\r\n4        A        B      0.50000   0.00010  0.00000  0.00000  0.00000\r\n");
+
+    // Mode 0 on a book whose E.M.Q. read 0.0: refused, naming the rows and
+    // the other modes; nothing written. Modes 1 and 2 go through.
+    WriteBook(dir_ / "noemq.na3", {{{"A", 1.0, 0, 0, 0}, {"B", 0, 0.5, 0, 0}}, {{"B", 1.0, 0, 0, 0.1}, {"C", 0, 0.5, 0, 0.1}}});
+    r = Run("na32obs", dir_ / "noemq.na3", "noemq", " -w 0");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Pondération 0 refusée : l'écart-type de 1 dénivelée serait nul, ce que gama-local refuse :\n"
+                         "  ligne 9 : A -> B\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("Choisissez la pondération 1 (sigma*sqrt(D)) ou 2 (sigma*sqrt(n))."), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "noemq.obs"));
+    EXPECT_FALSE(fs::exists(dir_ / "noemq.gkf"));
+    for (const char* mode : {" -w 1", " -w 2"}) {
+        r = Run("na32obs", dir_ / "noemq.na3", "noemq", mode);
+        EXPECT_EQ(r.status, 0) << mode << r.err;
+        ExpectGamaAccepts(dir_ / "noemq.gkf");
+    }
+}
+
+TEST_F(LevellingConsole, WhatIsNotTheInputIsRefusedAndLenientNumbersAreTold) {
+    std::string random(1 << 20, '\0');
+    unsigned state = 12345;
+    for (char& c : random) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 23);
+    }
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : Slurp(kData / "bffb16.na3")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    const std::vector<std::pair<std::string, std::string>> inputs = {
+        {"empty", ""},
+        {"random", random},
+        {"utf16", utf16},
+        {"longline", std::string((std::size_t(17) << 20), '1')},
+    };
+    for (const auto& [name, bytes] : inputs) {
+        Write(name, bytes);
+        for (const char* command : {"gsi2na3", "na32obs"}) {
+            SCOPED_TRACE(name + " " + command);
+            Write("earlier.na3", "earlier");
+            Write("earlier.obs", "earlier");
+            const auto r = Run(command, dir_ / name, std::string(command) == "gsi2na3" ? "earlier.na3" : "earlier");
+            EXPECT_EQ(r.status, 1) << r.err;
+            EXPECT_NE(r.err.find(std::string(command) == "gsi2na3" ? "GSI" : "carnet"),
+                      std::string::npos)
+                << r.err;
+            EXPECT_EQ(Slurp(dir_ / "earlier.na3"), "earlier");
+            EXPECT_EQ(Slurp(dir_ / "earlier.obs"), "earlier");
+            EXPECT_FALSE(fs::exists(dir_ / "earlier.gkf"));
+        }
+    }
+
+    // Mostly foreign lines around a real recording and a real book: read,
+    // with the count of the others.
+    std::string noisyGsi = Slurp(kData / "bffb16.gsi"), noisyBook = Slurp(kData / "bffb16.na3");
+    for (int i = 0; i < 100; ++i) {
+        noisyGsi += "remarque de terrain\r\n";
+        noisyBook += "remarque de terrain\r\n";
+    }
+    Write("noisy.gsi", noisyGsi);
+    Write("noisy.na3", noisyBook);
+    auto r = Run("gsi2na3", dir_ / "noisy.gsi", "noisy_out.na3");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("100 lignes sur 141 ne sont pas des blocs GSI"), std::string::npos) << r.err;
+    r = Run("na32obs", dir_ / "noisy.na3", "noisy");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("100 lignes sur 127 ne sont pas des lignes de carnet de nivellement"), std::string::npos)
+        << r.err;
+
+    // A decimal comma in a backsight still reads 0 (the book reader is
+    // lenient), but each such word is told with its line and what it holds.
+    std::string book = Slurp(kData / "bffb16.na3");
+    book.replace(book.find("1.48125"), 7, "1,48125");
+    book.replace(book.find("25.140"), 6, "25;140");
+    Write("comma.na3", book);
+    r = Run("na32obs", dir_ / "comma.na3", "comma");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("comma.na3 : ligne 9 : lecture arrière \"1,48125\" n'est pas un nombre, lu 0\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("comma.na3 : ligne 9 : distance \"25;140\" n'est pas un nombre, lu 0\n"), std::string::npos)
+        << r.err;
+    EXPECT_NE(Slurp(dir_ / "comma.obs").find("4     RN12      B45     -0.59775"), std::string::npos);
 }

@@ -303,3 +303,23 @@ TEST_F(GsiConvert, XmlBookNamesStayWellFormed) {
     EXPECT_EQ(xml[9].substr(0, 49), "            <obs pt_vis=\"A?&lt;&quot;&amp;1\" Hz=\"");
     EXPECT_EQ(xml[10].substr(0, 41), "            <obs pt_vis=\"B&#09;'>?2\" Hz=\"");
 }
+
+TEST_F(GsiConvert, NameWithAnInnerBlankBecomesUnderscoreWithAWarning) {
+    // The books are blank-separated: "BM 1" would be two words and shift
+    // every field after it.
+    const std::vector<std::string> lines = {"410001+0000ST 7 42....+00000120 43....+00007600 44....+00001458",
+                                            "110002+0000BM 1 21.322+01000000 22.322+10000000 31..00+00010000 "};
+    GsiReport text, xml;
+    const auto book = GsiToTextBook(lines, "TS", &text);
+    ASSERT_EQ(book.size(), 2u);
+    EXPECT_EQ(book[0].rfind(" station ST_7     Temp_deg", 0), 0u) << book[0];
+    EXPECT_EQ(book[1].rfind("  numero BM_1     AH_gr", 0), 0u) << book[1];
+    const std::vector<std::string> told = {"Ligne 1 : le nom de point \"ST 7\" contient un blanc, écrit \"ST_7\".",
+                                           "Ligne 2 : le nom de point \"BM 1\" contient un blanc, écrit \"BM_1\"."};
+    EXPECT_EQ(text.warnings, told);
+    const auto doc = GsiToXmlBook(lines, "TS", &xml);
+    EXPECT_EQ(xml.warnings, told);
+    EXPECT_NE(std::find_if(doc.begin(), doc.end(),
+                           [](const std::string& l) { return l.find("pt_vis=\"BM_1\"") != std::string::npos; }),
+              doc.end());
+}

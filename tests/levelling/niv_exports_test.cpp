@@ -66,7 +66,7 @@ TEST(NivExports, ThreeFilesOfAReducedBook) {
     const auto result = ReduceNa3Book(source, obs, TNivSettings{}, "07-12-2026 10:11:12", NoProgress());
     EXPECT_EQ(result.runs, 3);
     EXPECT_EQ(result.differences, 2);
-    EXPECT_TRUE(result.warnings.empty());
+    EXPECT_EQ(result.warnings, std::vector<std::string>{"cheminement 2 (ligne 12) : aucune dénivelée"});
     EXPECT_EQ(Lines(dir / "res.obs"), (std::vector<std::string>{
                                           "* Cheminement 1",
                                           "4      RN1      B&1      1.10000   0.00014  0.00000  0.00000  0.00000",
@@ -110,13 +110,19 @@ TEST(NivExports, ThreeFilesOfAReducedBook) {
     EXPECT_EQ(gkf, expected);
 
     // Mode 0 on a book without E.M.Q.: zero standard deviations, which
-    // gama-local refuses, are pointed out.
+    // gama-local refuses; the weighting is refused, nothing is written.
     TNivSettings byEmq;
     byEmq.mode = TWeighting::Default;
     TVectorLineSource again(book);
     const auto zero = ReduceNa3Book(again, (dir / "zero.obs").string(), byEmq, "x", NoProgress());
-    ASSERT_EQ(zero.warnings.size(), 2u);
-    EXPECT_EQ(zero.warnings[0], "ligne 11 : écart-type nul pour RN1 -> B&1 (refusé par gama-local)");
+    EXPECT_EQ(zero.zeroSigmaCount, 2);
+    EXPECT_EQ(zero.zeroSigma, (std::vector<std::string>{"ligne 11 : RN1 -> B&1", "ligne 15 : B&1 -> Né"}));
+    EXPECT_FALSE(zero.Written());
+    EXPECT_FALSE(fs::exists(dir / "zero.obs"));
+    EXPECT_FALSE(fs::exists(dir / "zero.gkf"));
+    const std::string refusal = ZeroSigmaMessage(zero, byEmq);
+    EXPECT_NE(refusal.find("\n  ligne 15 : B&1 -> Né\n"), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("pondération 1 (sigma*sqrt(D)) ou 2 (sigma*sqrt(n))"), std::string::npos) << refusal;
 
     // gama-local parses it, and adjusts a copy with one fixed height.
     std::string gama = std::getenv("GAMA_LOCAL") ? std::getenv("GAMA_LOCAL") : "";

@@ -180,6 +180,43 @@ private slots:
         QCOMPARE(ReadBytes(dir + "/vide.na3"), QByteArray("\r\n* pas de cheminement\r\n"));
     }
 
+    void brokenRunAndZeroWeightsAreToldInTheWindow() {
+        // Run 1 ends on turning point 700002; run 2 is whole but its rows
+        // carry no E.M.Q.
+        const QString dir = ScratchDir("broken");
+        QByteArray book = ReadBytes(kData + "/bffb16.na3");
+        book = book.left(book.indexOf("Code="));  // its six header lines
+        book += "Code= +?......1\r\n        A   1.00000   0.0       0.0     2 / 0.1   0.0      20.000      0.0\r\n"
+                "   700001   0.0       0.50000   0.0     2 / 0.1   0.0      20.000      0.0\r\n"
+                "   700001   0.80000   0.0       0.0     2 / 0.1   0.0      20.000      0.0\r\n"
+                "   700002   0.0       0.40000   0.0     2 / 0.1   0.0      20.000      0.0\r\n"
+                "Code= +?......1\r\n        C   1.20000   0.0       0.0     2 / 0.0   0.0      20.000      0.0\r\n"
+                "        D   0.0       0.70000   0.0     2 / 0.0   0.0      20.000      0.0\r\n";
+        WriteBytes(dir + "/ligne.na3", book);
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/ligne.na3");
+        shell.prompts->names = {dir + "/ligne.obs"};
+        shell.prompts->weightings = {Settings(TWeighting::Count, 0.1)};
+        Entry(*shell.main, "Suppressiondescrapauds1")->trigger();
+        QCOMPARE(shell.prompts->messages.size(), 1);
+        QVERIFY2(shell.prompts->messages[0].contains(QString::fromUtf8(
+                     "cheminement 1 (ligne 7) : les lectures depuis A n'atteignent aucun point nommé")),
+                 qPrintable(shell.prompts->messages[0]));
+        QVERIFY(ReadBytes(dir + "/ligne.obs").contains("4        C        D      0.50000"));
+
+        // Mode 0: C -> D would weigh 0; refused, naming the row, nothing written.
+        shell.main->OpenAsDocument(dir + "/ligne.na3");
+        shell.prompts->names = {dir + "/zero.obs"};
+        shell.prompts->weightings = {Settings(TWeighting::Default, 0.1)};
+        Entry(*shell.main, "Suppressiondescrapauds1")->trigger();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY2(shell.prompts->errors[0].contains(QString::fromUtf8("Pondération 0 refusée")) &&
+                     shell.prompts->errors[0].contains("ligne 14 : C -> D"),
+                 qPrintable(shell.prompts->errors[0]));
+        QVERIFY(!QFile::exists(dir + "/zero.obs"));
+        QVERIFY(!QFile::exists(dir + "/zero.gkf"));
+    }
+
     void weightingDialog() {
         TFniv dialog;
         QCOMPARE(dialog.windowTitle(), QString("Nivellement"));
