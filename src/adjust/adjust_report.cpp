@@ -411,3 +411,48 @@ void WriteGamaOutputs(const AdjustOutcome& outcome, TOutputSet& outputs, const A
 }
 
 }  // namespace kestrova
+
+namespace kestrova {
+
+std::vector<std::string> AdjustSummaryLines(const AdjustOutcome& outcome, const AdjustSource& source) {
+    const GamaResults& r = outcome.results;
+    std::vector<std::string> out;
+    out.push_back(Format("Ajustement par gama-local %s : %d passe%s, %d observations, %d degrés de liberté",
+                         outcome.version.empty() ? "(version inconnue)" : outcome.version.c_str(), outcome.Runs(),
+                         outcome.Runs() > 1 ? "s" : "", static_cast<int>(r.observations.size()), r.degreesOfFreedom));
+    out.push_back(Format("Écart-type de référence a priori %.2f, a posteriori %.2f (rapport %.3f%s)", r.apriori,
+                         r.aposteriori, r.ratio,
+                         r.hasTest ? (r.testFailed ? ", hors de l'intervalle du test" : ", dans l'intervalle du test")
+                                   : ""));
+    const std::vector<TObservationRow> faults = ProbableFaults(outcome, ObservationRows(outcome, source));
+    out.push_back(Format("Fautes probables : %d (résidu normalisé au-dessus de %.2f)", static_cast<int>(faults.size()),
+                         outcome.criticalValue));
+    for (std::size_t i = 0; i < faults.size() && i < 5; ++i) {
+        const GamaObservation& o = r.observations[faults[i].index];
+        out.push_back(Format("  %s -> %s %s : résidu %.2f, résidu normalisé %.2f", o.from, o.to, o.KindText(),
+                             o.residual(), o.stdResidual) +
+                      (faults[i].line > 0 ? Format(" (ligne %d)", faults[i].line) : std::string()));
+    }
+    const std::vector<TKnownPoint> known = KnownPoints(source.corLines);
+    out.push_back(Format("%-8s %12s %12s %10s   %s", "point", "X", "Y", "Z", "écart au connu (mm)"));
+    double worst = 0;
+    bool anyKnown = false;
+    for (const GamaPoint& p : r.points) {
+        std::string line = Format("%-8s %12s %12s %10s", p.id, p.hasXY ? F(p.x, 4) : "", p.hasXY ? F(p.y, 4) : "",
+                                  p.hasZ ? F(p.z, 4) : "");
+        for (const TKnownPoint& k : known) {
+            if (k.name != p.id) continue;
+            const double dx = p.hasXY ? (p.x - k.x) * 1000 : 0, dy = p.hasXY ? (p.y - k.y) * 1000 : 0;
+            const double dz = p.hasZ ? (p.z - k.z) * 1000 : 0;
+            line += Format("   %5.1f %5.1f %5.1f", dx, dy, dz);
+            worst = std::max({worst, std::fabs(dx), std::fabs(dy), std::fabs(dz)});
+            anyKnown = true;
+            break;
+        }
+        out.push_back(line);
+    }
+    if (anyKnown) out.push_back(Format("plus grand écart : %.1f mm", worst));
+    return out;
+}
+
+}  // namespace kestrova

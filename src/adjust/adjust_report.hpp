@@ -66,3 +66,13 @@ class TOutputSet;
 void WriteGamaOutputs(const AdjustOutcome& outcome, TOutputSet& outputs, const AdjustFiles& files);
 
 }  // namespace kestrova
+
+namespace kestrova {
+
+// What the console prints once the files are written: the run in two
+// lines, the probable faults (the first few), then every adjusted point
+// with its difference to the known coordinates of the coordinate file
+// (mm) and the largest of them.
+std::vector<std::string> AdjustSummaryLines(const AdjustOutcome& outcome, const AdjustSource& source);
+
+}  // namespace kestrova

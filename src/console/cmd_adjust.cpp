@@ -44,6 +44,9 @@ int RunAdjust(const ConsoleArgs& args) {
         ProduceAdjustReport(outcome, source, files, outputs.Add(files.html));
         progress.ThrowIfCancelled();
         outputs.Commit();
+        for (const std::string& l : AdjustSummaryLines(outcome, source)) std::cout << l << "\n";
+        std::cout << "Fichiers écrits : " << files.gkf << ", " << files.xml << ", " << files.txt << ", " << files.html
+                  << "\n";
     } catch (const AdjustInputError& e) {
         std::cerr << e.what() << "\n";
         return 1;
