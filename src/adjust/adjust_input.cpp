@@ -93,6 +93,15 @@ std::vector<std::string> BuildGamaInput(const AdjustSource& source, TProgress& p
     } catch (const ObsValueError& e) {
         throw AdjustInputError(ValueErrorText(source.inputName, e));
     }
+    // A value the GNU Gama writer would pass over as "no distance" (a
+    // decimal comma, a word) is refused here, naming its line: an
+    // observation must not vanish from the adjustment unseen.
+    for (const ObsRecord& r : reading.records) {
+        static const std::string kValued = "34567";
+        if (r.code.size() != 1 || kValued.find(r.code[0]) == std::string::npos || IsPlainNumber(r.value)) continue;
+        throw AdjustInputError(ValueErrorText(source.inputName, ObsValueError(r.lineNumber, "valeur « " + r.value +
+                                                                                                  " » non numérique")));
+    }
     if (!reading.observationMet)
         throw AdjustInputError("Format non reconnu ! " + source.inputName + " ne contient aucune observation");
     const std::vector<CorRecord> points = ReadCorLines(source.corLines);

@@ -60,7 +60,7 @@ double RoundDownNice(double value) {
     return p;
 }
 
-TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>& flagged) {
+TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>& flagged, std::size_t worst) {
     TPlanDrawing d;
     std::map<std::string, Site> sites;
     for (const GamaPoint& p : results.fixed)
@@ -90,20 +90,24 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
     std::string svg = Header("Plan du réseau");
     // Observed lines, each pair once; red when one of its observations is flagged.
     std::map<std::pair<std::string, std::string>, bool> lines;
+    std::pair<std::string, std::string> worstKey;
     for (std::size_t i = 0; i < results.observations.size(); ++i) {
         const GamaObservation& o = results.observations[i];
         if (!PairKind(o) || !sites.count(o.from) || !sites.count(o.to) || o.from == o.to) continue;
         auto key = o.from < o.to ? std::make_pair(o.from, o.to) : std::make_pair(o.to, o.from);
         lines[key] = lines[key] || (i < flagged.size() && flagged[i]);
+        if (i == worst) worstKey = key;
     }
-    for (int pass = 0; pass < 2; ++pass) {  // red lines over grey ones
+    for (int pass = 0; pass < 3; ++pass) {  // red lines over grey ones, the worst over all
         for (const auto& [key, red] : lines) {
-            if (red != (pass == 1)) continue;
+            const bool thick = key == worstKey;
+            if ((thick ? 2 : red ? 1 : 0) != pass) continue;
             const Site& a = sites[key.first];
             const Site& b = sites[key.second];
             svg += "<line x1=\"" + Num(px(a.x)) + "\" y1=\"" + Num(py(a.y)) + "\" x2=\"" + Num(px(b.x)) + "\" y2=\"" +
-                   Num(py(b.y)) + (red ? "\" stroke=\"#d00000\" stroke-width=\"2.5\"/>\n"
-                                       : "\" stroke=\"#8080a0\" stroke-width=\"1\"/>\n");
+                   Num(py(b.y)) + (thick ? "\" stroke=\"#a00000\" stroke-width=\"6\"/>\n"
+                                   : red ? "\" stroke=\"#d00000\" stroke-width=\"2\"/>\n"
+                                         : "\" stroke=\"#8080a0\" stroke-width=\"1\"/>\n");
         }
     }
     for (const auto& [id, s] : sites) {
@@ -130,7 +134,8 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
            "\" stroke=\"#000000\" stroke-width=\"3\"/>\n";
     svg += "<text x=\"20\" y=\"" + Num(by - 6) + "\">" + Escape(Format("%g m", d.barMetres)) + "</text>\n";
     svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by + 4) + "\">" +
-           Escape(Format("ellipses d'erreur standard agrandies %g fois ; triangle : point fixe ; rouge : faute probable",
+           Escape(Format("ellipses d'erreur standard agrandies %g fois ; triangle : point fixe ; rouge : faute probable "
+                                "(trait épais : la plus forte)",
                          d.magnification)) +
            "</text>\n";
     // North arrow (y axis up).
@@ -143,7 +148,7 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
     return d;
 }
 
-TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<bool>& flagged) {
+TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<bool>& flagged, std::size_t worst) {
     TPlanDrawing d;
     std::map<std::string, std::pair<double, bool>> heights;  // height, fixed
     for (const GamaPoint& p : results.fixed)
@@ -171,15 +176,17 @@ TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<b
     auto py = [&](double h) { return kHeight - kMargin - 20 - (h - minH) / span * (kHeight - 2 * kMargin - 40); };
 
     std::string svg = Header("Profil du nivellement");
-    for (int pass = 0; pass < 2; ++pass) {
+    for (int pass = 0; pass < 3; ++pass) {
         for (std::size_t i = 0; i < results.observations.size(); ++i) {
             const GamaObservation& o = results.observations[i];
             if (o.kind != "height-diff" || !xs.count(o.from) || !xs.count(o.to)) continue;
             const bool red = i < flagged.size() && flagged[i];
-            if (red != (pass == 1)) continue;
+            if ((i == worst ? 2 : red ? 1 : 0) != pass) continue;
             svg += "<line x1=\"" + Num(xs[o.from]) + "\" y1=\"" + Num(py(heights[o.from].first)) + "\" x2=\"" +
                    Num(xs[o.to]) + "\" y2=\"" + Num(py(heights[o.to].first)) +
-                   (red ? "\" stroke=\"#d00000\" stroke-width=\"2.5\"/>\n" : "\" stroke=\"#8080a0\" stroke-width=\"1\"/>\n");
+                   (i == worst ? "\" stroke=\"#a00000\" stroke-width=\"6\"/>\n"
+                    : red      ? "\" stroke=\"#d00000\" stroke-width=\"2\"/>\n"
+                               : "\" stroke=\"#8080a0\" stroke-width=\"1\"/>\n");
         }
     }
     for (const std::string& id : order) {
@@ -193,7 +200,9 @@ TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<b
                Format("%.4f", heights[id].first) + "</text>\n";
     }
     svg += "<text x=\"20\" y=\"" + Num(kHeight - 12) + "\">" +
-           Escape(Format("altitudes de %.4f m à %.4f m ; triangle : point fixe ; rouge : faute probable", minH, maxH)) +
+           Escape(Format("altitudes de %.4f m à %.4f m ; triangle : point fixe ; rouge : faute probable (trait épais : "
+                         "la plus forte)",
+                         minH, maxH)) +
            "</text>\n";
     svg += "</svg>";
     d.svg = std::move(svg);

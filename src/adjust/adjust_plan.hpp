@@ -16,10 +16,12 @@ struct TPlanDrawing {
     double barMetres = 0;      // length of the plan's scale bar
 };
 
-// `flagged[i]` tells whether results.observations[i] is a probable fault.
-// A network without two planimetric points gives an empty drawing.
-TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>& flagged);
-TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<bool>& flagged);
+// `flagged[i]` tells whether results.observations[i] is a probable fault;
+// the line of observation `worst` (the first fault; out of range: none) is
+// drawn thicker. A network without two planimetric points gives an empty
+// drawing.
+TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>& flagged, std::size_t worst);
+TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<bool>& flagged, std::size_t worst);
 
 // 1, 2 or 5 times a power of ten, at most `value` (value > 0).
 double RoundDownNice(double value);

@@ -188,6 +188,7 @@ void ProduceAdjustReport(const AdjustOutcome& outcome, const AdjustSource& sourc
     const std::vector<TObservationRow> faults = ProbableFaults(outcome, rows);
     std::vector<bool> flagged(rows.size());
     for (const TObservationRow& row : rows) flagged[row.index] = row.flagged;
+    const std::size_t worst = faults.empty() ? rows.size() : faults.front().index;
     const std::vector<TKnownPoint> known = KnownPoints(source.corLines);
     auto knownOf = [&](const std::string& id) -> const TKnownPoint* {
         for (const TKnownPoint& k : known)
@@ -302,7 +303,7 @@ void ProduceAdjustReport(const AdjustOutcome& outcome, const AdjustSource& sourc
 
     // Drawing.
     if (levelling) {
-        const TPlanDrawing d = LevellingProfileSvg(r, flagged);
+        const TPlanDrawing d = LevellingProfileSvg(r, flagged, worst);
         if (!d.svg.empty()) {
             add("<h2 id=\"plan\">Profil du nivellement</h2>");
             add("<div class=\"plan\">");
@@ -310,7 +311,7 @@ void ProduceAdjustReport(const AdjustOutcome& outcome, const AdjustSource& sourc
             add("</div>");
         }
     } else {
-        const TPlanDrawing d = NetworkPlanSvg(r, flagged);
+        const TPlanDrawing d = NetworkPlanSvg(r, flagged, worst);
         if (!d.svg.empty()) {
             add("<h2 id=\"plan\">" + HtmlText("Plan du réseau") + "</h2>");
             add("<p>" + HtmlText(Format("Ellipses d'erreur standard agrandies %g fois ; barre d'échelle de %g m.",

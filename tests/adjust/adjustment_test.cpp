@@ -199,3 +199,22 @@ TEST(Adjustment, ApproximationsReplaceOnlyFreeCoordinates) {
     EXPECT_EQ(out[2], in[2]);  // not adjusted by gama-local: left alone
     EXPECT_EQ(out[4], in[4]);  // constraints are not approximations
 }
+
+TEST(AdjustInput, ValuesThatWouldVanishAreRefusedWithTheirLine) {
+    AdjustSource source = Source("chantier.obs", "chantier.cor");
+    // A decimal comma in a slope distance (line 20).
+    std::string& line = source.obsLines[19];
+    ASSERT_NE(line.find("158.3252"), std::string::npos) << line;
+    line.replace(line.find("158.3252"), 8, "158,3252");
+    try {
+        BuildGamaInput(source);
+        FAIL() << "decimal comma accepted";
+    } catch (const AdjustInputError& e) {
+        EXPECT_NE(std::string(e.what()).find("ligne 20"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("158,3252"), std::string::npos) << e.what();
+    }
+    // A coordinate file without any point.
+    source = Source("chantier.obs", "chantier.cor");
+    source.corLines = {"* rien"};
+    EXPECT_THROW(BuildGamaInput(source), AdjustInputError);
+}
