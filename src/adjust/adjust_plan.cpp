@@ -133,11 +133,10 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
     svg += "<line x1=\"20\" y1=\"" + Num(by) + "\" x2=\"" + Num(20 + bar) + "\" y2=\"" + Num(by) +
            "\" stroke=\"#000000\" stroke-width=\"3\"/>\n";
     svg += "<text x=\"20\" y=\"" + Num(by - 6) + "\">" + Escape(Format("%g m", d.barMetres)) + "</text>\n";
-    svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by + 4) + "\">" +
-           Escape(Format("ellipses d'erreur standard agrandies %g fois ; triangle : point fixe ; rouge : faute probable "
-                                "(trait épais : la plus forte)",
-                         d.magnification)) +
-           "</text>\n";
+    svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by - 4) + "\">" +
+           Escape(Format("ellipses d'erreur standard agrandies %g fois", d.magnification)) + "</text>\n";
+    svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by + 12) + "\">" +
+           Escape("triangle : point fixe ; rouge : faute probable (trait épais : la plus forte)") + "</text>\n";
     // North arrow (y axis up).
     svg += "<line x1=\"" + Num(kWidth - 25) + "\" y1=\"45\" x2=\"" + Num(kWidth - 25) +
            "\" y2=\"15\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n";
