@@ -11,6 +11,7 @@
 #include "adjust/child_process.hpp"
 #include "adjust/gama_locate.hpp"
 #include "base/format.hpp"
+#include "base/temp_registry.hpp"
 #include "base/text_file.hpp"
 
 namespace kestrova {
@@ -19,7 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A private folder for gama-local's files, removed with everything in it.
+// A private folder for gama-local's files, removed with everything in it;
+// a console run stopped by a signal removes them too (temp_registry).
 class TWorkFolder {
 public:
     TWorkFolder() {
@@ -27,15 +29,24 @@ public:
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kestrova-gama-XXXXXX";
         if (!::mkdtemp(pattern.data())) throw GamaRunError("dossier de travail impossible à créer : " + pattern);
         path_ = pattern;
+        entries_.push_back(RememberTemporary(path_, true));
     }
     ~TWorkFolder() {
         std::error_code ec;
         fs::remove_all(path_, ec);
+        for (TTemporaryEntry* e : entries_) ForgetTemporary(e);
     }
-    std::string File(const char* name) const { return path_ + "/" + name; }
+    TWorkFolder(const TWorkFolder&) = delete;
+    TWorkFolder& operator=(const TWorkFolder&) = delete;
+    std::string File(const char* name) {
+        const std::string path = path_ + "/" + name;
+        entries_.push_back(RememberTemporary(path));
+        return path;
+    }
 
 private:
     std::string path_;
+    std::vector<TTemporaryEntry*> entries_;
 };
 
 std::string ReadWhole(const std::string& path) {
