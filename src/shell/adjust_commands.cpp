@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
+#include <QUrl>
 
 #include "adjust/adjust_input.hpp"
 #include "adjust/adjust_report.hpp"
@@ -132,6 +133,12 @@ bool ShowAdjustReport(TForm_XMLView& viewer, const QString& htmlPath) {
         html.replace(begin, end + 6 - begin, "<img src=\"" + S(SketchUrl(0)) + "\"/>");
     }
     viewer.XMLview->setHtml(QString::fromLatin1(html.data(), static_cast<int>(html.size())));
+    // The page is already one for any browser: « Ouvrir dans le navigateur »
+    // opens the file itself.
+    QObject::disconnect(viewer.OpenInBrowserAction, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(viewer.OpenInBrowserAction, &QAction::triggered, &viewer, [&viewer, htmlPath] {
+        if (viewer.openUrl) viewer.openUrl(QUrl::fromLocalFile(QFileInfo(htmlPath).absoluteFilePath()));
+    });
     return true;
 }
 

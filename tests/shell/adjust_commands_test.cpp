@@ -98,6 +98,14 @@ private slots:
         QVERIFY(text.mid(first, 80).contains("77"));
         // The plan is drawn as an image.
         QVERIFY(viewer->XMLview->toHtml().contains("croquis:0"));
+        // « Ouvrir dans le navigateur » hands the page itself to the browser.
+        QList<QUrl> opened;
+        viewer->openUrl = [&opened](const QUrl& url) {
+            opened << url;
+            return true;
+        };
+        viewer->OpenInBrowserAction->trigger();
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir + "/faute_ajustement.html")});
     }
 
     void gamaLocalAbsent() {
