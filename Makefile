@@ -48,7 +48,8 @@ run: build
 	Kestrova=$(CURDIR)/$(EXAMPLE_OUT) ./$(BUILD)/kestrova -x obs2gkf -i $(EXAMPLE_OUT)/chantier.obs -c examples/chantier.cor -o $(EXAMPLE_OUT)/chantier_reseau
 	@echo "Fichiers écrits dans $(EXAMPLE_OUT) :"
 	@ls -l $(EXAMPLE_OUT)
-	@sh examples/adjust.sh $(EXAMPLE_OUT)/chantier_reseau.gkf examples/chantier.cor
+	@# The network adjusted by gama-local (skipped, saying so, when it is absent).
+	Kestrova=$(CURDIR)/$(EXAMPLE_OUT) ./$(BUILD)/kestrova -x adjust -i $(EXAMPLE_OUT)/chantier.obs -c examples/chantier.cor -o $(EXAMPLE_OUT)/chantier_ajuste || [ -z "$(GAMA_LOCAL)" ]
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

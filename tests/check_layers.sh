@@ -1,7 +1,7 @@
 #!/bin/sh
 # The source folders form layers; a file includes only its own folder and
 # the layers below it:
-#   base  <-  fieldbook, levelling  <-  exports, import, tools  <-  console, shell
+#   base  <-  fieldbook, levelling  <-  exports, import, tools  <-  adjust  <-  console, shell
 # and only src/shell uses Qt (console/main.cpp, the entry point, starts
 # either the console or the window). Prints every include that breaks the rule.
 src=${1:-$(dirname "$0")/../src}
@@ -10,7 +10,8 @@ rank() {
         base) echo 0 ;;
         fieldbook|levelling) echo 1 ;;
         exports|import|tools) echo 2 ;;
-        console|shell) echo 3 ;;
+        adjust) echo 3 ;;
+        console|shell) echo 4 ;;
         *) echo 9 ;;
     esac
 }

@@ -1,5 +1,6 @@
 #include "console/console_commands.hpp"
 
+#include "console/cmd_adjust.hpp"
 #include "console/cmd_crt2obs.hpp"
 #include "console/cmd_gsi2xcrt.hpp"
 #include "console/cmd_crt2xcrt.hpp"
@@ -46,6 +47,7 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
         {"reduce", "carnet -> .obs (un par station si cycles) .chk .xml .xsl .gkf .iob _out.gsi", true, RunReduce},
         {"obs2iob", "fichier obs -> .iob (Geolab) [+ _2.obs renormalisé selon Kestrova.ini]", true, RunObs2Iob},
         {"obs2gkf", "fichier obs + coordonnées (-c FICHIER.cor) -> .gkf (GNU Gama)", true, RunObs2Gkf},
+        {"adjust", "observations (.obs, carnet, .na3) + coordonnées (-c FICHIER.cor) -> ajustement GNU Gama (.gkf _gama.xml _gama.txt _ajustement.html)", true, RunAdjust},
         {"renorm", "fichier obs -> .obs aux écarts types renormalisés", true, RunRenorm},
         {"report", "compte rendu de réduction (.xml) -> page HTML autonome avec croquis (.html)", true,
          [](const ConsoleArgs& a) { return RunReport(a.in, a.out, *a.progress); }},

@@ -20,6 +20,7 @@
 #include "base/param.hpp"
 #include "base/text_file.hpp"
 #include "base/version.hpp"
+#include "shell/adjust_commands.hpp"
 #include "shell/about_dialog.hpp"
 #include "shell/edit_form.hpp"
 #include "shell/editing_tools.hpp"
@@ -116,6 +117,7 @@ void TFMain_velka::BuildMenus() {
     AddCalibrationEntries(*this);
 
     AddLevellingEntries(*this);
+    AddAdjustEntries(*this);
 
     Outils1 = new QMenu("Outils", this);
     Outils1->setObjectName("Outils1");

@@ -72,7 +72,8 @@ private slots:
                               QString::fromUtf8("Insérer une entête de station (gsi ou carnet)="),
                               QString::fromUtf8("Insérer une définition de prisme (carnet)="),
                               QString::fromUtf8("Insérer une équation de centrage (obs)="),
-                              QString::fromUtf8("Insérer une définition de hauteur de voyant ou de station (carnet)=")}));
+                              QString::fromUtf8("Insérer une définition de hauteur de voyant ou de station (carnet)="),
+                              QString::fromUtf8("Ajustement (GNU Gama)…=")}));
         // The GSI entries come first; the other conversions follow them.
         QCOMPARE(Entries(m.Conversion1).mid(0, 2), (QStringList{"Convert GSI (Leica) --> Notebook format (*.carnet)=",
                                                       "Conversion GSI (Leica) --> format carnet xml (*.xcrt)="}));
