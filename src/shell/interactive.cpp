@@ -5,9 +5,11 @@
 #include <iostream>
 
 #include <QApplication>
+#include <QLocale>
 #include <QMessageBox>
 
 #include "base/param.hpp"
+#include "shell/app_setup.hpp"
 #include "shell/display_check.hpp"
 #include "shell/event_loop_probe.hpp"
 #include "shell/main_window.hpp"
@@ -38,6 +40,14 @@ int RunInteractive(int argc, char** argv, const std::vector<std::string>& files)
 #endif
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrova");
+    QApplication::setDesktopFileName("kestrova");
+    // Qt's own dialogs in French like the rest of the window, and the
+    // program's icon on every window that has none of its own.
+    InstallFrenchTranslations(app);
+    // Dates and units of those dialogs too (file dates, page margins in mm).
+    // Numbers of the program never go through QLocale.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    QApplication::setWindowIcon(ProgramIcon());
     // Qt has set the user's locale: numbers are read and written with "."
     // for the whole run.
     std::setlocale(LC_NUMERIC, "C");
