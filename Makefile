@@ -69,18 +69,24 @@ deb: build
 	@ls -l $(DEB)
 
 # The packaged program, unpacked (no installation): its version, its window
-# module, and one reduction whose observation file must equal the one of the
-# program just built.
+# module, and one reduction whose files must equal those of the program just
+# built (each run in its own folder under the same name; the creation time
+# of the .obs left aside).
 check-deb: deb
 	rm -rf $(PKG_ROOT) && mkdir -p $(PKG_ROOT)/ini $(PKG_ROOT)/out $(PKG_ROOT)/ref
 	dpkg -x $(DEB) $(PKG_ROOT)
 	$(PKG_ROOT)/usr/bin/kestrova --version
 	test -f $(PKG_ROOT)/usr/lib/kestrova/kestrova-window.so
 	test -f $(PKG_ROOT)/usr/share/man/man1/kestrova.1.gz
-	Kestrova=$(CURDIR)/$(PKG_ROOT)/ini $(PKG_ROOT)/usr/bin/kestrova -x crt2obs -i examples/chantier.crt -o $(PKG_ROOT)/out/chantier >/dev/null
-	Kestrova=$(CURDIR)/$(PKG_ROOT)/ini ./$(BUILD)/kestrova -x crt2obs -i examples/chantier.crt -o $(PKG_ROOT)/ref/chantier >/dev/null
-	cmp $(PKG_ROOT)/out/chantier.obs $(PKG_ROOT)/ref/chantier.obs
-	cmp $(PKG_ROOT)/out/chantier.iob $(PKG_ROOT)/ref/chantier.iob
+	cd $(PKG_ROOT)/out && Kestrova=$(CURDIR)/$(PKG_ROOT)/ini $(CURDIR)/$(PKG_ROOT)/usr/bin/kestrova \
+	  -x crt2obs -i $(CURDIR)/examples/chantier.crt -o chantier >/dev/null
+	cd $(PKG_ROOT)/ref && Kestrova=$(CURDIR)/$(PKG_ROOT)/ini $(CURDIR)/$(BUILD)/kestrova \
+	  -x crt2obs -i $(CURDIR)/examples/chantier.crt -o chantier >/dev/null
+	for f in chantier.obs chantier.iob chantier_out.gsi; do \
+	  LC_ALL=C grep -av '^\* fichier cr' $(PKG_ROOT)/out/$$f > $(PKG_ROOT)/out/$$f.sans-date && \
+	  LC_ALL=C grep -av '^\* fichier cr' $(PKG_ROOT)/ref/$$f > $(PKG_ROOT)/ref/$$f.sans-date && \
+	  cmp $(PKG_ROOT)/out/$$f.sans-date $(PKG_ROOT)/ref/$$f.sans-date || exit 1; \
+	done
 	@echo "Paquet $(DEB) : programme installé, réduction identique."
 
 fuzz: deps
