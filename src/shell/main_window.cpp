@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -288,6 +289,7 @@ QMdiSubWindow* TFMain_velka::AddChild(QWidget* widget) {
     // windows of files with long paths are told apart. The child's own
     // caption (its path) is kept for the commands.
     auto retitle = [child] { child->setWindowTitle(DisplayCaption(ChildPath(child))); };
+    child->installEventFilter(this);  // after the area's own filter: runs first
     connect(widget, &QWidget::windowTitleChanged, child, retitle);
     retitle();
     child->showMaximized();
@@ -410,6 +412,18 @@ void TFMain_velka::closeEvent(QCloseEvent* event) {
     }
     write_ini();
     event->accept();
+}
+
+bool TFMain_velka::eventFilter(QObject* watched, QEvent* event) {
+    // The area switches windows by itself on Ctrl held with Tab (its most
+    // recent one first), which would come on top of "Fenêtre suivante":
+    // those keys do not reach it.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        qobject_cast<QMdiSubWindow*>(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Control || key == Qt::Key_Tab || key == Qt::Key_Backtab) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFMain_velka::dragEnterEvent(QDragEnterEvent* event) {

@@ -193,15 +193,19 @@ private slots:
         QCOMPARE(shell.main->ActiveDocument(), third);
 
         // Ctrl+Tab goes on in the order of opening, round to the first;
-        // Ctrl+Shift+Tab goes back.
-        third->Editor->setFocus();
-        QTest::keyClick(third->Editor, Qt::Key_Tab, Qt::ControlModifier);
+        // Ctrl+Shift+Tab goes back. The keys as a keyboard sends them: Ctrl
+        // pressed, Tab, Ctrl released (one step each, not two).
+        auto cycle = [](TEditForm* from, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+            from->Editor->setFocus();
+            QTest::keyPress(from->Editor, Qt::Key_Control, Qt::ControlModifier);
+            QTest::keyClick(from->Editor, key, modifiers);
+            QTest::keyRelease(from->Editor, Qt::Key_Control, Qt::NoModifier);
+        };
+        cycle(third, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(shell.main->ActiveDocument(), first);
-        first->Editor->setFocus();
-        QTest::keyClick(first->Editor, Qt::Key_Tab, Qt::ControlModifier);
+        cycle(first, Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(shell.main->ActiveDocument(), second);
-        second->Editor->setFocus();
-        QTest::keyClick(second->Editor, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        cycle(second, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(shell.main->ActiveDocument(), first);
         QVERIFY(first->Lines() == std::vector<std::string>{"* carnet"});  // no tab typed into the book
         QCOMPARE(listed()[0], QString::fromUtf8("[x] &1 big.crt — ") + folder);
