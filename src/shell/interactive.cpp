@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include <QApplication>
 #include <QLocale>
@@ -24,6 +25,12 @@ bool Set(const char* name) {
     return value && *value;
 }
 
+bool UnsetOrCLocale(const char* value) {
+    if (!value || !*value) return true;
+    const std::string name(value);
+    return name == "C" || name == "POSIX" || name.rfind("C.", 0) == 0;
+}
+
 }  // namespace
 
 int RunInteractive(int argc, char** argv, const std::vector<std::string>& files) {
@@ -38,6 +45,10 @@ int RunInteractive(int argc, char** argv, const std::vector<std::string>& files)
         return 1;
     }
 #endif
+    // A session without a language (LANG=C, POSIX or unset) gets the
+    // window's own: French, also for the dates and sizes of Qt's dialogs.
+    // A language the user forces with LC_ALL is left alone.
+    if (!Set("LC_ALL") && UnsetOrCLocale(std::getenv("LANG"))) ::setenv("LANG", "fr_FR.UTF-8", 1);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrova");
     QApplication::setDesktopFileName("kestrova");
