@@ -3,7 +3,8 @@ BUILD ?= build
 JOBS  ?= 2
 PACKAGES = g++ make cmake pkg-config qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev \
            libpugixml-dev libxslt1-dev libxml2-dev libgtest-dev xvfb xauth \
-           xsltproc libxml2-utils fonts-dejavu-core locales clang libclang-rt-dev
+           xsltproc libxml2-utils fonts-dejavu-core locales clang libclang-rt-dev \
+           qt6-translations-l10n libqscintilla2-qt6-l10n
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 EXAMPLE_OUT = $(BUILD)/example
 # Fuzzing (clang++, libFuzzer): its own build folder; each target runs
@@ -17,7 +18,14 @@ FUZZ_SMOKE_SECONDS ?= 3
 GAMA_LOCAL ?= $(or $(shell command -v gama-local 2>/dev/null),$(wildcard $(abspath $(CURDIR)/../shared/tools/gama-local)))
 export GAMA_LOCAL
 
-.PHONY: all deps build run check fuzz gui bench install clean
+# The Debian package, built by CPack from the install rules; `make check`
+# unpacks it into PKG_ROOT and runs the packaged program from there.
+VERSION := $(shell grep -o 'kestrova VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+ARCH := $(shell dpkg --print-architecture 2>/dev/null || echo amd64)
+DEB = $(BUILD)/kestrova_$(VERSION)_$(ARCH).deb
+PKG_ROOT = $(BUILD)/paquet
+
+.PHONY: all deps build run check check-deb deb fuzz gui bench install clean
 
 all: build
 
@@ -53,7 +61,34 @@ run: build
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	$(MAKE) --no-print-directory check-deb
 	FUZZ_SEED=1 JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
+deb: build
+	rm -f $(DEB)
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(CURDIR)/$(BUILD)
+	@ls -l $(DEB)
+
+# The packaged program, unpacked (no installation): its version, its window
+# module, and one reduction whose files must equal those of the program just
+# built (each run in its own folder under the same name; the creation time
+# of the .obs left aside).
+check-deb: deb
+	rm -rf $(PKG_ROOT) && mkdir -p $(PKG_ROOT)/ini $(PKG_ROOT)/out $(PKG_ROOT)/ref
+	dpkg -x $(DEB) $(PKG_ROOT)
+	$(PKG_ROOT)/usr/bin/kestrova --version
+	test -f $(PKG_ROOT)/usr/lib/kestrova/kestrova-window.so
+	test -f $(PKG_ROOT)/usr/share/man/man1/kestrova.1.gz
+	cd $(PKG_ROOT)/out && Kestrova=$(CURDIR)/$(PKG_ROOT)/ini $(CURDIR)/$(PKG_ROOT)/usr/bin/kestrova \
+	  -x crt2obs -i $(CURDIR)/examples/chantier.crt -o chantier >/dev/null
+	cd $(PKG_ROOT)/ref && Kestrova=$(CURDIR)/$(PKG_ROOT)/ini $(CURDIR)/$(BUILD)/kestrova \
+	  -x crt2obs -i $(CURDIR)/examples/chantier.crt -o chantier >/dev/null
+	for f in chantier.obs chantier.iob chantier_out.gsi; do \
+	  LC_ALL=C grep -av '^\* fichier cr' $(PKG_ROOT)/out/$$f > $(PKG_ROOT)/out/$$f.sans-date && \
+	  LC_ALL=C grep -av '^\* fichier cr' $(PKG_ROOT)/ref/$$f > $(PKG_ROOT)/ref/$$f.sans-date && \
+	  cmp $(PKG_ROOT)/out/$$f.sans-date $(PKG_ROOT)/ref/$$f.sans-date || exit 1; \
+	done
+	@echo "Paquet $(DEB) : programme installé, réduction identique."
 
 fuzz: deps
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -13,6 +13,11 @@
 
 namespace kestrova {
 
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    return home && *home ? std::string(home) : std::string("/");
+}
+
 const std::array<const char*, 15> kGeolabHeaderDefaults = {
     " COMP ADJ",
     " ELIP GRS 80                 6378137  6356752.3141   0.0000   0.0000   0.0000 m",

@@ -6,9 +6,13 @@
 
 namespace kestrova {
 
+// The user's home folder ($HOME; "/" when it is not set): the folder a new
+// ini file proposes.
+std::string HomeDirectory();
+
 struct TParam {
     // general
-    std::string default_directory = "C:\\";
+    std::string default_directory = HomeDirectory();
     // import
     std::string entete_gsi = "TS";  // "TS", "covadis" or "tc800"
     // export

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,6 +94,23 @@ std::function<void(const std::string&)>& StageHook() {
 
 }  // namespace
 
+void CentreOver(QWidget& dialog, const QWidget* over) {
+    const QWidget* frame = over ? over->window() : nullptr;
+    if (!frame || !frame->isVisible()) return;  // the window system places it
+    // At the size it will be shown with: polished, laid out.
+    dialog.ensurePolished();
+    if (QLayout* layout = dialog.layout()) layout->activate();
+    dialog.adjustSize();
+    // A dialog not shown yet has no frame: it gets the main window's.
+    QRect box = dialog.frameGeometry();
+    if (!dialog.isVisible()) {
+        const QRect outer = frame->frameGeometry(), inner = frame->geometry();
+        box.setSize(dialog.size() + outer.size() - inner.size());
+    }
+    box.moveCenter(frame->frameGeometry().center());
+    dialog.move(box.topLeft());
+}
+
 void SetStageHookForTests(std::function<void(const std::string& stage)> hook) { StageHook() = std::move(hook); }
 
 bool RunWithProgress(QWidget* parent, const QString& title, const std::function<void(TProgress&)>& work) {
@@ -141,6 +159,9 @@ bool RunWithProgress(QWidget* parent, const QString& title, const std::function<
     if (!finished.load()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!finished.load()) {
         update();  // the current stage from the first paint on
+        // Over the window it works for (a report viewer's dialog over the
+        // main window), not wherever the window system would put it.
+        CentreOver(dialog, parent);
         dialog.show();
         refresh.start();
         while (!finished.load()) loop.exec();
@@ -179,7 +200,7 @@ void ShowCommandWarnings(QWidget* parent, Prompts& prompts, const QString& headi
     if (warnings.empty()) return;
     QStringList text;
     for (const std::string& w : warnings) text << Q(w);
-    prompts.Message(parent, heading.arg(source, text.join('\n')));
+    prompts.Warning(parent, heading.arg(source, text.join('\n')));
 }
 
 }  // namespace kestrova

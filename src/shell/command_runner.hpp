@@ -34,6 +34,10 @@ bool RunMenuCommand(QWidget* parent, Prompts& prompts, const QString& source, co
 void ShowCommandWarnings(QWidget* parent, Prompts& prompts, const QString& heading, const QString& source,
                          const std::vector<std::string>& warnings);
 
+// Puts `dialog` (at its size hint) centred over the window of `over`;
+// nothing when there is no such window or it is not shown.
+void CentreOver(QWidget& dialog, const QWidget* over);
+
 // Tests: `hook` is called on the worker thread each time the work starts a
 // new stage, after the dialog was told (it may block to let the test act
 // on the dialog). Empty: none.

@@ -1,5 +1,6 @@
 // The menu commands that turn the active document into files: the reduction
 // of a field book and the two GSI conversions.
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 
@@ -26,7 +27,28 @@ QString WriteErrorText(const TextFileError& error) {
     return QString::fromUtf8("Impossible d'écrire le fichier %1 :\n%2").arg(Q(error.path()), Q(error.reason()));
 }
 
+// A Trimble GDM recording ("label=value" lines, a numeric label), told by
+// its extension or its first line: the GSI conversion sends it to its own.
+bool LooksLikeGdm(const QString& source, const std::vector<std::string>& lines) {
+    const QString suffix = QFileInfo(source).suffix().toLower();
+    if (suffix == "gdm" || suffix == "job") return true;
+    for (const std::string& line : lines) {
+        std::size_t i = line.find_first_not_of(" \t");
+        if (i == std::string::npos) continue;
+        const std::size_t digits = i;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+        if (i == digits) return false;
+        while (i < line.size() && line[i] == ' ') ++i;
+        return i < line.size() && line[i] == '=';
+    }
+    return false;
+}
+
 }  // namespace
+
+const char* const kGdmConversionPlace =
+    "Pour un enregistrement Trimble GDM : menu « Topo », « Conversion », "
+    "« Conversion GDM (Trimble) --> format carnet (*.carnet) » ou « --> format carnet xml (*.xcrt) ».";
 
 void TFMain_velka::Reduction1Click() {
     TEditForm* document = ActiveDocument();
@@ -124,8 +146,9 @@ static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
     const QString source = document->FileName();
     if (!ContainsGsiBlock(lines)) {
         // Not a recording: said before any name or style is asked.
-        main.prompts().Error(&main, QString::fromUtf8("Conversion du fichier %1 impossible :\n%2")
-                                        .arg(source, Q(GsiNotARecordingMessage())));
+        QString text = QString::fromUtf8("Conversion du fichier %1 impossible :\n%2").arg(source, Q(GsiNotARecordingMessage()));
+        if (LooksLikeGdm(source, lines)) text += "\n" + QString::fromUtf8(kGdmConversionPlace);
+        main.prompts().Error(&main, text);
         return;
     }
     const bool text = target == GsiTarget::TextBook;
@@ -168,7 +191,7 @@ static void ConvertGsi(TFMain_velka& main, GsiTarget target) {
     if (!report.warnings.empty()) {
         QStringList warnings;
         for (const std::string& warning : report.warnings) warnings << Q(warning);
-        main.prompts().Message(&main, QString::fromUtf8("Conversion du fichier %1 :\n%2").arg(source, warnings.join('\n')));
+        main.prompts().Warning(&main, QString::fromUtf8("Conversion du fichier %1 :\n%2").arg(source, warnings.join('\n')));
     }
     main.OpenAsDocument(*name);
 }

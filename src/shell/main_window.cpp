@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -36,7 +38,13 @@
 
 namespace kestrova {
 
+const char* const kGsiButtonHint =
+    "Convertir un fichier Leica GSI vers le format carnet (crt) ; Trimble GDM : menu Topo, Conversion";
+
+// Books and recordings first, all together: the dialog starts on them.
 const char* const kOpenFilter =
+    "Carnets et relevés|"
+    "*.crt;*.carnet;*.xcrt;*.na3;*.gsi;*.rec;*.gdm;*.job;*.raw;*.shoot;*.m5;*.sdr;*.rw5|"
     "Brut(rec, gsi, gdm, raw)|*.gsi;*.rec;*.gdm;*.raw|Pivra (shoot)|*.shoot|Carnet (carnet, crt, na3)|"
     "*.carnet;*.crt;*.na3|Carnet XML (xcrt)|*.xcrt|Geolab (iob)|*.iob|Brelix (cor, obs)|*.cor;*.obs|"
     "Gnu Gama (gkf)|*.gkf|Rapport de reduction (xml)|*.xml|Tous|*.*";
@@ -130,6 +138,18 @@ void TFMain_velka::BuildMenus() {
     a->setObjectName("Cascade1");
     a = Fenetre1->addAction(QString::fromUtf8("&Mosaïque"), this, [this] { Mosaique1Click(); });
     a->setObjectName("Mosaique1");
+    Fenetre1->addSeparator();
+    FenetreSuivante1 = Fenetre1->addAction(QString::fromUtf8("Fenêtre &suivante"), mdi_, &QMdiArea::activateNextSubWindow);
+    FenetreSuivante1->setObjectName("FenetreSuivante1");
+    FenetreSuivante1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    FenetrePrecedente1 = Fenetre1->addAction(QString::fromUtf8("Fenêtre &précédente"), mdi_,
+                                             &QMdiArea::activatePreviousSubWindow);
+    FenetrePrecedente1->setObjectName("FenetrePrecedente1");
+    // Shift+Tab comes as Backtab from some keyboards.
+    FenetrePrecedente1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)});
+    // The entries of the open documents follow, rebuilt each time the menu opens.
+    connect(Fenetre1, &QMenu::aboutToShow, this, [this] { UpdateWindowMenu(); });
 
     Aide1 = new QMenu("?", this);
     Aide1->setObjectName("Aide1");
@@ -157,8 +177,9 @@ void TFMain_velka::BuildToolBar() {
     ToolButtonQuitter = button(QStyle::SP_DialogCloseButton, "ToolButtonQuitter", "Quitter");
     connect(ToolButtonQuitter, &QAction::triggered, this, [this] { Quitter1Click(); });
     ToolBar1->addSeparator();
-    gsi2crt = button(QStyle::SP_ArrowRight, "gsi2crt",
-                     "Convertir un fichier Leica GSI ou Trimble GDM vers le format carnet (crt)");
+    // The button converts GSI recordings only; the GDM conversion has its
+    // own entries in the menu.
+    gsi2crt = button(QStyle::SP_ArrowRight, "gsi2crt", QString::fromUtf8(kGsiButtonHint));
     connect(gsi2crt, &QAction::triggered, this, [this] { GSIformatcarnet1Click(); });
     ToolButtonReduc = button(QStyle::SP_FileDialogContentsView, "ToolButtonReduc", "Reduction du fichier carnet (crt)");
     connect(ToolButtonReduc, &QAction::triggered, this, [this] { Reduction1Click(); });
@@ -198,6 +219,7 @@ void TFMain_velka::ChildActivated(QMdiSubWindow* child) {
         ToolButtonReduc->setEnabled(false);
         if (menu_document_) RebuildMenuBar(nullptr);
     }
+    UpdateWindowMenu();
 }
 
 // ------------------------------------------------------------ operations
@@ -219,8 +241,59 @@ TForm_XMLView* TFMain_velka::ActiveReportViewer() const {
     return child ? qobject_cast<TForm_XMLView*>(child->widget()) : nullptr;
 }
 
+QString DisplayCaption(const QString& path) {
+    const QFileInfo info(path);
+    if (!path.contains('/')) return path;  // "Untitled"
+    return info.fileName() + QString::fromUtf8(" — ") + QDir::toNativeSeparators(info.path());
+}
+
+namespace {
+
+// The full path of what a child window shows ("Untitled" for a new document).
+QString ChildPath(const QMdiSubWindow* child) {
+    if (auto* document = qobject_cast<TEditForm*>(child->widget())) return document->FileName();
+    if (auto* viewer = qobject_cast<TForm_XMLView*>(child->widget())) return viewer->FileName();
+    return child->widget() ? child->widget()->windowTitle() : QString();
+}
+
+}  // namespace
+
+void TFMain_velka::UpdateWindowMenu() {
+    for (QAction* a : window_actions_) {
+        Fenetre1->removeAction(a);
+        delete a;
+    }
+    window_actions_.clear();
+    const QList<QMdiSubWindow*> children = mdi_->subWindowList();
+    if (children.isEmpty()) return;
+    QMdiSubWindow* active = ActiveChild();
+    window_actions_ << Fenetre1->addSeparator();
+    int number = 0;
+    for (QMdiSubWindow* child : children) {
+        ++number;
+        QString caption = DisplayCaption(ChildPath(child));
+        caption.replace('&', "&&");
+        if (number < 10) caption = QString("&%1 %2").arg(number).arg(caption);
+        QAction* a = Fenetre1->addAction(caption);
+        a->setCheckable(true);
+        a->setChecked(child == active);
+        QPointer<QMdiSubWindow> target(child);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) mdi_->setActiveSubWindow(target);
+        });
+        window_actions_ << a;
+    }
+}
+
 QMdiSubWindow* TFMain_velka::AddChild(QWidget* widget) {
     QMdiSubWindow* child = mdi_->addSubWindow(widget);  // deleted when closed
+    // The caption starts with the file name, then its folder, so that tiled
+    // windows of files with long paths are told apart. The child's own
+    // caption (its path) is kept for the commands.
+    auto retitle = [child] { child->setWindowTitle(DisplayCaption(ChildPath(child))); };
+    child->installEventFilter(this);  // after the area's own filter: runs first
+    connect(widget, &QWidget::windowTitleChanged, child, retitle);
+    retitle();
     child->showMaximized();
     mdi_->setActiveSubWindow(child);
     return child;
@@ -246,6 +319,7 @@ TEditForm* TFMain_velka::OpenAsDocument(const QString& path) {
 
 TForm_XMLView* TFMain_velka::OpenInReportViewer(const QString& path) {
     auto* viewer = new TForm_XMLView;
+    viewer->warn = [this](const QString& text) { prompts_->Warning(this, text); };
     const QString full = QFileInfo(path).absoluteFilePath();
     if (!viewer->LoadFile(full))
         ReportError(QString::fromUtf8("Impossible de lire le fichier %1 :\n%2").arg(full, viewer->LastError()));
@@ -340,6 +414,18 @@ void TFMain_velka::closeEvent(QCloseEvent* event) {
     }
     write_ini();
     event->accept();
+}
+
+bool TFMain_velka::eventFilter(QObject* watched, QEvent* event) {
+    // The area switches windows by itself on Ctrl held with Tab (its most
+    // recent one first), which would come on top of "Fenêtre suivante":
+    // those keys do not reach it.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        qobject_cast<QMdiSubWindow*>(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Control || key == Qt::Key_Tab || key == Qt::Key_Backtab) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFMain_velka::dragEnterEvent(QDragEnterEvent* event) {

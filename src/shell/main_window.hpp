@@ -26,6 +26,15 @@ class TF_HPa2mmHg;
 
 // The filter of the open dialog.
 extern const char* const kOpenFilter;
+// The hint of the toolbar's GSI conversion button.
+extern const char* const kGsiButtonHint;
+// Where the GDM conversion is, told when a GDM recording is given to the
+// GSI conversion.
+extern const char* const kGdmConversionPlace;
+
+// The caption of a child window showing `path`: the file name, then its
+// folder ("big.crt — /home/geo/chantier"); "Untitled" stays as it is.
+QString DisplayCaption(const QString& path);
 
 class TFMain_velka : public QMainWindow {
     Q_OBJECT
@@ -72,6 +81,8 @@ public:
     void APropos1Click();
     void Cascade1Click();
     void Mosaique1Click();
+    // Lists the open windows at the end of "Fenêtre", the active one checked.
+    void UpdateWindowMenu();
 
     // ---- Menus and toolbar (later commands add their entries here)
     QMenu* Fichier1 = nullptr;
@@ -80,6 +91,8 @@ public:
     QMenu* Outils1 = nullptr;
     QMenu* Fenetre1 = nullptr;
     QMenu* Aide1 = nullptr;
+    QAction* FenetreSuivante1 = nullptr;    // Ctrl+Tab
+    QAction* FenetrePrecedente1 = nullptr;  // Ctrl+Shift+Tab
     QAction* GSIformatcarnet1 = nullptr;
     QAction* ConversionGSILeicaformatcarnetxml1 = nullptr;
     QAction* Reduction1 = nullptr;
@@ -97,6 +110,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -112,6 +126,7 @@ private:
     QMdiArea* mdi_ = nullptr;
     TF_opt* options_ = nullptr;
     TF_HPa2mmHg* pressure_ = nullptr;
+    QList<QAction*> window_actions_;     // the open windows in "Fenêtre"
     QPointer<TEditForm> menu_document_;  // whose menus are in the menu bar
     bool reduction_cancelled_ = false;    // left by the "Réduction" dialog
 };

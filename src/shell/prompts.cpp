@@ -44,8 +44,11 @@ QString QtFileFilter(const QString& filter) {
 
 std::optional<QString> QtPrompts::AskOpenName(QWidget* parent, const QString& title,
                                               const QString& filter, const QString& folder) {
-    const QString name = QFileDialog::getOpenFileName(parent, title, folder, QtFileFilter(filter));
+    const QString filters = QtFileFilter(filter);
+    QString selected = filters.split(";;").contains(open_filter_) ? open_filter_ : QString();
+    const QString name = QFileDialog::getOpenFileName(parent, title, folder, filters, &selected);
     if (name.isEmpty()) return std::nullopt;
+    open_filter_ = selected;
     return name;
 }
 
@@ -63,6 +66,10 @@ void QtPrompts::Message(QWidget* parent, const QString& text) {
 
 void QtPrompts::Error(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, "Kestrova", text, QMessageBox::Ok);
+}
+
+void QtPrompts::Warning(QWidget* parent, const QString& text) {
+    QMessageBox::warning(parent, "Kestrova", text, QMessageBox::Ok);
 }
 
 Prompts::Answer QtPrompts::AskYesNoCancel(QWidget* parent, const QString& text) {

@@ -40,6 +40,9 @@ public:
     virtual void Message(QWidget* parent, const QString& text) = 0;
     // Error message box with one OK button.
     virtual void Error(QWidget* parent, const QString& text) = 0;
+    // Warning (a command that went through but has something to say), one
+    // OK button; shown like a message unless the dialogs say otherwise.
+    virtual void Warning(QWidget* parent, const QString& text) { Message(parent, text); }
     // Question with the buttons Yes, No and Cancel.
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& text) = 0;
     // The "Réduction" dialog (TFChoixReduc).
@@ -89,6 +92,7 @@ public:
                                        const QString& filter, const QString& proposed) override;
     void Message(QWidget* parent, const QString& text) override;
     void Error(QWidget* parent, const QString& text) override;
+    void Warning(QWidget* parent, const QString& text) override;
     Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
     ReductionChoice ChooseReduction(QWidget* parent) override;
     void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) override;
@@ -98,6 +102,9 @@ public:
 
 private:
     TF_opt* options_;
+    // The filter last chosen in the open dialog, offered again next time
+    // (the first filter until then).
+    QString open_filter_;
 };
 
 // "Desc|*.a;*.b|Desc2|*.c" -> "Desc (*.a *.b);;Desc2 (*.c)" for Qt's dialogs.

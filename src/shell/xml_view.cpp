@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
@@ -67,6 +68,7 @@ bool WriteTextAsUtf8(const std::string& path, const std::string& target, TProgre
 TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     setObjectName("Form_XMLView");
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    warn = [this](const QString& text) { QMessageBox::warning(this, "Kestrova", text, QMessageBox::Ok); };
 
     auto* browser = new TReportBrowser(this);
     // Each station's sketch is drawn when its section is first shown.
@@ -438,9 +440,13 @@ QString TForm_XMLView::OpenInBrowser() {
     busy_ = false;
     if (!finished || !written) {
         QFile::remove(target);
+        if (finished) warn(QString::fromUtf8("Impossible d'écrire la page %1 pour le navigateur.").arg(target));
         return QString();
     }
-    openUrl(QUrl::fromLocalFile(target));
+    // Without a browser the page is still there: say where.
+    if (!openUrl(QUrl::fromLocalFile(target)))
+        warn(QString::fromUtf8("Aucun navigateur n'a pu être lancé.\nLa page est écrite dans :\n%1")
+                 .arg(QDir::toNativeSeparators(target)));
     return target;
 }
 

@@ -45,6 +45,9 @@ public:
 
     // How URLs are handed to the desktop (replaced in tests).
     std::function<bool(const QUrl&)> openUrl;
+    // How a problem of "Ouvrir dans le navigateur" is told (a warning box
+    // unless replaced).
+    std::function<void(const QString&)> warn;
 
     // The sections shown: 0 is the summary, k the k-th station. At most
     // `maxSections` stay loaded.

@@ -42,7 +42,10 @@ TEST_F(IniTest, FirstStartCreatesTheFileWithEveryDefault) {
     EXPECT_EQ(infos_[0], "Création du fichier " + (dir_ / "Kestrova.ini").string());
     EXPECT_TRUE(errors_.empty());
     const std::string ini = IniText();
-    for (const char* line : {"[general]\r\ndefault_directory=C:\\\r\n", "entete_gsi=TS\r\n", "sigma_Hz=0.00080\r\n",
+    // The folder proposed by a new file is the user's home, never a drive letter.
+    EXPECT_NE(ini.find("[general]\r\ndefault_directory=" + HomeDirectory() + "\r\n"), std::string::npos);
+    EXPECT_EQ(ini.find("C:\\"), std::string::npos);
+    for (const char* line : {"entete_gsi=TS\r\n", "sigma_Hz=0.00080\r\n",
                              "sigma_DpRL=0.0025\r\n", "formule_meteo=Barrel_Sears\r\n", "Temp_std=285.15\r\n",
                              "nivellement=5\r\n", "ligne1= COMP ADJ\r\n", "ligne15= LDEC 4\r\n",
                              "ligne5=  <network axes-xy=\"en\" angles=\"left-handed\" >\r\n", "ligne3=\r\n",
@@ -96,7 +99,7 @@ TEST_F(IniTest, RejectedValuesTakeTheirReplacement) {
     EXPECT_DOUBLE_EQ(p.AH_mult, 1.0005);
     EXPECT_DOUBLE_EQ(p.Dp_add, 0.0);
     // Absent keys take their defaults.
-    EXPECT_EQ(p.default_directory, "C:\\");
+    EXPECT_EQ(p.default_directory, HomeDirectory());
     EXPECT_EQ(p.nivellement, 5);
     EXPECT_EQ(p.geolab[13], "ANGT GRD");  // an absent header line reads like a written one
 }

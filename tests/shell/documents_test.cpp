@@ -181,7 +181,8 @@ private slots:
         shell.main->Ouvrir1Click();
         QVERIFY(shell.main->ActiveReportViewer() != nullptr);
         QVERIFY(shell.main->ActiveDocument() == nullptr);
-        QCOMPARE(shell.main->ActiveChild()->windowTitle(), dir + "/r.xml");
+        QCOMPARE(shell.main->ActiveChild()->widget()->windowTitle(), dir + "/r.xml");
+        QCOMPARE(shell.main->ActiveChild()->windowTitle(), DisplayCaption(dir + "/r.xml"));
         QCOMPARE(QString::fromStdString(LastFolder()), dir);
 
         // The next open dialog starts in the last folder.
@@ -609,7 +610,7 @@ private slots:
         const auto children = shell.main->Children();
         QCOMPARE(children.size(), 2);
         // Whatever the extension, a dropped file is a document.
-        QCOMPARE(children[0]->windowTitle(), dir + "/a.xml");
+        QCOMPARE(children[0]->widget()->windowTitle(), dir + "/a.xml");
         QVERIFY(qobject_cast<TEditForm*>(children[0]->widget()));
         QCOMPARE(qobject_cast<TEditForm*>(children[1]->widget())->Lines(), Lines({"y"}));
     }
