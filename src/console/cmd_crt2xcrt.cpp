@@ -28,8 +28,10 @@ int RunCrt2Xcrt(const std::string& in, const std::string& out) {
             std::cerr << in << " : " << e.what() << " Rien n'est écrit.\n";
             return 1;
         }
-        if (!report.unreadWarning.empty()) {
-            std::cerr << in << " : " << report.unreadWarning << " Rien n'est écrit.\n";
+        // A converter writes no number it could not read.
+        for (const std::string* refusal : {&report.unreadWarning, &report.numberWarning}) {
+            if (refusal->empty()) continue;
+            std::cerr << in << " : " << *refusal << " Rien n'est écrit.\n";
             return 1;
         }
         PrintWarnings(in, report.warnings);

@@ -1,6 +1,7 @@
 #include "import/text_to_xml.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <unordered_map>
 
@@ -46,6 +47,8 @@ std::string CommentText(std::string_view text) {
     return r;
 }
 
+bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
+
 bool IsCommentLine(const TLineFieldViews& f) { return f.count == 0 && f.fields[0].empty() && !f.comment.empty(); }
 
 std::string_view Keyword(const TLineFieldViews& f) { return f.fields[0]; }
@@ -64,7 +67,42 @@ struct TSurvey {
     long long stationLines = 0;
     long long bookLines = 0;
     long long foreignLines = 0;
+    // Values the book reads as a default because they are not numbers
+    // ("ligne 12, champ Hz : \"abc\""), the first kMaxNamedLines of them.
+    std::vector<std::string> notNumbers;
+    long long notNumberCount = 0;
 };
+
+bool IsNumber(std::string_view text) {
+    const auto v = TextToDouble(text, true);
+    return v && std::isfinite(*v);
+}
+
+// Notes a field of a book line that the reading takes as a default.
+void CheckNumber(TSurvey& s, long long line, const char* field, std::string_view text) {
+    if (IsNumber(text)) return;
+    ++s.notNumberCount;
+    if (s.notNumbers.size() < kMaxNamedLines)
+        s.notNumbers.push_back(text.empty() ? Format("ligne %d, champ %s absent", line, field)
+                                            : Format("ligne %d, champ %s : \"%s\"", line, field, text));
+}
+
+// The numbers of a station or pointing line, which the reading would turn
+// into defaults (0, 760.1) without a word.
+void CheckNumbers(TSurvey& s, const TLineFieldViews& f, long long line) {
+    if (f.fields[0] == "numero") {
+        CheckNumber(s, line, "Hz", f.fields[3]);
+        CheckNumber(s, line, "V", f.fields[5]);
+        CheckNumber(s, line, "Dp", f.fields[7]);
+        if (f.count > 11 && !f.fields[11].empty()) CheckNumber(s, line, "hv", f.fields[11]);
+        return;
+    }
+    for (int i = 0; i + 1 < f.count; i += 2) {
+        const std::string_view key = f.fields[static_cast<std::size_t>(i)];
+        for (const char* k : {"Temp_deg", "Press_hPa", "Press_mmHg", "ht_m"})
+            if (key.find(k) != std::string_view::npos) CheckNumber(s, line, k, f.fields[static_cast<std::size_t>(i + 1)]);
+    }
+}
 
 TSurvey Survey(const TBookLineSource& next) {
     TSurvey s;
@@ -84,6 +122,7 @@ TSurvey Survey(const TBookLineSource& next) {
         if (k == "station" || k == "numero") {
             ++s.bookLines;
             if (k == "station") ++s.stationLines;
+            CheckNumbers(s, f, n);
         } else if (k == "prisme" || k == "point") {
             ++s.bookLines;
             const std::size_t before = scratch.hauteurs.size();
@@ -91,6 +130,9 @@ TSurvey Survey(const TBookLineSource& next) {
                 ReadTextLine(scratch, line, stationCounter, static_cast<int>(n - 1), pointingCounter);
             } catch (const std::exception&) {
             }
+            // The height of a "point" line is its fourth field whatever the
+            // third says; the constant of a "prisme" line follows "cste_m".
+            if (k == "point" || Contains(f.fields[2], "cste_m")) CheckNumber(s, n, k == "point" ? "hv_m" : "cste_m", f.fields[3]);
             if (k == "prisme") {
                 const TEtalonnage& e = scratch.etalonnages.back();
                 s.prisms.push_back(TPrism{e.id, e.num, e.M, std::string(f.comment)});
@@ -303,6 +345,14 @@ TextToXmlReport WriteTextBookAsXml(const TBookLineSource& first, const TBookLine
         else if (others > 1) r.unreadWarning += Format(" (et %d autres lignes)", others);
         r.unreadWarning += ".";
     }
+    if (survey.notNumberCount > 0) {
+        std::string list;
+        for (const std::string& n : survey.notNumbers) list += (list.empty() ? "" : " ; ") + n;
+        r.numberWarning = Format("Valeurs qui ne sont pas des nombres, lues comme valeurs par défaut : %s", list);
+        if (survey.notNumberCount > static_cast<long long>(survey.notNumbers.size()))
+            r.numberWarning += Format(" (et %d autres)", survey.notNumberCount - static_cast<long long>(survey.notNumbers.size()));
+        r.numberWarning += ".";
+    }
     if (survey.foreignLines > survey.bookLines)
         r.warnings.push_back(Format("%d lignes sur %d ne sont pas des lignes de carnet (station, numero, prisme, point) "
                                     "et sont ignorées.",
@@ -325,6 +375,7 @@ TextToXmlResult ConvertTextBookToXml(const std::vector<std::string>& lines) {
     r.unreadLines = std::move(report.unreadLines);
     r.warning = std::move(report.unreadWarning);
     r.warnings = std::move(report.warnings);
+    if (!report.numberWarning.empty()) r.warnings.insert(r.warnings.begin(), report.numberWarning);
     return r;
 }
 

@@ -40,6 +40,10 @@ struct TextToXmlReport {
     // French, empty when every line was read: names the first unread line
     // (and how many others there are).
     std::string unreadWarning;
+    // French, empty when every number is one: the fields the book reads
+    // as a default (0, 760.1) because they are not numbers ("abc", "nan",
+    // "132,1876"), line and field named.
+    std::string numberWarning;
     // French: lines that are not book lines, when they are most of the file.
     std::vector<std::string> warnings;
 };
@@ -59,7 +63,7 @@ struct TextToXmlResult {
     std::vector<std::string> xml;  // whole document, UTF-8; write with FileEncoding::Latin1Xml
     std::vector<int> unreadLines;  // book lines (from 1) that could be read only in part
     std::string warning;           // as TextToXmlReport::unreadWarning
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings;  // numberWarning first, when there is one
 };
 
 // The same on lines in memory. Throws TextToXmlError.

@@ -58,16 +58,6 @@ void ShowWarnings(TFMain_velka& main, const Job& job, const std::vector<std::str
     ShowCommandWarnings(&main, main.prompts(), QString::fromUtf8("Conversion du fichier %1 :\n%2"), job.source, warnings);
 }
 
-void WriteBook(const std::string& path, FileEncoding encoding, const std::vector<std::string>& lines,
-               TProgress& progress) {
-    progress.Stage("Écriture du carnet");
-    TOutputSet outputs;
-    TLineSink& sink = outputs.Add(path, encoding);
-    for (const std::string& line : lines) sink.Add(line);
-    progress.ThrowIfCancelled();
-    outputs.Commit();
-}
-
 enum class GdmTarget { TextBook, XmlBook };
 
 void ConvertGdm(TFMain_velka& main, GdmTarget target) {
@@ -125,6 +115,7 @@ void Conversion_crt2xcrt1Click(TFMain_velka& main) {
     if (!done) return;
     // The book holds what was read; the user learns where reading failed.
     std::vector<std::string> warnings = report.warnings;
+    if (!report.numberWarning.empty()) warnings.insert(warnings.begin(), report.numberWarning);
     if (!report.unreadWarning.empty()) warnings.insert(warnings.begin(), report.unreadWarning);
     ShowWarnings(main, *job, warnings);
     main.OpenAsDocument(Q(job->output));

@@ -115,6 +115,19 @@ TEST_F(ImportCommandsTest, FailuresWriteNothingAndNameTheLine) {
     EXPECT_NE(r.err.find("ligne 17"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir_ / "partiel.xcrt"));
 
+    // Text book with values that are not numbers (read as 0 by the book):
+    // refused, each line and field named.
+    Write("nombres.crt", " station S1 Temp_deg 12,5 Press_mmHg 760 ht_m 1.5\r\n"
+                         "  numero P1 AH_gr abc AV_gr 100 Dp_m 10 ppm_cste_mm 0000+000 hv_m 1.6\r\n"
+                         "  numero P2 AH_gr 132,1876 AV_gr 100 Dp_m nan ppm_cste_mm 0000+000 hv_m 1.6\r\n");
+    r = Run("crt2xcrt", dir_ / "nombres.crt", "nombres.xcrt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("ligne 1, champ Temp_deg : \"12,5\" ; ligne 2, champ Hz : \"abc\" ; ligne 3, champ Hz : "
+                         "\"132,1876\" ; ligne 3, champ Dp : \"nan\"."),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "nombres.xcrt"));
+
     // Shoot: an impossible date on line 3; neither book is written.
     Write("dates.shoot", "DATE TIME CYCLE TARGET HZ V DIST FOUND\n01/02/2021 10:00:00 1 A 1 2 3 1\n"
                          "30/02/2021 10:00:00 1 A 1 2 3 1\n");
