@@ -197,6 +197,9 @@ public:
         } else if (k == "point") {
             book_.hauteurs.clear();  // applied from the first reading
             Comment(" " + Trim(line));
+        } else if (k != "prisme" && k != "numero" && !k.empty()) {
+            // A line the book ignores (a note, a header) is kept as it stood.
+            Comment(" " + Trim(line));
         }
         if (!read) {
             ++report_.unreadCount;

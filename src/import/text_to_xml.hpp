@@ -5,8 +5,9 @@
 // station and pointing names the calibration of its prism by number, the
 // height definitions are applied to the stations and targets they name,
 // the pointings keep their constant, their distance mode and their comment
-// (attributes `mode` and `commentaire`), and the book's comment lines and
-// height definitions are kept as XML comments where they stood.
+// (attributes `mode` and `commentaire`), and the book's comment lines, its
+// height definitions and the lines it ignores are kept as XML comments
+// where they stood.
 //
 // The book is read twice as it streams by: a first reading gathers the
 // prisms and heights (the heights apply to the whole book, the prisms go
