@@ -145,6 +145,7 @@ void ReadExisting(TProfile& ini, TParam& p) {
     const TParam d;  // the defaults
     p.default_directory = ini.ReadString("general", "default_directory", d.default_directory);
     p.entete_gsi = ChoiceOr(ini.ReadString("import", "entete_gsi", "TS"), {"TS", "covadis", "tc800"}, "TS");
+    p.angles_gdm = ChoiceOr(ini.ReadString("import", "angles_gdm", "gon"), {"gon", "dms", "deg"}, "gon");
     p.tri_fichier_brelix = ChoiceOr(ini.ReadString("export", "tri_fichier_brelix", "code"), {"code", "obs"}, "code");
     p.export_hauteurs_brelix = ChoiceOr(ini.ReadString("export", "export_hauteurs_brelix", "N"), {"Y", "N"}, "N");
     p.use_first_target_for_Z0_estimation =
@@ -177,6 +178,7 @@ void CreateWithDefaults(TProfile& ini, TParam& p, const std::string& path) {
     p = TParam();
     ini.WriteString("general", "default_directory", p.default_directory);
     ini.WriteString("import", "entete_gsi", p.entete_gsi);
+    ini.WriteString("import", "angles_gdm", p.angles_gdm);
     ini.WriteString("export", "tri_fichier_brelix", p.tri_fichier_brelix);
     ini.WriteString("export", "export_hauteurs_brelix", p.export_hauteurs_brelix);
     ini.WriteString("export", "use_first_target_for_Z0_estimation", p.use_first_target_for_Z0_estimation);
@@ -245,6 +247,7 @@ void write_ini() {
     p.default_directory = LastFolder();
     ini.WriteString("general", "default_directory", LastFolder());
     ini.WriteString("import", "entete_gsi", p.entete_gsi);
+    ini.WriteString("import", "angles_gdm", p.angles_gdm);
     ini.WriteString("export", "tri_fichier_brelix", p.tri_fichier_brelix);
     ini.WriteString("export", "export_hauteurs_brelix", p.export_hauteurs_brelix);
     ini.WriteString("export", "use_first_target_for_Z0_estimation", p.use_first_target_for_Z0_estimation);

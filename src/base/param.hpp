@@ -15,6 +15,7 @@ struct TParam {
     std::string default_directory = HomeDirectory();
     // import
     std::string entete_gsi = "TS";  // "TS", "covadis" or "tc800"
+    std::string angles_gdm = "gon";  // unit of GDM angles: "gon", "dms" (ddd.mmss) or "deg"
     // export
     std::string tri_fichier_brelix = "code";  // "code" or "obs"
     std::string export_hauteurs_brelix = "N";  // "Y" or "N"

@@ -5,7 +5,9 @@
 namespace kestrova {
 
 // `out` is written under that exact name. A book with a line that can be
-// read only in part is refused: exit 1, the line named, nothing written.
+// read only in part, or with a value that is not a number where the book
+// holds one, is refused: exit 1, the line (and field) named, nothing
+// written.
 int RunCrt2Xcrt(const std::string& in, const std::string& out);
 
 }  // namespace kestrova

@@ -8,9 +8,8 @@
 namespace kestrova {
 
 // Writes `out` with its extension replaced by ".crt" and by ".xcrt",
-// together (neither when the conversion fails). A file without any shot
-// gives an empty text book and no XML book, with a message. Returns 0, or
-// 1 (nothing written, the reason on stderr).
+// together (neither when the conversion fails, nor for a file without any
+// shot). Returns 0, or 1 (nothing written, the reason on stderr).
 int RunShoot2Crt(const std::string& in, const std::string& out, TProgress& progress);
 
 }  // namespace kestrova

@@ -20,6 +20,12 @@ bool ReadConsoleInput(const std::string& in, const std::string& what, std::vecto
     return true;
 }
 
+bool InputExists(const std::string& in, const std::string& what) {
+    if (FileExists(in)) return true;
+    std::cerr << "Impossible de lire le fichier " << what << " " << in << " : fichier introuvable\n";
+    return false;
+}
+
 bool OutputIsInput(const std::string& in, const std::string& out, const std::string& what) {
     if (!SameFile(in, out)) return false;
     std::cerr << "Le fichier de sortie " << out << " est le fichier " << what << " lu : rien n'est écrit\n";

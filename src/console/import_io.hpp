@@ -12,6 +12,10 @@ namespace kestrova {
 // on stderr and returns false.
 bool ReadConsoleInput(const std::string& in, const std::string& what, std::vector<std::string>& lines);
 
+// False (after "Impossible de lire le fichier <what> ... : fichier
+// introuvable" on stderr) when `in` does not exist.
+bool InputExists(const std::string& in, const std::string& what);
+
 // True (after a message on stderr) when `out` is the file `in`.
 bool OutputIsInput(const std::string& in, const std::string& out, const std::string& what);
 

@@ -243,7 +243,10 @@ void ReadPointing(Tday_obs& book, TStation& s, const pugi::xml_node& station, co
         o.press = ToReal(station, "press", Required(station, "press"));
     o.unite_temp = "deg";
     o.unite_press = "mmHg";
-    o.mode = false;
+    // The distance mode and the comment of a pointing converted from a
+    // text book ("mode RL", "* remark").
+    o.mode = static_cast<bool>(node.attribute("mode"));
+    if (auto c = Optional(node, "commentaire")) o.commentaire = Utf8Left(" *" + *c, 100);
 
     o.etalonnage = s.etalonnage;
     if (auto t = Optional(node, "etalonnage")) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "base/fixed_text.hpp"
@@ -16,6 +17,10 @@ namespace kestrova {
 
 const char* const kShootMissingHeader =
     "Fichier SHOOT (Pivra ou Ondil) : entête manquante ! Entête par défaut : DATE TIME CYCLE TARGET HZ V DIST FOUND";
+
+const char* const kShootNoShot =
+    "Aucun tir lu dans le fichier SHOOT : une ligne d'en-tête (DATE TIME CYCLE TARGET HZ V DIST FOUND) puis une "
+    "ligne par tir, au numéro de cycle entier, sont attendues.";
 
 namespace {
 
@@ -52,6 +57,19 @@ std::optional<int> Digits(std::string_view text, size_t start, size_t count) {
 }
 
 bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// A direction, zenith angle or distance of a shot: a value that is not a
+// number stops the conversion (a 0 written in its place would be taken for
+// a measure).
+double Measure(const TLineFields& f, const Columns& col, Column c, int lineNumber) {
+    const std::string& text = f.fields[col[c]];
+    const auto v = TextToDouble(text, true);
+    if (!v || !std::isfinite(*v))
+        throw ShootConversionError(lineNumber, Format("Fichier SHOOT, ligne %d : champ %s \"%s\" illisible, un nombre "
+                                                      "est attendu.",
+                                                      lineNumber, kNames[c], text));
+    return *v;
+}
 
 std::string Replaced(std::string text, char from, char to) {
     std::replace(text.begin(), text.end(), from, to);
@@ -174,13 +192,26 @@ ShootReport ConvertShoot(const std::function<bool(std::string&)>& next, const Sh
     ShootReport report;
     Writer writer(sinks, angleDecimals, lengthDecimals);
     std::string line;
+    long long lineNumber = 0;
+    // A NUL byte is in no text file: the log is binary or UTF-16.
+    auto nextText = [&](std::string& l) {
+        if (!next(l)) return false;
+        ++lineNumber;
+        if (l.find('\0') != std::string::npos)
+            throw ShootConversionError(static_cast<int>(std::min<long long>(lineNumber, 0x7FFFFFFF)),
+                                       Format("Fichier SHOOT, ligne %d : octet nul : le fichier est binaire ou encodé "
+                                              "en UTF-16, un fichier SHOOT en texte est attendu (colonnes DATE TIME "
+                                              "CYCLE TARGET HZ V DIST FOUND).",
+                                              lineNumber));
+        return true;
+    };
     Columns col = DefaultColumns();
-    if (next(line) && !ReadHeader(line, col)) report.warnings.push_back(kShootMissingHeader);
+    if (nextText(line) && !ReadHeader(line, col)) report.warnings.push_back(kShootMissingHeader);
 
     TShoot shot;
     bool any = false;
     long long previousCycle = 0;
-    for (long long index = 1; next(line); ++index) {
+    for (long long index = 1; nextText(line); ++index) {
         if ((index & 0x1FFF) == 0) progress.Advance(static_cast<double>(index), static_cast<double>(totalLines));
         for (char& c : line) {
             if (c == ',') c = '.';
@@ -204,9 +235,9 @@ ShootReport ConvertShoot(const std::function<bool(std::string&)>& next, const Sh
                                                           lineNumber, shot.time));
         shot.cycle = *cycle;
         shot.target = f.fields[col[kTarget]];
-        shot.hz = TextToDoubleOr(f.fields[col[kHz]], 0.0);
-        shot.v = TextToDoubleOr(f.fields[col[kV]], 0.0);
-        shot.dist = TextToDoubleOr(f.fields[col[kDist]], 0.0);
+        shot.hz = Measure(f, col, kHz, lineNumber);
+        shot.v = Measure(f, col, kV, lineNumber);
+        shot.dist = Measure(f, col, kDist, lineNumber);
         shot.found = static_cast<int>(TextToIntOr(f.fields[col[kFound]], 0) & 0xFF);
         const bool newCycle = !any || shot.cycle != previousCycle;
         writer.Add(shot, newCycle);
@@ -214,10 +245,8 @@ ShootReport ConvertShoot(const std::function<bool(std::string&)>& next, const Sh
         previousCycle = shot.cycle;
         ++report.shots;
     }
+    if (report.shots == 0) throw ShootConversionError(0, kShootNoShot);
     report.cycles = writer.Finish();
-    if (report.shots == 0)
-        report.warnings.push_back("Aucun tir lu dans le fichier SHOOT : le carnet est vide et aucun carnet XML "
-                                  "n'est écrit.");
     return report;
 }
 

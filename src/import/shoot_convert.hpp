@@ -20,8 +20,10 @@ namespace kestrova {
 
 class TLineSink;
 
-// A date or time that cannot be read, or a cycle number that is not an
-// integer, stops the conversion. French message naming the line (from 1).
+// A date or time that cannot be read, a cycle number that is not an
+// integer, a direction, zenith angle or distance that is not a number, or
+// a file without any shot stops the conversion. French message naming the
+// line (from 1; 0 for the whole file).
 class ShootConversionError : public std::runtime_error {
 public:
     ShootConversionError(int lineNumber, const std::string& message);
@@ -33,6 +35,8 @@ private:
 
 // The message shown when the header lacks one of the eight names.
 extern const char* const kShootMissingHeader;
+// The error of a file without any shot (nothing is written then).
+extern const char* const kShootNoShot;
 
 struct TShoot {
     std::string date;   // "dd/mm/yyyy" as written
@@ -54,12 +58,11 @@ bool ReadShootTime(std::string_view time, int& secondOfDay);
 struct ShootReport {
     int cycles = 0;
     long long shots = 0;
-    std::vector<std::string> warnings;  // French: missing header, no shot read
+    std::vector<std::string> warnings;  // French: missing header
 };
 
 // Where the two books go. `text` is asked for once, before anything is
-// written; `xml` only when at least one shot was read (a file without
-// shots gives no XML book).
+// written; `xml` once the first cycle is complete.
 struct ShootSinks {
     std::function<TLineSink&()> text;
     std::function<TLineSink&()> xml;
@@ -77,7 +80,7 @@ ShootReport ConvertShoot(const std::function<bool(std::string&)>& next, const Sh
 // The same on lines in memory.
 struct ShootBooks {
     std::vector<std::string> text;
-    std::vector<std::string> xml;  // empty when no shot was read
+    std::vector<std::string> xml;
     ShootReport report;
 };
 ShootBooks ShootToBooks(const std::vector<std::string>& lines, int angleDecimals, int lengthDecimals,

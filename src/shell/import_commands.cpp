@@ -58,16 +58,6 @@ void ShowWarnings(TFMain_velka& main, const Job& job, const std::vector<std::str
     ShowCommandWarnings(&main, main.prompts(), QString::fromUtf8("Conversion du fichier %1 :\n%2"), job.source, warnings);
 }
 
-void WriteBook(const std::string& path, FileEncoding encoding, const std::vector<std::string>& lines,
-               TProgress& progress) {
-    progress.Stage("Écriture du carnet");
-    TOutputSet outputs;
-    TLineSink& sink = outputs.Add(path, encoding);
-    for (const std::string& line : lines) sink.Add(line);
-    progress.ThrowIfCancelled();
-    outputs.Commit();
-}
-
 enum class GdmTarget { TextBook, XmlBook };
 
 void ConvertGdm(TFMain_velka& main, GdmTarget target) {
@@ -75,13 +65,30 @@ void ConvertGdm(TFMain_velka& main, GdmTarget target) {
     const auto job = text ? Prepare(main, ".carnet", "Fichier Carnet (*.carnet)|*.carnet")
                           : Prepare(main, ".xcrt", "Fichier Carnet (*.xcrt)|*.xcrt");
     if (!job) return;
+    // The unit of the recording's angles, proposed from the ini and kept
+    // there for the next conversion.
+    const auto chosen = main.prompts().ChooseGdmAngleUnit(&main, Param().angles_gdm);
+    if (!chosen) return;
+    Param().angles_gdm = *chosen;
+    const GdmAngleUnit unit = ParseGdmAngleUnit(*chosen).value_or(GdmAngleUnit::Gon);
+    GdmReport report;
     const bool done = Run(main, *job, QString::fromUtf8("Conversion GDM"), [&](TProgress& progress) {
         progress.Stage("Conversion de l'enregistrement GDM");
-        const GdmBook book = text ? GdmToTextBook(job->lines) : GdmToXmlBook(job->lines);
+        bool hasStation = false;
+        for (const std::string& line : job->lines)
+            if ((hasStation = IsGdmStationRecord(line))) break;
+        TOutputSet outputs;
+        TLineSink& sink = outputs.Add(job->output, text ? FileEncoding::Cp1252 : FileEncoding::Latin1Xml);
+        TGdmBookWriter writer(text ? GdmBookForm::Text : GdmBookForm::Xml, unit, hasStation, sink);
+        for (const std::string& line : job->lines) writer.AddLine(line);
+        report = writer.Finish();
         progress.ThrowIfCancelled();
-        WriteBook(job->output, text ? FileEncoding::Cp1252 : FileEncoding::Latin1Xml, book.lines, progress);
+        progress.Stage("Écriture du carnet");
+        outputs.Commit();
     });
-    if (done) main.OpenAsDocument(Q(job->output));
+    if (!done) return;
+    ShowWarnings(main, *job, report.warnings);
+    main.OpenAsDocument(Q(job->output));
 }
 
 }  // namespace
@@ -89,16 +96,28 @@ void ConvertGdm(TFMain_velka& main, GdmTarget target) {
 void Conversion_crt2xcrt1Click(TFMain_velka& main) {
     const auto job = Prepare(main, ".xcrt", "Fichier Carnet xml (*.xcrt)|*.xcrt");
     if (!job) return;
-    TextToXmlResult result;
+    TextToXmlReport report;
     const bool done = Run(main, *job, QString::fromUtf8("Conversion carnet --> carnet XML"), [&](TProgress& progress) {
-        progress.Stage("Lecture du carnet");
-        result = ConvertTextBookToXml(job->lines);
+        progress.Stage("Conversion du carnet");
+        auto source = [&job]() {
+            return [&job, i = std::size_t(0)](std::string_view& line) mutable {
+                if (i >= job->lines.size()) return false;
+                line = job->lines[i++];
+                return true;
+            };
+        };
+        TOutputSet outputs;
+        TLineSink& sink = outputs.Add(job->output, FileEncoding::Latin1Xml);
+        report = WriteTextBookAsXml(source(), source(), sink);
         progress.ThrowIfCancelled();
-        WriteBook(job->output, FileEncoding::Latin1Xml, result.xml, progress);
+        outputs.Commit();
     });
     if (!done) return;
     // The book holds what was read; the user learns where reading failed.
-    if (!result.warning.empty()) ShowWarnings(main, *job, {result.warning});
+    std::vector<std::string> warnings = report.warnings;
+    if (!report.numberWarning.empty()) warnings.insert(warnings.begin(), report.numberWarning);
+    if (!report.unreadWarning.empty()) warnings.insert(warnings.begin(), report.unreadWarning);
+    ShowWarnings(main, *job, warnings);
     main.OpenAsDocument(Q(job->output));
 }
 

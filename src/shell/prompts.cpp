@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -103,6 +104,23 @@ void QtPrompts::ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>
     }
     TF_opt dialog(parent);
     dialog.Check_gsi_format(lines);
+}
+
+std::optional<std::string> Prompts::ChooseGdmAngleUnit(QWidget*, const std::string& proposed) { return proposed; }
+
+std::optional<std::string> QtPrompts::ChooseGdmAngleUnit(QWidget* parent, const std::string& proposed) {
+    static const char* const kKeys[] = {"gon", "dms", "deg"};
+    const QStringList items = {QString::fromUtf8("Grades (gon)"), QString::fromUtf8("Degrés ddd.mmss (84.0459 = 84°04'59\")"),
+                               QString::fromUtf8("Degrés décimaux")};
+    int current = 0;
+    for (int i = 0; i < 3; ++i)
+        if (proposed == kKeys[i]) current = i;
+    bool ok = false;
+    const QString item = QInputDialog::getItem(parent, QString::fromUtf8("Conversion GDM"),
+                                               QString::fromUtf8("Unité des angles du fichier GDM :"), items, current,
+                                               false, &ok);
+    if (!ok) return std::nullopt;
+    return std::string(kKeys[std::max(0, static_cast<int>(items.indexOf(item)))]);
 }
 
 bool QtPrompts::AskPrint(QWidget* parent, QPrinter& printer) {

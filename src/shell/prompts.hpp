@@ -50,6 +50,10 @@ public:
     // Proposes a GSI header style from the lines and lets the user confirm
     // it in the options dialog; the chosen style is left in Param().
     virtual void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) = 0;
+    // The unit of a GDM recording's angles ("gon", "dms" or "deg"),
+    // `proposed` first; nothing when cancelled. By default the proposed
+    // unit, unasked (the real dialog is QtPrompts').
+    virtual std::optional<std::string> ChooseGdmAngleUnit(QWidget* parent, const std::string& proposed);
     // Print dialog; true when the user confirmed printing on `printer`.
     virtual bool AskPrint(QWidget* parent, QPrinter& printer) = 0;
     // Printer set-up (page) dialog.
@@ -96,6 +100,7 @@ public:
     Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
     ReductionChoice ChooseReduction(QWidget* parent) override;
     void ConfirmGsiFormat(QWidget* parent, const std::vector<std::string>& lines) override;
+    std::optional<std::string> ChooseGdmAngleUnit(QWidget* parent, const std::string& proposed) override;
     bool AskPrint(QWidget* parent, QPrinter& printer) override;
     void PrinterSetup(QWidget* parent, QPrinter& printer) override;
     std::optional<TNivSettings> ChooseLevellingWeighting(QWidget* parent, const TNivSettings& settings) override;

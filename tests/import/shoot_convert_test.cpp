@@ -110,14 +110,22 @@ TEST(ShootBooks, ImpossibleDateStopsAndNoShotGivesNoXmlBook) {
     EXPECT_THROW(ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "15/06/2021 10:00:00 1.5 A 1 2 3 1"}, 4, 4),
                  ShootConversionError);
 
-    const ShootBooks none = ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "DATE TIME X"}, 4, 4);
-    EXPECT_TRUE(none.text.empty());
-    EXPECT_TRUE(none.xml.empty());
-    ASSERT_EQ(none.report.warnings.size(), 1u);
-    EXPECT_NE(none.report.warnings[0].find("Aucun tir"), std::string::npos);
-    // Values that are not numbers count as 0.
-    const ShootBooks zero = ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "15/06/2021 10:00:00 1 A x - ?"},
-                                         4, 4);
-    EXPECT_EQ(zero.text[1], "  numero A        AH_gr     0.0000 AV_gr     0.0000 Dp_m     0.0000 ppm_cste_mm "
-                            "0000+000 hv_m 0.000");
+    // A log without any shot, and a direction, zenith angle or distance
+    // that is not a number, stop it too: nothing would be a true book.
+    EXPECT_THROW(ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "DATE TIME X"}, 4, 4), ShootConversionError);
+    for (const char* bad : {"15/06/2021 10:00:00 1 A x 2 3 1", "15/06/2021 10:00:00 1 A 1 - 3 1",
+                            "15/06/2021 10:00:00 1 A 1 2 nan 1", "15/06/2021 10:00:00 1 A 1 2"}) {
+        try {
+            ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "15/06/2021 10:00:00 1 A 1 2 3 1", bad}, 4, 4);
+            ADD_FAILURE() << bad;
+        } catch (const ShootConversionError& e) {
+            EXPECT_EQ(e.lineNumber(), 3) << bad;
+            EXPECT_NE(std::string(e.what()).find("ligne 3 : champ "), std::string::npos) << e.what();
+        }
+    }
+    // The found flag is not written out: a flag that is no number stays 0.
+    const ShootBooks found = ShootToBooks({"DATE TIME CYCLE TARGET HZ V DIST FOUND", "15/06/2021 10:00:00 1 A 1,5 2 3 ?"},
+                                          4, 4);
+    EXPECT_EQ(found.text[1], "  numero A        AH_gr     1.5000 AV_gr     2.0000 Dp_m     3.0000 ppm_cste_mm "
+                             "0000+000 hv_m 0.000");
 }

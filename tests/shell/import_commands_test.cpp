@@ -92,6 +92,32 @@ private slots:
         QCOMPARE(shell.main->Children().size(), 1);
     }
 
+    void gdmInDegreesAndShootWithoutShots() {
+        const QString dir = ScratchDir("gdm_deg");
+        WriteBytes(dir + "/deg.gdm", "2=ST1\r\n5=P1\r\n7=84.0459\r\n8=95.1230\r\n9=100.4146\r\n");
+        Shell shell;
+        // The dialog proposes the unit of the ini; the one chosen is kept.
+        Param().angles_gdm = "dms";
+        shell.main->OpenAsDocument(dir + "/deg.gdm");
+        shell.prompts->names = {dir + "/deg.xcrt"};
+        Entry(*shell.main, "ConversionGDMTrimbleformatcarnetxmlxcrt1")->trigger();
+        QVERIFY(shell.prompts->errors.isEmpty());
+        QVERIFY(ReadBytes(dir + "/deg.xcrt").contains("Hz=\"93.42562\" V=\"105.78704\""));
+        QCOMPARE(Param().angles_gdm, std::string("dms"));
+
+        // A shot log without any shot: an error, both earlier books kept.
+        WriteBytes(dir + "/vide.shoot", "DATE TIME CYCLE TARGET HZ V DIST FOUND\r\n");
+        WriteBytes(dir + "/vide.crt", "earlier text book");
+        WriteBytes(dir + "/vide.xcrt", "earlier XML book");
+        shell.main->OpenAsDocument(dir + "/vide.shoot");
+        shell.prompts->names = {dir + "/vide.crt"};
+        Entry(*shell.main, "pivra2crt")->trigger();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY2(shell.prompts->errors[0].contains("Aucun tir lu"), qPrintable(shell.prompts->errors[0]));
+        QCOMPARE(ReadBytes(dir + "/vide.crt"), QByteArray("earlier text book"));
+        QCOMPARE(ReadBytes(dir + "/vide.xcrt"), QByteArray("earlier XML book"));
+    }
+
     void shootWritesBothBooksAndOpensTheXmlOne() {
         const QString dir = ScratchDir("shoot");
         QFile::copy(kData + "/surveillance.shoot", dir + "/surveillance.shoot");
