@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "e2e/run_binary.hpp"
 
@@ -107,4 +110,48 @@ TEST_F(ReliabilityTest, XmlBookFaultIsNamedWithItsLine) {
               std::string::npos)
         << r.err;
     EXPECT_TRUE(Folder().empty());
+}
+
+TEST_F(ReliabilityTest, SignalOnceTheCommitHasBegunLetsTheRunEndNormally) {
+    // Each rename waits a quarter of a second: the signal comes while the
+    // files are being put in place.
+    const fs::path book = dir_ / "book.crt";
+    fs::copy_file(fs::path(KESTROVA_TEST_DATA) / "rename/book.crt", book);
+    struct Case {
+        const char* signal;
+        const char* on;  // the outputs' name
+        std::string args;
+        std::vector<std::string> files;
+    };
+    const std::vector<Case> cases = {
+        {"TERM", "chantier", "-x crt2obs -i book.crt -o res/chantier",
+         {"chantier.chk", "chantier.iob", "chantier.obs", "chantier.xml", "chantier.xsl", "chantier_out.gsi"}},
+        {"INT", "book.crt", "-x rename -i book.crt --from 12 --to 12A", {}},
+        {"HUP", "menu", "-x reduce -i book.crt -o res/menu", {"menu.chk", "menu.gkf", "menu.iob", "menu.obs", "menu.xml",
+                                                        "menu.xsl", "menu_out.gsi"}},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        fs::remove(dir_ / "began");
+        const std::string script =
+            "cd " + ShellQuote(dir_.string()) + " && ( env " + env_ + " LD_PRELOAD=" + ShellQuote(KESTROVA_WRITE_SHIM) +
+            " KESTROVA_SLOW_RENAME=began KESTROVA_SLOW_RENAME_ON=" + c.on + " " + ShellQuote(KESTROVA_BIN) + " " + c.args +
+            " >out.txt 2>err.txt & pid=$!; while [ ! -e began ]; do sleep 0.01; done; kill -" + c.signal +
+            " $pid; wait $pid; echo $? >rc.txt )";
+        ASSERT_EQ(std::system(script.c_str()), 0);
+        const std::string err = Slurp(dir_ / "err.txt");
+        EXPECT_EQ(Slurp(dir_ / "rc.txt"), "0\n") << err;
+        EXPECT_EQ(err.find("Interrompu"), std::string::npos) << err;
+        for (const std::string& f : c.files) expected.push_back(f);
+    }
+    // Every set landed whole, no temporary and no lock left.
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : Folder()) names.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_NE(Slurp(book).find(" numero       12A AH_gr"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir_ / "book.crt.backup"));
+    for (const auto& e : fs::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().find(".lock"), std::string::npos) << e.path();
 }
