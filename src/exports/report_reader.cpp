@@ -1,11 +1,15 @@
 #include "exports/report_reader.hpp"
 
+#include <cerrno>
+
 #include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
 
 #include <libxml/xmlreader.h>
+
+#include "base/system_error.hpp"
 
 namespace kestrova {
 
@@ -135,8 +139,10 @@ void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
 void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
                    const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
     struct stat sb {};
-    if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode))
-        throw TReportReadError("Impossible de lire le compte rendu " + path);
+    if (::stat(path.c_str(), &sb) != 0)
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : " + SystemErrorText(errno));
+    if (!S_ISREG(sb.st_mode))
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : ce n'est pas un fichier ordinaire");
     std::unique_ptr<xmlTextReader, ReaderDeleter> holder(xmlReaderForFile(path.c_str(), nullptr, kParseOptions));
     if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + path);
     Walk(holder.get(), path, static_cast<double>(sb.st_size), bodies, onHead, onStation, progress);

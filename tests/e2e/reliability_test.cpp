@@ -2,6 +2,7 @@
 // reduction, output names that name no file, a display that does not
 // answer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -154,4 +155,39 @@ TEST_F(ReliabilityTest, SignalOnceTheCommitHasBegunLetsTheRunEndNormally) {
     EXPECT_TRUE(fs::exists(dir_ / "book.crt.backup"));
     for (const auto& e : fs::directory_iterator(dir_))
         EXPECT_EQ(e.path().filename().string().find(".lock"), std::string::npos) << e.path();
+}
+
+TEST_F(ReliabilityTest, WhatIsNotAFileOrNotANameIsRefusedByEveryCommand) {
+    ASSERT_EQ(::mkfifo((dir_ / "tube").c_str(), 0600), 0);
+    fs::create_directories(dir_ / "dossier");
+    const std::string commands[] = {"crt2obs", "gsi2xcrt", "gsi2crt",  "gdm2crt", "gdm2xcrt", "shoot2crt",
+                                    "crt2xcrt", "rename",   "gsi2na3",  "na32obs", "obs2tri",  "iob2tri",
+                                    "iob2obs",  "reduce",   "obs2iob",  "obs2gkf", "renorm",   "report"};
+    const std::string extra = " -c " + ShellQuote((kData / "text_book.crt").string()) + " --from 12 --to 13";
+    for (const std::string& cmd : commands) {
+        SCOPED_TRACE(cmd);
+        // A pipe (which would block the reader) and a folder: one message.
+        for (const char* input : {"tube", "dossier"}) {
+            const auto r = RunKestrova("-x " + cmd + " -i " + input + " -o res/sortie" + extra, env_, dir_);
+            EXPECT_EQ(r.status, 1) << input;
+            EXPECT_NE(r.err.find("Impossible de lire le fichier " + std::string(input) +
+                                 " : ce n'est pas un fichier ordinaire"),
+                      std::string::npos)
+                << r.err;
+        }
+        // A missing file is named in French.
+        const auto missing = RunKestrova("-x " + cmd + " -i absent.crt -o res/sortie" + extra, env_, dir_);
+        EXPECT_EQ(missing.status, 1);
+        EXPECT_NE(missing.err.find("introuvable"), std::string::npos) << missing.err;
+        EXPECT_EQ(missing.err.find("No such file"), std::string::npos) << missing.err;
+    }
+    // A name made of blanks names no file, as an empty one.
+    for (const std::string& cmd : {"crt2obs", "reduce", "gsi2xcrt", "report"}) {
+        const auto r = RunKestrova("-x " + cmd + " -i " + ShellQuote((kData / "text_book.crt").string()) +
+                                       " -o ' ' ",
+                                   env_, dir_);
+        EXPECT_EQ(r.status, 2) << cmd;
+        EXPECT_NE(r.err.find("Nom de sortie incorrect"), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(Folder().empty());
 }
