@@ -191,3 +191,36 @@ TEST_F(ReliabilityTest, WhatIsNotAFileOrNotANameIsRefusedByEveryCommand) {
     }
     EXPECT_TRUE(Folder().empty());
 }
+
+TEST_F(ReliabilityTest, ValuesThatAreNotNumbersAreReadAsBeforeButTold) {
+    std::string book = " station S1 Temp_deg 12.0 Press_mmHg 760.0 ht_m 1.5\n"
+                       "  numero T1 AH_gr 0.0000 AV_gr 100.0000 Dp_m 25.0000 ppm_cste_mm 0000+000 hv_m 1.600\n"
+                       "  numero T2 AH_gr nan AV_gr 100.0000 Dp_m 25.0000 ppm_cste_mm 0000+000 hv_m 1.600\n"
+                       "  numero T3 AH_gr abc AV_gr 100.0000 Dp_m 25.0000 ppm_cste_mm 0000+000 hv_m 1.600\n"
+                       "  numero T4 AH_gr 132,1876 AV_gr 100.0000 Dp_m 25.0000 ppm_cste_mm 0000+000 hv_m 1.600\n"
+                       "  numero T5 AH_gr\n";
+    for (int n = 0; n < 20; ++n) book += "  numero T6 AH_gr 1.0 AV_gr 100.0000 Dp_m x" + std::to_string(n) + "\n";
+    std::ofstream(dir_ / "book.crt") << book;
+    for (const char* cmd : {"crt2obs", "reduce"}) {
+        SCOPED_TRACE(cmd);
+        const auto r = RunKestrova(std::string("-x ") + cmd + " -i book.crt -o res/" + cmd, env_, dir_);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("Avertissement : valeurs illisibles dans le fichier Carnet book.crt :\n"
+                             "  ligne 3, AH_gr « nan » : pas un nombre, lu 0\n"
+                             "  ligne 4, AH_gr « abc » : pas un nombre, lu 0\n"
+                             "  ligne 5, AH_gr « 132,1876 » : pas un nombre (utilisez le point décimal), lu 0\n"
+                             "  ligne 6, AH_gr sans valeur : pas un nombre, lu 0\n"
+                             "  ligne 7, Dp_m « x0 » : pas un nombre, lu 0\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("  … et 4 autres valeurs illisibles\n"), std::string::npos) << r.err;
+        // The listing names each one too, 20 a station, the rest counted.
+        const std::string chk = Slurp(dir_ / "res" / (std::string(cmd) + ".chk"));
+        EXPECT_NE(chk.find("Valeur illisible du fichier carnet, ligne 5, AH_gr \xab 132,1876 \xbb : pas un nombre "
+                           "(utilisez le point d\xe9" "cimal), lu 0\r\n"),
+                  std::string::npos);
+        EXPECT_NE(chk.find("Valeur illisible du fichier carnet, ligne 22, Dp_m \xab x15 \xbb : pas un nombre, lu 0\r\n"
+                           "\x85 et 4 autres valeurs illisibles dans cette station\r\n"),
+                  std::string::npos);
+    }
+}
