@@ -149,6 +149,8 @@ void TOutputSet::Commit() {
         // longer ends the run, which goes on to its normal end.
         MarkCommitBegun();
         Publish();
+        for (const std::string& path : removals_) ::unlink(path.c_str());
+        for (const std::string& dir : dirRemovals_) ::rmdir(dir.c_str());
     }
     for (auto& [dir, entry] : madeDirs_) ForgetTemporary(entry);
     madeDirs_.clear();

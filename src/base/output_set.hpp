@@ -58,6 +58,13 @@ public:
     // TextFileError naming the folder.
     void AddDirectory(const std::string& dir);
 
+    // Optional: a file of an earlier run that this set no longer holds
+    // (a station's file of a set that is a folder), removed by the commit
+    // once every file of the set is in place; and a folder removed then
+    // when it is left empty.
+    void RemoveAtCommit(const std::string& path) { removals_.push_back(path); }
+    void RemoveDirectoryAtCommit(const std::string& dir) { dirRemovals_.push_back(dir); }
+
     // Optional: the output name the lock is taken on (its extension is
     // dropped); by default the first file added.
     void LockOn(const std::string& outputName) { lockName_ = outputName; }
@@ -91,6 +98,7 @@ private:
     std::unique_ptr<TNameLock> lock_;
     std::vector<std::pair<std::string, TTemporaryEntry*>> madeDirs_;  // removed unless committed
     std::string lockName_;
+    std::vector<std::string> removals_, dirRemovals_;
 };
 
 }  // namespace kestrova

@@ -224,3 +224,42 @@ TEST_F(ReliabilityTest, ValuesThatAreNotNumbersAreReadAsBeforeButTold) {
                   std::string::npos);
     }
 }
+
+TEST_F(ReliabilityTest, CycleBookSetIsItsFolderWithoutStaleOrOtherForms) {
+    const std::string cycles = Slurp(kData / "cycles_book.xcrt");
+    const auto from = cycles.find("<station num=\"2\"");
+    const auto to = cycles.find("</station>", from) + std::string("</station>").size();
+    ASSERT_NE(from, std::string::npos);
+    std::ofstream(dir_ / "moins.xcrt") << cycles.substr(0, from) + cycles.substr(to);
+    auto reduce = [&](const fs::path& book) {
+        const auto r = RunKestrova("-x reduce -i " + ShellQuote(book.string()) + " -o res/chantier", env_, dir_);
+        EXPECT_EQ(r.status, 0) << r.err;
+    };
+    auto folder = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_ / "res" / "chantier")) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    reduce(kData / "cycles_book.xcrt");
+    std::ofstream(dir_ / "res" / "chantier" / "notes.txt") << "à garder\n";
+    std::ofstream(dir_ / "res" / "chantier" / "chantier_ancien.obs") << "à garder\n";
+    // The station removed from the book takes its file with it.
+    reduce(dir_ / "moins.xcrt");
+    EXPECT_EQ(folder(), (std::vector<std::string>{"chantier_000-00000-000-1.obs", "chantier_034-05230-00012.obs",
+                                                  "chantier_ancien.obs", "notes.txt"}));
+    EXPECT_FALSE(fs::exists(dir_ / "res" / "chantier.obs"));
+    // A plain book to the same name: its .obs, and no station file left.
+    reduce(kData / "text_book.crt");
+    EXPECT_TRUE(fs::exists(dir_ / "res" / "chantier.obs"));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"chantier_ancien.obs", "notes.txt"}));
+    // And back: the single .obs goes.
+    reduce(kData / "cycles_book.xcrt");
+    EXPECT_FALSE(fs::exists(dir_ / "res" / "chantier.obs"));
+    EXPECT_EQ(folder().size(), 5u);
+    // Without anything else in it, the folder goes with a plain book.
+    fs::remove(dir_ / "res" / "chantier" / "notes.txt");
+    fs::remove(dir_ / "res" / "chantier" / "chantier_ancien.obs");
+    reduce(kData / "text_book.crt");
+    EXPECT_FALSE(fs::exists(dir_ / "res" / "chantier"));
+}
