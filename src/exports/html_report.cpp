@@ -109,8 +109,20 @@ void ParameterSections(TLineSink& out, const TReportHead& head) {
     out.Add("<h2>Prismes</h2>");
     out.Add("<table class=\"param\">");
     out.Add(Row({"Prismes", "Cste (m)"}, "th"));
+    // The reduction's own default calibration is not listed beside the
+    // book's own one of the same constant (see WithoutDoubleDefaultPrism).
+    const auto constant = [](const TReportAttrs& e) { return XPathNumberText(-1 * XPathNumber(e.Get("M"))); };
+    std::string bookDefault;
+    bool hasBookDefault = false;
     for (const TReportAttrs& e : head.etalonnages)
-        out.Add(Row({H(e.Get("id")), H(XPathNumberText(-1 * XPathNumber(e.Get("M"))))}));
+        if (e.Get("id") == "defaut") {
+            bookDefault = constant(e);
+            hasBookDefault = true;
+        }
+    for (const TReportAttrs& e : head.etalonnages) {
+        if (hasBookDefault && e.Get("id") == "default" && constant(e) == bookDefault) continue;
+        out.Add(Row({H(e.Get("id")), H(constant(e))}));
+    }
     out.Add("</table>");
     out.Add("</section>");
 
@@ -319,6 +331,46 @@ std::string MarkTableOfContents(const std::string& html, const std::map<std::str
     }
     out.append(html, at, std::string::npos);
     return out;
+}
+
+namespace {
+
+// The row of the « Prismes » table whose first cell is `id`: where its
+// "<tr" begins, where its "</tr>" ends, and its second cell's text.
+struct TPrismRow {
+    std::size_t begin = std::string::npos, end = std::string::npos;
+    std::string constant;
+};
+
+TPrismRow FindPrismRow(const std::string& html, std::size_t from, std::size_t to, const std::string& id) {
+    TPrismRow row;
+    const std::size_t cell = html.find("<td>" + id + "</td>", from);
+    if (cell == std::string::npos || cell > to) return row;
+    const std::size_t begin = html.rfind("<tr", cell);
+    const std::size_t end = html.find("</tr>", cell);
+    const std::size_t second = html.find("<td>", cell + 1);
+    if (begin == std::string::npos || begin < from || end == std::string::npos || end > to || second > end) return row;
+    const std::size_t close = html.find("</td>", second);
+    if (close == std::string::npos || close > end) return row;
+    row.begin = begin;
+    row.end = end + 5;
+    row.constant = html.substr(second + 4, close - second - 4);
+    return row;
+}
+
+}  // namespace
+
+std::string WithoutDoubleDefaultPrism(const std::string& html) {
+    const std::size_t table = html.find("<th>Prismes</th>");
+    if (table == std::string::npos) return html;
+    const std::size_t end = html.find("</table>", table);
+    if (end == std::string::npos) return html;
+    const TPrismRow own = FindPrismRow(html, table, end, "default");
+    const TPrismRow book = FindPrismRow(html, table, end, "defaut");
+    if (own.begin == std::string::npos || book.begin == std::string::npos || own.constant != book.constant) return html;
+    std::size_t cut = own.end;
+    while (cut < html.size() && (html[cut] == '\n' || html[cut] == '\r')) ++cut;
+    return html.substr(0, own.begin) + html.substr(cut);
 }
 
 void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress) {

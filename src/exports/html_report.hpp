@@ -43,6 +43,13 @@ std::string OverLimitText(int count);
 // a reduced one followed by OverLimitText. `html` is UTF-8.
 std::string MarkTableOfContents(const std::string& html, const std::map<std::string, int>& over);
 
+// A book that defines its own default calibration ("defaut", as the GSI
+// conversion writes it) and the reduction's default one ("default") with
+// the same constant are one thing: the « Prismes » table of a page rendered
+// by the report's stylesheet keeps the book's row only. Any other page is
+// returned as it is.
+std::string WithoutDoubleDefaultPrism(const std::string& html);
+
 // A number the way the report's stylesheet prints the result of an XPath
 // expression ("-1 * @M", "@num_ligne + 1"): integers without decimals,
 // others with their significant digits and no trailing zero, "NaN" for

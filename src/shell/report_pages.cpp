@@ -92,7 +92,7 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
             head_ = page.html.substr(0, begin);
             tail_ = page.html.substr(RuleBefore(page.html, bottom));
             progress.Stage("Recherche des écarts hors tolérance");
-            head_ = MarkTableOfContents(head_, OverLimitMarks(path, progress));
+            head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(head_, OverLimitMarks(path, progress)));
             for (std::size_t i = 0; i < sections_.Count(); ++i) anchors_.emplace(AnchorOf(i), i);
             split_ = true;
             return true;
@@ -114,7 +114,7 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
         error_ = page.error;
         return false;
     }
-    head_ = MarkTableOfContents(page.html, OverLimitMarks(path, progress));
+    head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(page.html, OverLimitMarks(path, progress)));
     return true;
 }
 

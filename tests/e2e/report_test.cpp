@@ -88,3 +88,19 @@ TEST(ReportCommand, TableOfContentsPointsAtTheStationsWithResidualsBeyondTheirLi
     ASSERT_EQ(RunKestrova("-x report -i propre.xml -o propre", env, dir).status, 0);
     EXPECT_EQ(Slurp(dir / "propre.html").find("hors tol"), std::string::npos);
 }
+
+TEST(ReportCommand, BookDefaultCalibrationIsListedOnce) {
+    const fs::path dir = fs::path(KESTROVA_TEST_TMP) / "report_prisms";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string env = "Kestrova=" + ShellQuote((dir / "ini").string());
+    // A GSI recording's book defines its own default calibration "defaut".
+    const fs::path gsi = fs::path(KESTROVA_TEST_DATA) / "gsi" / "setup_blocks16.gsi";
+    ASSERT_EQ(RunKestrova("-x gsi2xcrt -i " + ShellQuote(gsi.string()) + " -o releve.xcrt", env, dir).status, 0);
+    ASSERT_EQ(RunKestrova("-x crt2obs -i releve.xcrt -o releve", env, dir).status, 0);
+    ASSERT_NE(Slurp(dir / "releve.xml").find("id=\"default\""), std::string::npos);  // the report is as it was
+    ASSERT_EQ(RunKestrova("-x report -i releve.xml -o releve", env, dir).status, 0);
+    const std::string html = Slurp(dir / "releve.html");
+    EXPECT_NE(html.find("<tr><td>defaut</td><td>0</td></tr>"), std::string::npos);
+    EXPECT_EQ(html.find("<td>default</td>"), std::string::npos);
+}

@@ -1,6 +1,6 @@
-#include <algorithm>
 // The report viewer: a reduction report rendered through its stylesheet,
 // links inside the report, the copy for the web browser, other XML files.
+#include <algorithm>
 #include <sstream>
 
 #include <QScrollBar>
@@ -8,6 +8,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
+
+#include "base/text_file.hpp"
 
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
@@ -277,6 +279,14 @@ private slots:
         }
         QCOMPARE(viewer.FirstSection(), 0);
         QVERIFY(viewer.Html().contains("Station #30 (Point 1030)"));
+
+        // A book with its own default calibration: one row in « Prismes ».
+        const QString gsiBook =
+            ReduceInto(dir, ReadTextLines(KESTROVA_TEST_DATA "/gsi/setup_blocks16.xcrt"), "releve");
+        TForm_XMLView prisms;
+        QVERIFY(ShowReport(prisms, gsiBook, QSize(700, 400), 4));
+        QVERIFY(prisms.Html().contains("<td>defaut</td>"));
+        QVERIFY(!prisms.Html().contains("<td>default</td>"));
     }
 
     void summaryIsAPageOfItsOwn() {
