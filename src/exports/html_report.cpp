@@ -264,8 +264,8 @@ void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLi
     progress.Stage("Lecture du compte rendu");
     TReportHead head;
     TSketchLimits limits;
-    ReadXmlReport(
-        xmlPath, true,
+    ReadXmlReportResiduals(
+        xmlPath,
         [&](const TReportHead& h) {
             head = h;
             limits = SketchLimitsFromReport(head.stations);

@@ -33,8 +33,8 @@ std::map<std::string, int> OverLimitMarks(const std::string& path, TProgress& pr
     std::map<std::string, int> marks;
     try {
         TSketchLimits limits;
-        ReadXmlReport(
-            path, true, [&](const TReportHead& head) { limits = SketchLimitsFromReport(head.stations); },
+        ReadXmlReportResiduals(
+            path, [&](const TReportHead& head) { limits = SketchLimitsFromReport(head.stations); },
             [&](const TReportStation& st) {
                 const int over = st.attrs.Get("valid") == "Y" ? ResidualsOverLimit(st, limits) : -1;
                 if (over != 0) marks[st.attrs.Get("num")] = over;
