@@ -159,6 +159,10 @@ void TFRename_Point::RenameSavedBook(TEditForm& document, const std::string& fro
                                           .arg(Q(error.path()), Q(error.reason())));
         return;
     }
+    if (!result.refused.empty()) {
+        main_.prompts().Error(&main_, Q(result.refused));
+        return;
+    }
     if (result.renamed == 0) return;  // nothing named the point: nothing written
     document.SetText(text);
     document.Editor->setCursorPosition(std::max(0, current_), 0);

@@ -219,6 +219,11 @@ TRenameFileResult RenameBookFile(const std::string& path, const std::string& fro
     }
     if (result.book == TRenameBook::Other || oldName.empty() || newName.empty()) return result;
     result.refused = NewNameProblem(result.book, to);
+    // A Windows-1252 book cannot hold every character: the name would
+    // come back with "?" in it.
+    if (result.refused.empty() && !style.utf8 && Cp1252ToUtf8(Utf8ToCp1252(newName)) != newName)
+        result.refused = "Nouveau nom « " + PrintableText(newName) +
+                         " » refusé : un de ses caractères n'existe pas dans le codage Windows-1252 du carnet";
     if (!result.refused.empty()) return result;
 
     TAtomicFile& backup = outputs.AddBytes(BackupName(path));

@@ -153,7 +153,8 @@ TEST(RenameCommand, NewNameTheBookCannotHoldIsABadCommandLine) {
     for (const Case& c : {Case{book, "12", "A B", "ni blanc"}, Case{book, "12", "A\tB", "ni blanc"},
                           Case{book, "12", "A;B", "ni blanc"}, Case{book, "12", "A*B", "« * »"},
                           Case{book, "12", "ABCDEFGHIJKLMNOPQ", "16 caractères au plus"},
-                          Case{na3, "700001", "ABCDEFGHIJ", "9 caractères au plus"}}) {
+                          Case{na3, "700001", "ABCDEFGHIJ", "9 caractères au plus"},
+                          Case{book, "12", "北1", "Windows-1252"}}) {
         SCOPED_TRACE(c.to);
         const auto r = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(c.file.string()) + " --from " + c.from +
                                         " --to " + e2e::ShellQuote(c.to));
