@@ -2,8 +2,10 @@
 # Times "kestrova -x crt2obs" on generated text field books of 10k, 100k and
 # 1M pointings next to an awk one-liner on the same file (CPU) and cat
 # copying the input and the outputs (wall), and reports the ratios and the
-# peak memory against the file size. Then runs the other bench_*.sh scripts
-# (bench_gui.sh: the window under Xvfb).
+# peak memory against the file size. Then a table of every console command
+# on a generated input of its kind of about 100 MB (KESTROVA_BENCH_MB sets
+# the size): time, peak memory and the peak's ratio to the input. Then runs
+# the other bench_*.sh scripts (bench_gui.sh: the window under Xvfb).
 # Usage: bench/run.sh [BUILD_DIR] [SIZES...]
 set -e
 build=${1:-build}
@@ -81,6 +83,59 @@ for n in $sizes; do
                x_awk, cat_s, wall, wall / (cat_s > 1e-3 ? cat_s : 1e-3), kb / 1024.0, kb * 1024.0 / size
     }'
     rm -f "$book" "$work"/out_"$n"*
+done
+
+# Every console command on about $bench_mb MB of its input: one function
+# row_NAME per command (its input generated, then `row`), run in the order
+# of `rows`. A command's row is added as a function and its name in rows.
+bench_mb=${KESTROVA_BENCH_MB:-100}
+
+# sized GEN OUT: OUT made by the generator function GEN (count, output) at
+# about $bench_mb MB, the count scaled from a sample of 10 000.
+sized() {
+    "$1" 10000 "$2"
+    probe=$(wc -c < "$2")
+    "$1" "$(awk -v b="$probe" -v mb="$bench_mb" 'BEGIN { printf "%d", 10000 * mb * 1e6 / b + 1 }')" "$2"
+}
+gen_crt() { "$build/bench/gen_fieldbook" "$1" crt "$2" >/dev/null; }
+gen_gsi() { "$build/bench/gen_gsi" "$1" "$2" >/dev/null; }
+gen_na3() { "$build/bench/gen_levelling" "$1" "$2" >/dev/null; }
+gen_level_gsi() { "$build/bench/gen_levelling" "$1" "$work/b_level.na3" "$2" >/dev/null; }
+gen_shoot() { "$build/bench/gen_shoot" "$1" "$2" >/dev/null; }
+
+# row CMD INPUT ARGS...: one run of "kestrova -x CMD -i INPUT ARGS", one
+# line of the table.
+row() {
+    cmd=$1
+    input=$2
+    shift 2
+    bytes=$(wc -c < "$input")
+    cat "$input" > /dev/null  # warm the page cache
+    cpu_wall_kb env Kestrova="$work/ini" "$kestrova" -x "$cmd" -i "$input" "$@" 2>"$work/b_err" |
+        awk -v c="$cmd" -v size="$bytes" '{ printf "%-10s %8.1f %8.3f %8.1f %6.2fx\n", c, size / 1e6, $2, $3 / 1024.0,
+                                            $3 * 1024.0 / size }'
+}
+
+row_crt2obs() { sized gen_crt "$work/b_in.crt"; row crt2obs "$work/b_in.crt" -o "$work/b_out"; }
+row_reduce() { sized gen_crt "$work/b_in.crt"; row reduce "$work/b_in.crt" -o "$work/b_out"; }
+row_rename() { sized gen_crt "$work/b_in.crt"; row rename "$work/b_in.crt" --from S1001 --to S1001A; }
+row_report() {
+    sized gen_crt "$work/b_in.crt"
+    Kestrova="$work/ini" "$kestrova" -x crt2obs -i "$work/b_in.crt" -o "$work/b_rep" >/dev/null 2>&1
+    row report "$work/b_rep.xml" -o "$work/b_rep.html"
+}
+row_gsi2xcrt() { sized gen_gsi "$work/b_in.gsi"; row gsi2xcrt "$work/b_in.gsi" -o "$work/b_out.xcrt"; }
+row_gsi2crt() { sized gen_gsi "$work/b_in.gsi"; row gsi2crt "$work/b_in.gsi" -o "$work/b_out.carnet"; }
+row_gsi2na3() { sized gen_level_gsi "$work/b_in_level.gsi"; row gsi2na3 "$work/b_in_level.gsi" -o "$work/b_out.na3"; }
+row_na32obs() { sized gen_na3 "$work/b_in.na3"; row na32obs "$work/b_in.na3" -o "$work/b_out"; }
+row_shoot2crt() { sized gen_shoot "$work/b_in.shoot"; row shoot2crt "$work/b_in.shoot" -o "$work/b_out"; }
+rows="crt2obs reduce rename report gsi2xcrt gsi2crt gsi2na3 na32obs shoot2crt"
+
+echo
+printf '%-10s %8s %8s %8s %7s\n' command "input MB" "wall s" "peak MB" "x input"
+for name in $rows; do
+    "row_$name" || echo "$name: failed" >&2
+    rm -rf "$work"/b_* "$work"/.b_*
 done
 
 # The benchmarks of the other console commands.

@@ -11,8 +11,6 @@
 
 namespace kestrova {
 
-namespace {
-
 // The advisory lock of one output name, held while it lives. The lock file
 // is removed before the lock is released; a run that opened it meanwhile
 // sees that the name now leads elsewhere and opens it again. When the lock
@@ -29,8 +27,11 @@ public:
             while (rc != 0 && errno == EINTR);
             struct stat held{}, named{};
             if (rc == 0 && ::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
-                held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+                // A run stopped by a signal removes it with its temporaries.
+                entry_ = RememberTemporary(path_);
                 return;
+            }
             ::close(fd_);
             fd_ = -1;
             if (rc != 0) return;  // flock not supported: no lock
@@ -39,6 +40,7 @@ public:
     ~TNameLock() {
         if (fd_ < 0) return;
         ::unlink(path_.c_str());
+        ForgetTemporary(entry_);
         ::close(fd_);
     }
     TNameLock(const TNameLock&) = delete;
@@ -47,7 +49,10 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
+    TTemporaryEntry* entry_ = nullptr;
 };
+
+namespace {
 
 // What a rename replaced, to put it back when a later rename fails.
 struct TReplaced {
@@ -77,7 +82,8 @@ std::string LinkBackup(const std::string& target) {
 TOutputSet::TOutputSet() = default;
 
 TOutputSet::~TOutputSet() {
-    files_.clear();  // each TAtomicTextFile removes its temporary
+    files_.clear();  // each staged file removes its temporary
+    lock_.reset();
     for (auto it = madeDirs_.rbegin(); it != madeDirs_.rend(); ++it) {
         ::rmdir(it->first.c_str());
         ForgetTemporary(it->second);
@@ -92,14 +98,26 @@ std::string TOutputSet::LockFileName(const std::string& outputName) {
 }
 
 TLineSink& TOutputSet::Add(const std::string& path, FileEncoding encoding, const TProgress* cancel) {
-    files_.push_back(std::make_unique<TAtomicTextFile>(path, encoding));
-    if (cancel) files_.back()->StopOnCancel(*cancel);
-    return *files_.back();
+    files_.push_back({std::make_unique<TAtomicTextFile>(path, encoding), nullptr});
+    if (cancel) files_.back().text->StopOnCancel(*cancel);
+    return *files_.back().text;
+}
+
+TAtomicFile& TOutputSet::AddBytes(const std::string& path) {
+    files_.push_back({nullptr, std::make_unique<TAtomicFile>(path)});
+    return *files_.back().bytes;
 }
 
 void TOutputSet::Finish(TLineSink& sink) {
     for (auto& f : files_)
-        if (f.get() == &sink && !f->closed()) f->Close();
+        if (f.text.get() == &sink && !f.text->closed()) f.text->Close();
+}
+
+void TOutputSet::LockNow() {
+    if (lock_) return;
+    std::string name = lockName_;
+    if (name.empty() && !files_.empty()) name = files_.front().text ? files_.front().text->path() : files_.front().bytes->path();
+    lock_ = std::make_unique<TNameLock>(LockFileName(name));
 }
 
 void TOutputSet::AddDirectory(const std::string& dir) {
@@ -116,14 +134,27 @@ void TOutputSet::AddDirectory(const std::string& dir) {
 }
 
 void TOutputSet::Commit() {
-    for (auto& f : files_)
-        if (!f->closed()) f->Close();
-    if (files_.empty()) return;
-    TNameLock lock(LockFileName(lockName_.empty() ? files_.front()->path() : lockName_));
-    TSignalBlock block;  // the renames are not cut in the middle
-    Publish();
+    for (auto& f : files_) {
+        if (f.text && !f.text->closed()) f.text->Close();
+        if (f.bytes && !f.bytes->closed()) f.bytes->Close();
+    }
+    if (files_.empty()) {
+        lock_.reset();
+        return;
+    }
+    LockNow();
+    {
+        TSignalBlock block;  // the renames are not cut in the middle
+        // From here the set lands whole: a signal that came meanwhile no
+        // longer ends the run, which goes on to its normal end.
+        MarkCommitBegun();
+        Publish();
+        for (const std::string& path : removals_) ::unlink(path.c_str());
+        for (const std::string& dir : dirRemovals_) ::rmdir(dir.c_str());
+    }
     for (auto& [dir, entry] : madeDirs_) ForgetTemporary(entry);
     madeDirs_.clear();
+    lock_.reset();
 }
 
 void TOutputSet::Publish() {
@@ -137,18 +168,25 @@ void TOutputSet::Publish() {
         }
     };
     try {
-        for (auto& f : files_) {
-            if (f->temporary().empty()) {  // written in place (a device)
-                f->Publish();
+        for (auto& staged : files_) {
+            auto publish = [&] {
+                if (staged.text)
+                    staged.text->Publish();
+                else
+                    staged.bytes->Publish();
+            };
+            const std::string& temporary = staged.text ? staged.text->temporary() : staged.bytes->temporary();
+            if (temporary.empty()) {  // written in place (a device)
+                publish();
                 continue;
             }
             TReplaced r;
-            r.target = f->target();
+            r.target = staged.text ? staged.text->target() : staged.bytes->target();
             struct stat st{};
             r.hadFile = ::lstat(r.target.c_str(), &st) == 0;
             r.backup = LinkBackup(r.target);
             try {
-                f->Publish();
+                publish();
             } catch (...) {
                 if (!r.backup.empty()) ::unlink(r.backup.c_str());
                 throw;
@@ -165,7 +203,7 @@ void TOutputSet::Publish() {
 
 std::vector<std::string> TOutputSet::Paths() const {
     std::vector<std::string> paths;
-    for (const auto& f : files_) paths.push_back(f->path());
+    for (const auto& f : files_) paths.push_back(f.text ? f.text->path() : f.bytes->path());
     return paths;
 }
 

@@ -27,6 +27,8 @@ namespace {
 std::atomic<TTemporaryEntry*> gHead{nullptr};
 std::mutex gMutex;                       // guards the idle list and new links
 std::vector<TTemporaryEntry*>* gIdle = nullptr;
+std::atomic<bool> gCommitBegun{false};
+std::atomic<int> gSignalAfterCommit{0};
 
 void RemoveAll(bool directories) {
     for (TTemporaryEntry* e = gHead.load(std::memory_order_acquire); e; e = e->next) {
@@ -39,6 +41,12 @@ void RemoveAll(bool directories) {
 }
 
 void OnSignal(int signo) {
+    if (gCommitBegun.load()) {
+        // The files are in place or going there: stopping now would say
+        // "nothing replaced" about a set that landed.
+        gSignalAfterCommit.store(signo);
+        return;
+    }
     RemoveTemporaries();
     static const char kText[] = "Interrompu : les fichiers temporaires sont supprimés, aucun fichier n'est remplacé\n";
     [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kText, sizeof kText - 1);
@@ -82,6 +90,10 @@ void ForgetTemporary(TTemporaryEntry* entry) {
     gIdle->push_back(entry);
 }
 
+void MarkCommitBegun() { gCommitBegun.store(true); }
+
+int SignalAfterCommit() { return gSignalAfterCommit.load(); }
+
 void RemoveTemporaries() {
     RemoveAll(false);
     RemoveAll(true);
@@ -90,6 +102,8 @@ void RemoveTemporaries() {
 void RemoveTemporariesOnSignals() {
     struct sigaction sa{};
     sa.sa_handler = OnSignal;
+    // After the commit the handler returns: the calls it cut resume.
+    sa.sa_flags = SA_RESTART;
     sigemptyset(&sa.sa_mask);
     sigaddset(&sa.sa_mask, SIGINT);
     sigaddset(&sa.sa_mask, SIGTERM);

@@ -21,8 +21,17 @@ void ForgetTemporary(TTemporaryEntry* entry);
 void RemoveTemporaries();
 
 // Console runs: on SIGINT, SIGTERM or SIGHUP remove the temporaries, say so
-// on stderr and exit with 128 + the signal number (130, 143, 129).
+// on stderr and exit with 128 + the signal number (130, 143, 129) - until
+// the run has begun to put its files in place. From then on the files land
+// whole, so the run goes on to its normal end (its result printed, its
+// lock removed, exit status 0); the signal is only noted.
 void RemoveTemporariesOnSignals();
+
+// Said by an output set when its renames begin (the signals are blocked
+// then): the run's files are being replaced.
+void MarkCommitBegun();
+// The signal that came once the renames had begun, or 0.
+int SignalAfterCommit();
 
 // Blocks those three signals in the calling thread while it lives, so a set
 // of renames is not cut in the middle; a signal that came meanwhile is

@@ -14,11 +14,14 @@
 
 #include "base/atomic_file.hpp"
 #include "base/encoding.hpp"
+#include "base/system_error.hpp"
 
 namespace kestrova {
 
+// Every reason given as the system's text (strerror) is shown in French
+// when it is a common one.
 TextFileError::TextFileError(const std::string& path, const std::string& reason)
-    : std::runtime_error(path + " : " + reason), path_(path), reason_(reason) {}
+    : std::runtime_error(path + " : " + FrenchSystemReason(reason)), path_(path), reason_(FrenchSystemReason(reason)) {}
 
 bool FileExists(const std::string& path) {
     struct stat st{};

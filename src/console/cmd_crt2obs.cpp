@@ -8,6 +8,7 @@
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
+#include "fieldbook/text_reader.hpp"
 
 namespace kestrova {
 
@@ -20,6 +21,13 @@ bool ReportBookReading(const Tday_obs& book, const std::string& in, std::ostream
     if (!book.erreur_lecture.empty())
         err << "Avertissement : lecture du fichier Carnet " << in << " arrêtée (" << book.erreur_lecture
             << ") : seules les " << book.stations.size() << " stations lues avant sont réduites\n";
+    // The reader takes such values as 0 (or the field's default), as it
+    // always did; they are told, here and in the listing.
+    const std::vector<std::string> unread = UnreadValueWarnings(book);
+    if (!unread.empty()) {
+        err << "Avertissement : valeurs illisibles dans le fichier Carnet " << in << " :\n";
+        for (const std::string& w : unread) err << "  " << w << "\n";
+    }
     return true;
 }
 

@@ -21,31 +21,27 @@ int RunRename(const ConsoleArgs& args) {
     options.targets = !args.Has('n');
     args.progress->Stage("Renommage du point " + from);
 
-    std::vector<std::string> lines;
+    TRenameFileResult result;
     try {
-        lines = ReadTextLines(args.in);
+        result = RenameBookFile(args.in, from, args.Get('t'), options, *args.progress);
     } catch (const TextFileError& e) {
-        std::cerr << "Impossible de lire le carnet " << e.what() << "\n";
+        std::cerr << "Renommage impossible, fichier " << e.what() << " : rien n'est écrit\n";
         return 1;
     }
-    int renamed = 0;
-    const auto result = RenamePoint(lines, from, to, options, &renamed);
-    if (!result) {
+    if (result.book == TRenameBook::Other) {
         std::cerr << args.in << " n'est ni un carnet de terrain ni un carnet de nivellement : rien n'est écrit\n";
         return 1;
     }
-    if (renamed == 0) {
+    if (!result.refused.empty()) {
+        std::cerr << "rename : " << result.refused << " ; rien n'est écrit\n";
+        return 2;
+    }
+    if (result.renamed == 0) {
         std::cerr << "Aucune ligne de " << args.in << " ne nomme le point " << from << " : rien n'est écrit\n";
         return 1;
     }
-    try {
-        WriteRenamedBook(args.in, lines, *result);
-    } catch (const TextFileError& e) {
-        std::cerr << "Impossible d'écrire le fichier " << e.what() << " : rien n'est écrit\n";
-        return 1;
-    }
-    std::cerr << "Point " << from << " renommé " << to << " sur " << renamed
-              << (renamed > 1 ? " lignes" : " ligne") << " ; ancien carnet : " << BackupName(args.in) << "\n";
+    std::cerr << "Point " << from << " renommé " << to << " sur " << result.renamed
+              << (result.renamed > 1 ? " lignes" : " ligne") << " ; ancien carnet : " << BackupName(args.in) << "\n";
     return 0;
 }
 

@@ -9,7 +9,8 @@ struct ConsoleArgs;
 // -i the book, --from the old name, --to the new name; --stations renames
 // the stations too, --no-targets leaves the targets. Returns 0, 1 when the
 // book cannot be read, is not a book, names no such point or cannot be
-// written (nothing is written then), 2 when a name is missing.
+// written (nothing is written then), 2 when a name is missing or the new
+// one cannot name a point of the book.
 int RunRename(const ConsoleArgs& args);
 
 }  // namespace kestrova

@@ -2,12 +2,14 @@
 
 #include <exception>
 #include <ostream>
+#include <sys/stat.h>
 
 #include "console/console_commands.hpp"
 #include "console/progress_line.hpp"
 #include "console/getopts.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
+#include "base/text_helpers.hpp"
 #include "base/version.hpp"
 
 namespace kestrova {
@@ -15,7 +17,15 @@ namespace kestrova {
 bool IsOutputFileName(const std::string& out) {
     const std::string name = ExtractFileName(out);
     if (name.empty() || name == "." || name == "..") return false;
-    return !ChangeFileExt(name, "").empty();
+    // A name made of blanks only (-o " ") is no name either.
+    return !Trim(ChangeFileExt(name, "")).empty();
+}
+
+static std::string NotARegularFile(const std::string& path) {
+    struct stat st{};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    return "Impossible de lire le fichier " + path +
+           " : ce n'est pas un fichier ordinaire (dossier, tube ou périphérique), rien n'est écrit";
 }
 
 StartMode ChooseStartMode(const std::vector<std::string>& args) {
@@ -123,6 +133,15 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
 
     if (command) {
+        // A pipe would block the reader, a device never end: every input is
+        // a regular file, or the command does not start.
+        for (const std::string& input : {a.in, a.Get('c')}) {
+            const std::string refused = NotARegularFile(input);
+            if (!refused.empty()) {
+                err << refused << "\n";
+                return 1;
+            }
+        }
         // On a terminal, a command running longer than a second shows one
         // updating line on stderr; scripts see nothing more.
         TConsoleProgressLine line(err);

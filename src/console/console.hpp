@@ -15,7 +15,7 @@ enum class StartMode { Interactive, Console, Help, Version };
 StartMode ChooseStartMode(const std::vector<std::string>& args);
 
 // An output name that names a file: not empty, not a folder alone
-// ("resultats/", ".", ".."), not an extension alone (".obs").
+// ("resultats/", ".", ".."), not an extension alone (".obs"), not blanks.
 bool IsOutputFileName(const std::string& out);
 
 std::string UsageText();

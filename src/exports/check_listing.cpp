@@ -5,6 +5,7 @@
 #include "base/param.hpp"
 #include "exports/export_common.hpp"
 #include "exports/residuals.hpp"
+#include "fieldbook/text_reader.hpp"
 
 namespace kestrova {
 
@@ -111,6 +112,13 @@ void AppendStation(TLineSink& out, const TStation& st, int k, int a, int l, TLin
         if (p.remplacee_par >= 0) text += Format(", remplacée par la ligne %d", p.remplacee_par + 1);
         out.Add(text);
     }
+    // Values that are not numbers, read as 0 (or the field's default).
+    constexpr std::size_t kUnreadShown = 20;
+    for (std::size_t i = 0; i < st.valeurs_illisibles.size() && i < kUnreadShown; ++i)
+        out.Add("Valeur illisible du fichier carnet, " + UnreadValueText(st.valeurs_illisibles[i]));
+    if (st.valeurs_illisibles.size() > kUnreadShown)
+        out.Add(Format("… et %d autres valeurs illisibles dans cette station",
+                       static_cast<int>(st.valeurs_illisibles.size() - kUnreadShown)));
     out.Add("");
 
     // Reduced values.

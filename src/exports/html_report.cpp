@@ -36,7 +36,7 @@ const char* const kStyle[] = {
     "th { background: #e8e8e8; }",
     "table.param { width: 500px; } table.obs { width: 700px; }",
     "table.obs td { text-align: right; } table.obs td:first-child { text-align: left; }",
-    ".sommaire a { text-decoration: none; } .sommaire a.invalide { color: #b00000; }",
+    ".sommaire a { text-decoration: none; } .sommaire a.invalide, .sommaire a.hors_tolerance { color: #b00000; }",
     ".invalide h2 { color: #b00000; }",
     "figure.croquis { margin: 0.6em 0; } figure.croquis svg { max-width: 100%; height: auto; }",
     "p.messages { color: #b00000; }",
@@ -73,16 +73,18 @@ std::string Row(std::initializer_list<std::string> cells, const char* tag = "td"
     return r + "</tr>";
 }
 
-std::string TocEntry(const TReportAttrs& st) {
+std::string TocEntry(const TReportStation& station, const TSketchLimits& limits) {
+    const TReportAttrs& st = station.attrs;
     const std::string& num = st.Get("num");
     std::string text = "Station #" + num + " (Point " + st.Get("pt_sta") + ") : ";
     const bool valid = st.Get("valid") == "Y";
+    const int over = valid ? ResidualsOverLimit(station, limits) : 0;
     if (valid)
-        text += "station réduite";
+        text += "station réduite" + OverLimitText(over);
     else
         text += "station non valide (fichier carnet ligne " + XPathNumberText(XPathNumber(st.Get("num_ligne")) + 1) + ")";
-    return std::string("<a href=\"#station_") + H(num) + "\"" + (valid ? "" : " class=\"invalide\"") + ">" + H(text) +
-           "</a><br/>";
+    const char* cls = !valid ? " class=\"invalide\"" : over > 0 ? " class=\"hors_tolerance\"" : "";
+    return std::string("<a href=\"#station_") + H(num) + "\"" + cls + ">" + H(text) + "</a><br/>";
 }
 
 void ParameterSections(TLineSink& out, const TReportHead& head) {
@@ -107,8 +109,20 @@ void ParameterSections(TLineSink& out, const TReportHead& head) {
     out.Add("<h2>Prismes</h2>");
     out.Add("<table class=\"param\">");
     out.Add(Row({"Prismes", "Cste (m)"}, "th"));
+    // The reduction's own default calibration is not listed beside the
+    // book's own one of the same constant (see WithoutDoubleDefaultPrism).
+    const auto constant = [](const TReportAttrs& e) { return XPathNumberText(-1 * XPathNumber(e.Get("M"))); };
+    std::string bookDefault;
+    bool hasBookDefault = false;
     for (const TReportAttrs& e : head.etalonnages)
-        out.Add(Row({H(e.Get("id")), H(XPathNumberText(-1 * XPathNumber(e.Get("M"))))}));
+        if (e.Get("id") == "defaut") {
+            bookDefault = constant(e);
+            hasBookDefault = true;
+        }
+    for (const TReportAttrs& e : head.etalonnages) {
+        if (hasBookDefault && e.Get("id") == "default" && constant(e) == bookDefault) continue;
+        out.Add(Row({H(e.Get("id")), H(constant(e))}));
+    }
     out.Add("</table>");
     out.Add("</section>");
 
@@ -245,24 +259,26 @@ void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLi
     out.Add("<h1>" + H("Compte rendu de verification des données terrain") + "</h1>");
 
     // First pass: the title block and the table of contents, written as
-    // the stations go by; the settings and prisms are kept for after it.
+    // the stations go by (each marked with its residuals beyond their
+    // limit); the settings and prisms are kept for after it.
     progress.Stage("Lecture du compte rendu");
     TReportHead head;
-    ReadXmlReport(
-        xmlPath, false,
+    TSketchLimits limits;
+    ReadXmlReportResiduals(
+        xmlPath,
         [&](const TReportHead& h) {
             head = h;
+            limits = SketchLimitsFromReport(head.stations);
             out.Add("<h2>Kestrova<br/>" + H(h.version) + "</h2>");
             out.Add("<hr/>");
             out.Add("<nav class=\"sommaire\">");
         },
-        [&](const TReportStation& st) { out.Add(TocEntry(st.attrs)); }, progress);
+        [&](const TReportStation& st) { out.Add(TocEntry(st, limits)); }, progress);
     out.Add("</nav>");
     ParameterSections(out, head);
 
     // Second pass: one section per station.
     progress.Stage("Écriture du rapport HTML");
-    const TSketchLimits limits = SketchLimitsFromReport(head.stations);
     ReadXmlReport(
         xmlPath, true, [](const TReportHead&) {},
         [&](const TReportStation& st) { StationSection(out, st, limits); }, progress);
@@ -270,6 +286,91 @@ void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLi
     out.Add("<a id=\"Bottom\"></a>");
     out.Add("</body>");
     out.Add("</html>");
+}
+
+int ResidualsOverLimit(const TReportStation& station, const TSketchLimits& limits) {
+    if (station.attrs.Get("valid") != "Y") return 0;
+    const char* keys[3] = {"dHz", "dV", "dDp"};
+    const double limit[3] = {limits.hz, limits.v, limits.dp};
+    int count = 0;
+    for (const TReportAttrs& o : station.raw)
+        for (int q = 0; q < 3; ++q)
+            if (limit[q] > 0)
+                if (const auto v = TextToDouble(o.Get(keys[q])))
+                    if (std::fabs(*v) > limit[q]) ++count;
+    return count;
+}
+
+std::string OverLimitText(int count) {
+    if (count <= 0) return {};
+    return " — " + std::to_string(count) + (count > 1 ? " écarts hors tolérance" : " écart hors tolérance");
+}
+
+std::string MarkTableOfContents(const std::string& html, const std::map<std::string, int>& over) {
+    std::string out;
+    out.reserve(html.size() + over.size() * 64);
+    std::size_t at = 0;
+    static const std::string kLink = "<a href=\"#station_";
+    for (;;) {
+        const std::size_t link = html.find(kLink, at);
+        if (link == std::string::npos) break;
+        const std::size_t quote = html.find('"', link + kLink.size());
+        const std::size_t close = quote == std::string::npos ? quote : html.find("</a>", quote);
+        if (close == std::string::npos) break;
+        const auto it = over.find(html.substr(link + kLink.size(), quote - link - kLink.size()));
+        if (it == over.end() || it->second == 0) {
+            out.append(html, at, close + 4 - at);
+        } else {
+            out.append(html, at, quote + 1 - at);
+            out += " style=\"color:#c00000\"";
+            out.append(html, quote + 1, close - quote - 1);
+            out += OverLimitText(it->second);
+            out += "</a>";
+        }
+        at = close + 4;
+    }
+    out.append(html, at, std::string::npos);
+    return out;
+}
+
+namespace {
+
+// The row of the « Prismes » table whose first cell is `id`: where its
+// "<tr" begins, where its "</tr>" ends, and its second cell's text.
+struct TPrismRow {
+    std::size_t begin = std::string::npos, end = std::string::npos;
+    std::string constant;
+};
+
+TPrismRow FindPrismRow(const std::string& html, std::size_t from, std::size_t to, const std::string& id) {
+    TPrismRow row;
+    const std::size_t cell = html.find("<td>" + id + "</td>", from);
+    if (cell == std::string::npos || cell > to) return row;
+    const std::size_t begin = html.rfind("<tr", cell);
+    const std::size_t end = html.find("</tr>", cell);
+    const std::size_t second = html.find("<td>", cell + 1);
+    if (begin == std::string::npos || begin < from || end == std::string::npos || end > to || second > end) return row;
+    const std::size_t close = html.find("</td>", second);
+    if (close == std::string::npos || close > end) return row;
+    row.begin = begin;
+    row.end = end + 5;
+    row.constant = html.substr(second + 4, close - second - 4);
+    return row;
+}
+
+}  // namespace
+
+std::string WithoutDoubleDefaultPrism(const std::string& html) {
+    const std::size_t table = html.find("<th>Prismes</th>");
+    if (table == std::string::npos) return html;
+    const std::size_t end = html.find("</table>", table);
+    if (end == std::string::npos) return html;
+    const TPrismRow own = FindPrismRow(html, table, end, "default");
+    const TPrismRow book = FindPrismRow(html, table, end, "defaut");
+    if (own.begin == std::string::npos || book.begin == std::string::npos || own.constant != book.constant) return html;
+    std::size_t cut = own.end;
+    while (cut < html.size() && (html[cut] == '\n' || html[cut] == '\r')) ++cut;
+    return html.substr(0, own.begin) + html.substr(cut);
 }
 
 void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress) {

@@ -8,7 +8,11 @@
 // station. The page is plain ASCII (other characters as references) and
 // well-formed XML as well as HTML.
 #pragma once
+#include <map>
 #include <string>
+
+#include "exports/report_reader.hpp"
+#include "exports/station_sketch.hpp"
 
 #include "base/line_sink.hpp"
 #include "base/progress.hpp"
@@ -24,6 +28,27 @@ void ProduceHtmlReport(const std::string& xmlPath, const std::string& title, TLi
 // Writes `htmlPath` from `xmlPath` atomically (nothing is written on a
 // failure or a cancel). Throws TReportReadError, TextFileError, TCancelled.
 void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress = NoProgress());
+
+// The residuals of a valid station's raw pointings (dHz, dV, dDp) beyond
+// their limit, the sketch's red rule; 0 for an invalid station.
+int ResidualsOverLimit(const TReportStation& station, const TSketchLimits& limits);
+
+// What the table of contents adds to a reduced station with residuals
+// beyond their limit: " — 2 écarts hors tolérance" ("" for none).
+std::string OverLimitText(int count);
+
+// The table of contents of a page rendered by the report's stylesheet,
+// marked: each station link whose number is in `over` (its count of
+// residuals beyond their limit, -1 for an invalid station) is drawn red,
+// a reduced one followed by OverLimitText. `html` is UTF-8.
+std::string MarkTableOfContents(const std::string& html, const std::map<std::string, int>& over);
+
+// A book that defines its own default calibration ("defaut", as the GSI
+// conversion writes it) and the reduction's default one ("default") with
+// the same constant are one thing: the « Prismes » table of a page rendered
+// by the report's stylesheet keeps the book's row only. Any other page is
+// returned as it is.
+std::string WithoutDoubleDefaultPrism(const std::string& html);
 
 // A number the way the report's stylesheet prints the result of an XPath
 // expression ("-1 * @M", "@num_ligne + 1"): integers without decimals,

@@ -1,7 +1,10 @@
 #include "exports/reduction_outputs.hpp"
 
 #include <algorithm>
+#include <dirent.h>
 #include <functional>
+#include <sys/stat.h>
+#include <unordered_set>
 
 #include "base/output_set.hpp"
 #include "base/parallel_jobs.hpp"
@@ -114,6 +117,57 @@ std::vector<std::string> WriteConsoleReductionOutputs(const Tday_obs& book, cons
     return set.Paths();
 }
 
+namespace {
+
+// A station's file of the folder form of `obsPath`: the folder's base name,
+// "_", the station's identifier (digits and "-") and ".obs".
+bool IsObsStationFileName(const std::string& name, const std::string& base) {
+    const std::string prefix = base + "_";
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".obs") != 0)
+        return false;
+    const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    int dashes = 0;
+    for (const char c : id) {
+        if (c == '-')
+            ++dashes;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return dashes >= 2;
+}
+
+// The set of a reduction is its files and, for a book with cycles, the
+// folder of station files: what an earlier reduction to the same name left
+// that this one does not write goes in the same commit - the station files
+// of stations no longer in the book, the single .obs of a book that now has
+// cycles, the folder of a book that now has none. Only files named as the
+// program names them are touched.
+void RemoveOtherObsForms(const Tday_obs& book, const std::string& obsPath, const std::vector<std::string>& written,
+                         TOutputSet& set) {
+    const std::string dir = ObsStationDirectory(obsPath);
+    const std::string base = ExtractFileName(dir);
+    if (book.avec_cycles) {
+        struct stat st{};
+        if (::lstat(obsPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) set.RemoveAtCommit(obsPath);
+    }
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    const std::unordered_set<std::string> kept(written.begin(), written.end());
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (!IsObsStationFileName(name, base)) continue;
+        const std::string path = dir + "/" + name;
+        if (kept.count(path) != 0) continue;
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) set.RemoveAtCommit(path);
+    }
+    ::closedir(d);
+    if (!book.avec_cycles) set.RemoveDirectoryAtCommit(dir);
+}
+
+}  // namespace
+
 std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, const ReductionFiles& files,
                                                           TProgress& progress) {
     const TExportTime time = CurrentExportTime();
@@ -122,10 +176,12 @@ std::vector<std::string> WriteInteractiveReductionOutputs(const Tday_obs& book, 
     TOutputJobs jobs(set, progress);
     // The per-station files are staged (and written) first: their set
     // entries come before the others'.
+    std::vector<std::string> stationFiles;
     if (book.avec_cycles)
-        StageObsFilesPerStation(book, files.obs, set);
+        stationFiles = StageObsFilesPerStation(book, files.obs, set);
     else
         jobs.Add(files.obs, kObsCost, [&](TLineSink& sink) { ProduceObsFile(book, files.obs, time, sink); });
+    RemoveOtherObsForms(book, files.obs, stationFiles, set);
     jobs.Add(files.chk, kChkCost, [&](TLineSink& sink) { ProduceCheckListing(book, sink); });
     AddXmlReport(book, files.xml, jobs);
     AddXslStylesheet(files.xsl, jobs);

@@ -1,11 +1,15 @@
 #include "exports/report_reader.hpp"
 
+#include <cerrno>
+
 #include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
 
 #include <libxml/xmlreader.h>
+
+#include "base/system_error.hpp"
 
 namespace kestrova {
 
@@ -39,6 +43,23 @@ TReportAttrs Attributes(xmlTextReaderPtr r) {
     return a;
 }
 
+// The residuals of a raw pointing alone.
+TReportAttrs Residuals(xmlTextReaderPtr r) {
+    TReportAttrs a;
+    if (xmlTextReaderMoveToFirstAttribute(r) == 1) {
+        do {
+            const xmlChar* n = xmlTextReaderConstName(r);
+            const char* name = reinterpret_cast<const char*>(n);
+            if (n && name[0] == 'd' && (!std::strcmp(name, "dHz") || !std::strcmp(name, "dV") || !std::strcmp(name, "dDp")))
+                a.items.emplace_back(name, Str(xmlTextReaderConstValue(r)));
+        } while (xmlTextReaderMoveToNextAttribute(r) == 1);
+        xmlTextReaderMoveToElement(r);
+    }
+    return a;
+}
+
+enum class TBodies { None, All, Residuals };
+
 void CollectError(void* ctx, xmlErrorPtr e) {
     auto* text = static_cast<std::string*>(ctx);
     if (!e || !text->empty()) return;
@@ -49,11 +70,12 @@ void CollectError(void* ctx, xmlErrorPtr e) {
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_COMPACT;
 
-void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
+void Walk(xmlTextReaderPtr r, const std::string& path, double size, TBodies what,
           const std::function<void(const TReportHead&)>& onHead,
           const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
     std::string error;
     xmlTextReaderSetStructuredErrorHandler(r, CollectError, &error);
+    const bool bodies = what != TBodies::None;
 
     auto fail = [&](const std::string& why) { throw TReportReadError(path + " : " + why); };
     const std::string notReport = "ce fichier n'est pas un compte rendu de réduction";
@@ -92,7 +114,8 @@ void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
                     inStation = true;
                 }
             } else if (inStation && bodies && depth == 3) {
-                part = Is(r, "rawdata")     ? Part::Raw
+                part = Is(r, "rawdata")                ? Part::Raw
+                       : what == TBodies::Residuals ? Part::None
                        : Is(r, "CheckNobs") ? Part::Nobs
                        : Is(r, "Logs")      ? Part::Logs
                        : Is(r, "Data_Ok")   ? Part::Reduced
@@ -100,7 +123,8 @@ void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
             } else if (inStation && bodies && depth == 4) {
                 switch (part) {
                     case Part::Raw:
-                        if (Is(r, "obs")) station.raw.push_back(Attributes(r));
+                        if (Is(r, "obs"))
+                            station.raw.push_back(what == TBodies::Residuals ? Residuals(r) : Attributes(r));
                         break;
                     case Part::Nobs:
                         if (Is(r, "Nobs")) station.nobs.push_back(Attributes(r));
@@ -135,11 +159,26 @@ void Walk(xmlTextReaderPtr r, const std::string& path, double size, bool bodies,
 void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
                    const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
     struct stat sb {};
-    if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode))
-        throw TReportReadError("Impossible de lire le compte rendu " + path);
+    if (::stat(path.c_str(), &sb) != 0)
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : " + SystemErrorText(errno));
+    if (!S_ISREG(sb.st_mode))
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : ce n'est pas un fichier ordinaire");
     std::unique_ptr<xmlTextReader, ReaderDeleter> holder(xmlReaderForFile(path.c_str(), nullptr, kParseOptions));
     if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + path);
-    Walk(holder.get(), path, static_cast<double>(sb.st_size), bodies, onHead, onStation, progress);
+    Walk(holder.get(), path, static_cast<double>(sb.st_size), bodies ? TBodies::All : TBodies::None, onHead, onStation,
+         progress);
+}
+
+void ReadXmlReportResiduals(const std::string& path, const std::function<void(const TReportHead&)>& onHead,
+                            const std::function<void(const TReportStation&)>& onStation, TProgress& progress) {
+    struct stat sb {};
+    if (::stat(path.c_str(), &sb) != 0)
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : " + SystemErrorText(errno));
+    if (!S_ISREG(sb.st_mode))
+        throw TReportReadError("Impossible de lire le compte rendu " + path + " : ce n'est pas un fichier ordinaire");
+    std::unique_ptr<xmlTextReader, ReaderDeleter> holder(xmlReaderForFile(path.c_str(), nullptr, kParseOptions));
+    if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + path);
+    Walk(holder.get(), path, static_cast<double>(sb.st_size), TBodies::Residuals, onHead, onStation, progress);
 }
 
 void ReadXmlReportText(const std::string& xml, const std::string& name, bool bodies,
@@ -148,7 +187,8 @@ void ReadXmlReportText(const std::string& xml, const std::string& name, bool bod
     std::unique_ptr<xmlTextReader, ReaderDeleter> holder(
         xmlReaderForMemory(xml.data(), static_cast<int>(xml.size()), name.c_str(), nullptr, kParseOptions));
     if (!holder) throw TReportReadError("Impossible de lire le compte rendu " + name);
-    Walk(holder.get(), name, static_cast<double>(xml.size()), bodies, onHead, onStation, NoProgress());
+    Walk(holder.get(), name, static_cast<double>(xml.size()), bodies ? TBodies::All : TBodies::None, onHead, onStation,
+         NoProgress());
 }
 
 }  // namespace kestrova

@@ -50,6 +50,13 @@ public:
 void ReadXmlReport(const std::string& path, bool bodies, const std::function<void(const TReportHead&)>& onHead,
                    const std::function<void(const TReportStation&)>& onStation, TProgress& progress = NoProgress());
 
+// The same with each station's attributes and, of its raw pointings, only
+// their residuals (dHz, dV, dDp): what the table of contents needs to
+// point at the stations with residuals beyond their limit.
+void ReadXmlReportResiduals(const std::string& path, const std::function<void(const TReportHead&)>& onHead,
+                            const std::function<void(const TReportStation&)>& onStation,
+                            TProgress& progress = NoProgress());
+
 // The same on a report held in memory (`name` names it in the messages):
 // the small documents of one station that the report viewer renders.
 void ReadXmlReportText(const std::string& xml, const std::string& name, bool bodies,

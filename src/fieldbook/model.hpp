@@ -193,6 +193,16 @@ struct TPartialLine {
     int remplacee_par = -1;  // the pointing line that replaced it; -1 when it stayed
 };
 
+// A value of a station or pointing line that is not a number (text form):
+// the reader takes it as `lu` (0, or the default of the field) and goes
+// on, as it always did; the value is kept to be told. Line index from 0.
+struct TUnreadValue {
+    int ligne = -1;
+    std::string champ;  // the keyword of the field: "AH_gr", "Temp_deg"...
+    std::string texte;  // what the line holds there ("" when nothing)
+    double lu = 0.0;
+};
+
 // One station.
 struct TStation {
     std::string pt_sta;  // normalised, at most 16 characters
@@ -211,6 +221,7 @@ struct TStation {
     int DOY_debut = 0, dsec_debut = 0, DOY_fin = 0, dsec_fin = 0;
     std::vector<std::string> logs;  // messages of the station checks
     std::vector<TPartialLine> lignes_partielles;  // its pointing lines read only in part (text form)
+    std::vector<TUnreadValue> valeurs_illisibles;  // its values that are not numbers (text form)
     bool valid = false;
     // Reduction results.
     std::vector<TPt_vise> pts_vise;  // targets in order of first appearance

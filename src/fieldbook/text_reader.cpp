@@ -59,6 +59,25 @@ std::string_view MidView(std::string_view text, size_t start, size_t count) {
     return rest.substr(0, ByteOffset(rest, count));
 }
 
+// A value of a line: its number, or `fallback` when it is not one. A text
+// that is not a number, or nothing where the line names the field (its
+// keyword present, its value missing), is noted in the station.
+double NumberOrNote(TStation& s, int lineIndex, std::string_view key, std::string_view value, const char* field,
+                    double fallback) {
+    if (auto v = Number(value)) return *v;
+    if (!value.empty() || !key.empty())
+        s.valeurs_illisibles.push_back(TUnreadValue{lineIndex, field, std::string(value), fallback});
+    return fallback;
+}
+
+// The same for the weather of a station line, where a lone "-" or "."
+// says "not measured": the field's default then, without a note.
+double WeatherOrNote(TStation& s, int lineIndex, std::string_view key, std::string_view value, const char* field,
+                     double fallback) {
+    if (value == "-" || value == ".") return fallback;
+    return NumberOrNote(s, lineIndex, key, value, field, fallback);
+}
+
 int ToSigned16(long long v) { return static_cast<int16_t>(static_cast<uint16_t>(v & 0xFFFF)); }
 
 const TEtalonnage* FindById(const Tday_obs& book, std::string_view id) {
@@ -157,18 +176,18 @@ void ReadStationLine(Tday_obs& book, const TLineFieldViews& f, const TLineContex
         const std::string_view value = f.fields[static_cast<size_t>(i + 1)];
         if (Contains(key, "Temp_deg")) {
             s.unite_temp = "deg";
-            if (auto t = Number(value)) s.temp = *t;
+            s.temp = WeatherOrNote(s, lineIndex, key, value, "Temp_deg", s.temp);
         }
         if (Contains(key, "Press_hPa")) {
             s.unite_press = "mmHg";
             const auto p = Number(value);
-            s.press = p ? *p / kHPaPerMmHg : 760.1;
+            s.press = p ? *p / kHPaPerMmHg : WeatherOrNote(s, lineIndex, key, value, "Press_hPa", 760.1);
         }
         if (Contains(key, "Press_mmHg")) {
             s.unite_press = "mmHg";
-            s.press = Number(value).value_or(760.1);
+            s.press = WeatherOrNote(s, lineIndex, key, value, "Press_mmHg", 760.1);
         }
-        if (Contains(key, "ht_m")) s.Ht = Number(value).value_or(0.0);
+        if (Contains(key, "ht_m")) s.Ht = NumberOrNote(s, lineIndex, key, value, "ht_m", 0.0);
         if (Contains(key, "prisme")) LookUpPrism(book, c, value, -1, s.etalonnage);
     }
     s.logs.clear();
@@ -209,9 +228,9 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, const TLineConte
 
     NormaliseTargetName(f.fields[1], o.pt_vis);
     o.indice = static_cast<int>(slot);
-    o.Hz = Number(f.fields[3]).value_or(0.0);
-    o.V = Number(f.fields[5]).value_or(0.0);
-    o.Dp = Number(f.fields[7]).value_or(0.0);
+    o.Hz = NumberOrNote(s, lineIndex, f.fields[2], f.fields[3], "AH_gr", 0.0);
+    o.V = NumberOrNote(s, lineIndex, f.fields[4], f.fields[5], "AV_gr", 0.0);
+    o.Dp = NumberOrNote(s, lineIndex, f.fields[6], f.fields[7], "Dp_m", 0.0);
 
     const std::string_view distKey = f.fields[8];
     if (distKey == "ppm+mm") {
@@ -243,7 +262,7 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, const TLineConte
         o.cste = ToSigned16(*m) * 0.001;
     }
 
-    o.Hv = f.count < 11 ? 0.0 : Number(f.fields[11]).value_or(0.0);
+    o.Hv = f.count < 11 ? 0.0 : NumberOrNote(s, lineIndex, f.fields[10], f.fields[11], "hv_m", 0.0);
 
     if (f.count >= 14 && f.fields[12] == "prisme") {
         o.etalonnage = -2;
@@ -263,6 +282,28 @@ bool ReadPointingLine(Tday_obs& book, const TLineFieldViews& f, const TLineConte
 }
 
 }  // namespace
+
+std::string UnreadValueText(const TUnreadValue& value) {
+    std::string text = "ligne " + std::to_string(value.ligne + 1) + ", " + value.champ + " ";
+    text += value.texte.empty() ? std::string("sans valeur") : "« " + PrintableText(value.texte) + " »";
+    text += " : pas un nombre";
+    if (value.texte.find(',') != std::string::npos && value.texte.find('.') == std::string::npos)
+        text += " (utilisez le point décimal)";
+    return text + ", lu " + Format("%g", value.lu);
+}
+
+std::vector<std::string> UnreadValueWarnings(const Tday_obs& book, std::size_t shown) {
+    std::vector<std::string> lines;
+    std::size_t total = 0;
+    for (const TStation& s : book.stations) {
+        for (const TUnreadValue& v : s.valeurs_illisibles) {
+            if (total < shown) lines.push_back(UnreadValueText(v));
+            ++total;
+        }
+    }
+    if (total > shown) lines.push_back("… et " + std::to_string(total - shown) + " autres valeurs illisibles");
+    return lines;
+}
 
 TEtalonnage& AddDefaultCalibration(Tday_obs& book) {
     TEtalonnage& e = book.AddEtalonnage();
@@ -378,6 +419,7 @@ void JoinPart(Tday_obs& book, Tday_obs& part, int lineOffset, std::size_t firstS
                 p.ligne += lineOffset;
                 if (p.remplacee_par >= 0) p.remplacee_par += lineOffset;
             }
+            for (TUnreadValue& v : s.valeurs_illisibles) v.ligne += lineOffset;
         }
     }
     if (firstStations > 0 && !part.stations.empty()) book.stations[firstStations - 1].obs.shrink_to_fit();

@@ -68,6 +68,15 @@ bool ReadTextBookFileOnePass(Tday_obs& book, const std::string& path, TProgress&
 bool ReadTextLine(Tday_obs& book, std::string_view line, int& stationCounter, int lineIndex,
                   int& pointingCounter);
 
+// How a value that is not a number was read: "ligne 12, AH_gr « abc » :
+// pas un nombre, lu 0" (line from 1).
+std::string UnreadValueText(const TUnreadValue& value);
+
+// The values of the book that are not numbers, in the order of its
+// stations, one line each for the first `shown`, then one line counting
+// the others; none for a book without any.
+std::vector<std::string> UnreadValueWarnings(const Tday_obs& book, std::size_t shown = 20);
+
 // Appends the default calibration of a reading and its five trace lines.
 TEtalonnage& AddDefaultCalibration(Tday_obs& book);
 

@@ -10,6 +10,7 @@
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
 #include "fieldbook/reduction.hpp"
+#include "fieldbook/text_reader.hpp"
 #include "import/gsi_convert.hpp"
 #include "shell/command_runner.hpp"
 #include "shell/edit_form.hpp"
@@ -95,6 +96,8 @@ void TFMain_velka::Reduction1Click() {
                                     ProposedName(*document, ".obs"));
     if (!name) return;
     ProbeMark("output-name-chosen");
+    // Values that are not numbers are read as 0, as always, but told.
+    const std::vector<std::string> unread = UnreadValueWarnings(book);
     const ReductionFiles files = ReductionFileNames(S(*name));
     // A field book called "chantier.xml" reduced to "chantier.obs" would be
     // replaced by the report, and its window closed with it.
@@ -118,6 +121,8 @@ void TFMain_velka::Reduction1Click() {
         ReportError(QString::fromUtf8("Erreur pendant la réduction du fichier %1 :\n%2").arg(source, error.what()));
         return;
     }
+    ShowCommandWarnings(this, *prompts_, QString::fromUtf8("Valeurs illisibles du fichier carnet %1, lues comme indiqué :\n%2"),
+                        source, unread);
     // The reduced book is written: its memory goes back before the report
     // is rendered (a monitoring book's model is hundreds of megabytes).
     book = Tday_obs();

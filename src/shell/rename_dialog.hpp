@@ -6,13 +6,17 @@
 
 #include <QDialog>
 
+#include "tools/rename_point.hpp"
+
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace kestrova {
 
 class TFMain_velka;
+class TEditForm;
 
 class TFRename_Point : public QDialog {
     Q_OBJECT
@@ -25,14 +29,19 @@ public:
 
     QLineEdit *edit_point_from, *Edit_point_to;
     QCheckBox *cb_rename_target, *cb_rename_station;
-    QPushButton *Renommer, *Fermer;  // ">" and "Fermer"
+    QPushButton *Renommer, *Fermer;  // "Renommer" and "Fermer"
+    QLabel* probleme;                // why the new name is refused
 
     void RenommerClick();
 
 private:
+    void RenameSavedBook(TEditForm& document, const std::string& from, const std::string& to,
+                         const TRenameOptions& options);
+
     TFMain_velka& main_;
     std::vector<std::string> input_;
     int current_ = 0;
+    TRenameBook book_ = TRenameBook::Other;
 };
 
 // The menu command ("Ni&vellement", Ctrl+F2).

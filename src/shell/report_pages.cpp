@@ -1,6 +1,7 @@
 #include "shell/report_pages.hpp"
 
 #include "base/text_file.hpp"
+#include "exports/html_report.hpp"
 #include "exports/report_reader.hpp"
 #include "exports/sketch_svg.hpp"
 #include "exports/station_sketch.hpp"
@@ -23,6 +24,26 @@ std::size_t RuleBefore(const std::string& html, std::size_t pos) {
     for (std::size_t i = close + 1; i < pos; ++i)
         if (html[i] != ' ' && html[i] != '\n' && html[i] != '\r' && html[i] != '\t') return pos;
     return hr;
+}
+
+// The stations the table of contents marks: residuals beyond their limit
+// (the sketch's red rule) counted per reduced station, -1 for an invalid
+// one. None for a file that is no reduction report.
+std::map<std::string, int> OverLimitMarks(const std::string& path, TProgress& progress) {
+    std::map<std::string, int> marks;
+    try {
+        TSketchLimits limits;
+        ReadXmlReportResiduals(
+            path, [&](const TReportHead& head) { limits = SketchLimitsFromReport(head.stations); },
+            [&](const TReportStation& st) {
+                const int over = st.attrs.Get("valid") == "Y" ? ResidualsOverLimit(st, limits) : -1;
+                if (over != 0) marks[st.attrs.Get("num")] = over;
+            },
+            progress);
+    } catch (const TReportReadError&) {
+        marks.clear();
+    }
+    return marks;
 }
 
 }  // namespace
@@ -70,6 +91,8 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
             const std::size_t bottom = page.html.find(kBottomAnchor, begin);
             head_ = page.html.substr(0, begin);
             tail_ = page.html.substr(RuleBefore(page.html, bottom));
+            progress.Stage("Recherche des écarts hors tolérance");
+            head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(head_, OverLimitMarks(path, progress)));
             for (std::size_t i = 0; i < sections_.Count(); ++i) anchors_.emplace(AnchorOf(i), i);
             split_ = true;
             return true;
@@ -91,7 +114,7 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
         error_ = page.error;
         return false;
     }
-    head_ = std::move(page.html);
+    head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(page.html, OverLimitMarks(path, progress)));
     return true;
 }
 

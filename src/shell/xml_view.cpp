@@ -21,6 +21,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextLayout>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -90,6 +91,16 @@ TForm_XMLView::TForm_XMLView(QWidget* parent) : QWidget(parent) {
     connect(XMLview->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         QTimer::singleShot(0, this, [this] { ExtendOnScroll(); });
     });
+    // The summary leaves the window past it and is not loaded again by
+    // scrolling up (see ExtendOnScroll); the scroll bar's top, reached by
+    // the user (wheel, keys, arrows or the slider), brings it back.
+    connect(XMLview->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) {
+        QTimer::singleShot(0, this, [this] {
+            if (first_ == 1 && XMLview->verticalScrollBar()->value() == 0) BackToSummary();
+        });
+    });
+    XMLview->installEventFilter(this);
+    XMLview->viewport()->installEventFilter(this);
     // And when the layout of a long document reaches its end while the view
     // is already near it (see ExtendOnScroll).
     connect(XMLview->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
@@ -380,6 +391,26 @@ void TForm_XMLView::ExtendOnScroll() {
         if (last - first + 1 > maxSections) last = std::max(top, first + maxSections - 1);
     }
     ShowSections(first, last, SectionAnchor(top), value - topY);
+}
+
+bool TForm_XMLView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Home && (key->modifiers() & Qt::ControlModifier)) {
+            BackToSummary();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm_XMLView::BackToSummary() {
+    if (busy_) return;
+    if (pages_ && pages_->Split() && first_ != 0) {
+        ShowSections(0, FirstPageLast(), "Top", 0);
+        return;
+    }
+    XMLview->verticalScrollBar()->setValue(0);
 }
 
 void TForm_XMLView::FollowLink(const QUrl& url) {

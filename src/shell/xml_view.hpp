@@ -58,8 +58,14 @@ public:
     QTextBrowser* XMLview = nullptr;
     QAction* OpenInBrowserAction = nullptr;
 
+protected:
+    // Ctrl+Home goes back to the summary.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FollowLink(const QUrl& url);
+    // The summary, when it is not loaded, shown from its top.
+    void BackToSummary();
     // Shows sections [first, last], then puts the anchor `anchor` at
     // `offset` pixels above the top of the view.
     void ShowSections(int first, int last, const QString& anchor, int offset);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "base/encoding.hpp"
 #include "base/format.hpp"
 #include "base/output_set.hpp"
+#include "base/text_file.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
 #include "tools/line_words.hpp"
@@ -40,32 +42,82 @@ std::string Rebuild(const std::string& line, const std::string& name, bool align
     return Trim(out);
 }
 
+// One line of a text field book after the renaming.
+std::string RenameTextLine(const std::string& line, const std::string& from, const std::string& to,
+                           const TRenameOptions& options, int& renamed) {
+    const TLineFields f = SplitLineFields(line);
+    const std::string first = Word(f, 1);
+    if (first != "station" && first != "numero") return line;
+    const bool named = Word(f, 2) == from;
+    if (first == "station") {
+        if (!options.stations) return Trim(line);
+        if (named) ++renamed;
+        return Rebuild(line, named ? to : Word(f, 2), false);
+    }
+    if (!options.targets) return " " + Trim(line);
+    if (named) ++renamed;
+    return " " + Rebuild(line, named ? to : Word(f, 2), true);
+}
+
+// Line `index` (from 0) of a levelling book after the renaming.
+std::string RenameLevellingLine(std::size_t index, const std::string& line, const std::string& from,
+                                const std::string& to, int& renamed) {
+    if (index < 7 || line.find("code") != std::string::npos || Trim(Utf8Left(line, 9)) != from) return line;
+    ++renamed;
+    return Format("%9s", to) + Utf8Mid(line, 9);
+}
+
+// How a book file is written: its encoding and BOM; line ends are kept
+// line by line.
+struct TBookBytes {
+    bool utf8 = false;
+    std::size_t bom = 0;  // 3 when the file begins with a UTF-8 BOM
+};
+
+TBookBytes LookAtBytes(std::string_view bytes) {
+    TBookBytes b;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") b.bom = 3;
+    b.utf8 = IsValidUtf8(bytes.substr(b.bom));
+    return b;
+}
+
+// The lines of a file's bytes, each with its own line end ("\r\n", "\n"
+// or "" for a last line without one), as the file layer splits them.
+class TByteLines {
+public:
+    explicit TByteLines(std::string_view bytes) : bytes_(bytes) {}
+    bool Next(std::string_view& line, std::string_view& end) {
+        if (pos_ >= bytes_.size()) return false;
+        std::size_t nl = bytes_.find('\n', pos_);
+        std::size_t next = nl == std::string_view::npos ? bytes_.size() : nl + 1;
+        if (nl == std::string_view::npos) nl = bytes_.size();
+        std::size_t stop = nl;
+        if (stop > pos_ && bytes_[stop - 1] == '\r') --stop;
+        line = bytes_.substr(pos_, stop - pos_);
+        end = bytes_.substr(stop, next - stop);
+        pos_ = next;
+        return true;
+    }
+    std::size_t Position() const { return pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+std::string DecodeLine(const TBookBytes& style, std::string_view bytes) {
+    return style.utf8 ? std::string(bytes) : Cp1252ToUtf8(bytes);
+}
+
+std::string EncodeLine(const TBookBytes& style, const std::string& text) {
+    return style.utf8 ? text : Utf8ToCp1252(text);
+}
+
 std::vector<std::string> RenameText(const std::vector<std::string>& lines, const std::string& from,
                                     const std::string& to, const TRenameOptions& options, int& renamed) {
     std::vector<std::string> out;
     out.reserve(lines.size());
-    for (const std::string& line : lines) {
-        const TLineFields f = SplitLineFields(line);
-        const std::string first = Word(f, 1);
-        const bool named = Word(f, 2) == from;
-        if (first == "station") {
-            if (options.stations) {
-                if (named) ++renamed;
-                out.push_back(Rebuild(line, named ? to : Word(f, 2), false));
-            } else {
-                out.push_back(Trim(line));
-            }
-        } else if (first == "numero") {
-            if (options.targets) {
-                if (named) ++renamed;
-                out.push_back(" " + Rebuild(line, named ? to : Word(f, 2), true));
-            } else {
-                out.push_back(" " + Trim(line));
-            }
-        } else {
-            out.push_back(line);
-        }
-    }
+    for (const std::string& line : lines) out.push_back(RenameTextLine(line, from, to, options, renamed));
     return out;
 }
 
@@ -73,15 +125,7 @@ std::vector<std::string> RenameLevelling(const std::vector<std::string>& lines, 
                                          const std::string& to, int& renamed) {
     std::vector<std::string> out;
     out.reserve(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        if (i < 7 || line.find("code") != std::string::npos || Trim(Utf8Left(line, 9)) != from) {
-            out.push_back(line);
-            continue;
-        }
-        out.push_back(Format("%9s", to) + Utf8Mid(line, 9));
-        ++renamed;
-    }
+    for (size_t i = 0; i < lines.size(); ++i) out.push_back(RenameLevellingLine(i, lines[i], from, to, renamed));
     return out;
 }
 
@@ -135,13 +179,112 @@ std::optional<std::vector<std::string>> RenamePoint(const std::vector<std::strin
 
 std::string BackupName(const std::string& path) { return path + ".backup"; }
 
+std::string NewNameProblem(TRenameBook book, std::string_view to) {
+    const std::string name = Trim(to);
+    bool bad = false;
+    for (const char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7F || c == ';' || (c == '*' && book == TRenameBook::Text)) bad = true;
+    }
+    const std::string shown = "« " + PrintableText(name) + " »";
+    if (bad)
+        return "Nouveau nom " + shown + " refusé : un nom de point ne contient ni blanc, ni caractère de contrôle, ni « ; »" +
+               (book == TRenameBook::Text ? ", ni « * »" : "");
+    const std::size_t room = book == TRenameBook::Levelling ? 9 : 16;
+    if (Utf8Length(name) > room)
+        return "Nouveau nom " + shown + " refusé : " + std::to_string(room) + " caractères au plus pour un point " +
+               (book == TRenameBook::Levelling ? "du carnet de nivellement" : "du carnet de terrain");
+    return {};
+}
+
+TRenameFileResult RenameBookFile(const std::string& path, const std::string& from, const std::string& to,
+                                 const TRenameOptions& options, TProgress& progress) {
+    TRenameFileResult result;
+    const std::string oldName = Trim(CleanFieldText(from));
+    const std::string newName = Trim(CleanFieldText(to));
+    TOutputSet outputs;
+    outputs.LockOn(path);
+    outputs.LockNow();  // no other run changes the book until this one has written it
+    const std::string bytes = ReadFileBytes(path);
+    const TBookBytes style = LookAtBytes(bytes);
+    const std::string_view body = std::string_view(bytes).substr(style.bom);
+
+    // The kind of book, from its first lines.
+    {
+        std::vector<std::string> first;
+        TByteLines lines(body);
+        std::string_view line, end;
+        while (first.size() < 8 && lines.Next(line, end)) first.push_back(DecodeLine(style, line));
+        result.book = DetectRenameBook(first);
+    }
+    if (result.book == TRenameBook::Other || oldName.empty() || newName.empty()) return result;
+    result.refused = NewNameProblem(result.book, to);
+    // A Windows-1252 book cannot hold every character: the name would
+    // come back with "?" in it.
+    if (result.refused.empty() && !style.utf8 && Cp1252ToUtf8(Utf8ToCp1252(newName)) != newName)
+        result.refused = "Nouveau nom « " + PrintableText(newName) +
+                         " » refusé : un de ses caractères n'existe pas dans le codage Windows-1252 du carnet";
+    if (!result.refused.empty()) return result;
+
+    TAtomicFile& backup = outputs.AddBytes(BackupName(path));
+    backup.Write(bytes);
+    TAtomicFile& book = outputs.AddBytes(path);
+    std::string block = std::string(bytes, 0, style.bom);
+    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    TByteLines lines(body);
+    std::string_view line, end;
+    for (std::size_t index = 0; lines.Next(line, end); ++index) {
+        const std::string text = DecodeLine(style, line);
+        const std::string renamed = result.book == TRenameBook::Text
+                                        ? RenameTextLine(text, oldName, newName, options, result.renamed)
+                                        : RenameLevellingLine(index, text, oldName, newName, result.renamed);
+        if (renamed == text)
+            block.append(line);  // its own bytes
+        else
+            block += EncodeLine(style, renamed);
+        block.append(end);
+        if (block.size() >= kBlock) {
+            book.Write(block);
+            block.clear();
+            progress.Advance(static_cast<double>(lines.Position()), static_cast<double>(body.size()));
+            progress.ThrowIfCancelled();
+        }
+    }
+    book.Write(block);
+    if (result.renamed == 0) return result;  // nothing to write
+    outputs.Commit();
+    return result;
+}
+
 void WriteRenamedBook(const std::string& path, const std::vector<std::string>& before,
                       const std::vector<std::string>& after) {
     TOutputSet outputs;
-    TLineSink& backup = outputs.Add(BackupName(path));
-    for (const std::string& line : before) backup.Add(line);
-    TLineSink& book = outputs.Add(path);
-    for (const std::string& line : after) book.Add(line);
+    outputs.LockOn(path);
+    outputs.LockNow();
+    TBookBytes style;
+    std::string lineEnd = "\r\n";
+    std::string bytes;
+    const bool exists = FileExists(path);
+    if (exists) {
+        bytes = ReadFileBytes(path);
+        style = LookAtBytes(bytes);
+        const std::size_t nl = bytes.find('\n');
+        if (nl != std::string::npos && (nl == 0 || bytes[nl - 1] != '\r')) lineEnd = "\n";
+    }
+    TAtomicFile& backup = outputs.AddBytes(BackupName(path));
+    backup.Write(exists ? bytes : EncodeTextLines(before, FileEncoding::Cp1252));
+    std::string().swap(bytes);
+    TAtomicFile& book = outputs.AddBytes(path);
+    std::string block = style.bom ? std::string("\xEF\xBB\xBF") : std::string();
+    for (const std::string& line : after) {
+        block += EncodeLine(style, line);
+        block += lineEnd;
+        if (block.size() >= (std::size_t(1) << 20)) {
+            book.Write(block);
+            block.clear();
+        }
+    }
+    book.Write(block);
     outputs.Commit();
 }
 

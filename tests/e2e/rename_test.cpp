@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -95,6 +96,102 @@ TEST(RenameCommand, RefusalsWriteNothing) {
     EXPECT_EQ(e2e::Slurp(book), before);
     EXPECT_FALSE(fs::exists(dir / "book.crt.backup"));
     EXPECT_FALSE(fs::exists(dir / "notes.txt.backup"));
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary);
+    f << bytes;
+}
+
+TEST(RenameCommand, UtfEightBookWithLfStaysUtfEightWithLfEveryCharacterKept) {
+    const fs::path dir = Scratch("rename_utf8");
+    const fs::path book = dir / "lodz.crt";
+    const std::string before =
+        "* Lever à Łódź, opérateur Kőrösi 北\n"
+        "station S1 Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420  * pilier Łódź\n"
+        " numero 12 AH_gr 12.3455 AV_gr 100.4137 Dp_m 187.4510 ppm_cste_mm 0012+000 hv_m 1.6000 * borne 北\n"
+        "  numero 14 AH_gr 75.5974 AV_gr 99.1885 Dp_m 142.3375 ppm_cste_mm 0012+000 hv_m 1.6500\n"
+        "* fin — Kőrösi\n";
+    WriteBytes(book, before);
+    const auto r = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(book.string()) + " --from 12 --to 12A");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(e2e::Slurp(dir / "lodz.crt.backup"), before);
+    // Only the lines the renaming rebuilds change; every other byte stays,
+    // UTF-8 and LF included.
+    EXPECT_EQ(e2e::Slurp(book),
+              "* Lever à Łódź, opérateur Kőrösi 北\n"
+              "station S1 Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420  * pilier Łódź\n"
+              " numero       12A AH_gr   12.3455 AV_gr  100.4137 Dp_m  187.4510 ppm_cste_mm  0012+000 hv_m    1.6000 "
+              "* borne 北\n"
+              " numero        14 AH_gr   75.5974 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm  0012+000 hv_m    1.6500\n"
+              "* fin — Kőrösi\n");
+
+    // A Windows-1252 book with CR LF keeps both, and a last line without
+    // its line end stays without.
+    const fs::path cp = dir / "cp.crt";
+    const std::string cpBefore = "* op\xe9rateur \x80\r\n numero 12 AH_gr 1 AV_gr 2 * rep\xe8re\r\n numero 13 AH_gr 1 AV_gr 2";
+    WriteBytes(cp, cpBefore);
+    ASSERT_EQ(e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(cp.string()) + " --from 12 --to É1").status, 0);
+    EXPECT_EQ(e2e::Slurp(dir / "cp.crt.backup"), cpBefore);
+    EXPECT_EQ(e2e::Slurp(cp),
+              "* op\xe9rateur \x80\r\n numero        \xc9" "1 AH_gr         1 AV_gr         2 * rep\xe8re\r\n"
+              " numero        13 AH_gr         1 AV_gr         2");
+}
+
+TEST(RenameCommand, NewNameTheBookCannotHoldIsABadCommandLine) {
+    const fs::path dir = Scratch("rename_bad_name");
+    const fs::path book = dir / "book.crt";
+    fs::copy_file(fs::path(KESTROVA_TEST_DATA) / "rename/book.crt", book);
+    const fs::path na3 = dir / "ligne.na3";
+    fs::copy_file(fs::path(KESTROVA_TEST_DATA) / "levelling/bffb16.na3", na3);
+    const std::string bookBefore = e2e::Slurp(book);
+    const std::string na3Before = e2e::Slurp(na3);
+    struct Case {
+        fs::path file;
+        std::string from, to, why;
+    };
+    for (const Case& c : {Case{book, "12", "A B", "ni blanc"}, Case{book, "12", "A\tB", "ni blanc"},
+                          Case{book, "12", "A;B", "ni blanc"}, Case{book, "12", "A*B", "« * »"},
+                          Case{book, "12", "ABCDEFGHIJKLMNOPQ", "16 caractères au plus"},
+                          Case{na3, "700001", "ABCDEFGHIJ", "9 caractères au plus"},
+                          Case{book, "12", "北1", "Windows-1252"}}) {
+        SCOPED_TRACE(c.to);
+        const auto r = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(c.file.string()) + " --from " + c.from +
+                                        " --to " + e2e::ShellQuote(c.to));
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("refusé"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+    }
+    // Sixteen characters fit a field book, nine a levelling book.
+    EXPECT_EQ(e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(na3.string()) + " --from 700001 --to ABCDEFGHI").status,
+              0);
+    EXPECT_EQ(e2e::Slurp(book), bookBefore);
+    EXPECT_FALSE(fs::exists(dir / "book.crt.backup"));
+    EXPECT_EQ(e2e::Slurp(dir / "ligne.na3.backup"), na3Before);
+}
+
+TEST(RenameCommand, RenamesRunTogetherOnOneBookAllLand) {
+    const fs::path dir = Scratch("rename_together");
+    const fs::path book = dir / "book.crt";
+    std::string text = "station S0 Temp_deg 12.0 Press_mmHg 760.0  ht_m 1.5\r\n";
+    for (int n = 1; n <= 8; ++n)
+        for (int k = 0; k < 2000; ++k)
+            text += " numero P" + std::to_string(n) + " AH_gr 1.0000 AV_gr 100.0000 Dp_m 25.0000\r\n";
+    WriteBytes(book, text);
+    // Eight runs started together, each renaming another point.
+    std::string script = "cd " + e2e::ShellQuote(dir.string()) + " && for n in 1 2 3 4 5 6 7 8; do ( " +
+                         e2e::ShellQuote(KESTROVA_BIN) + " -x rename -i book.crt --from P$n --to Q$n " +
+                         ">/dev/null 2>err$n.txt; echo $? >rc$n.txt ) & done; wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+    const std::string after = e2e::Slurp(book);
+    for (int n = 1; n <= 8; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(e2e::Slurp(dir / ("rc" + std::to_string(n) + ".txt")), "0\n")
+            << e2e::Slurp(dir / ("err" + std::to_string(n) + ".txt"));
+        EXPECT_EQ(after.find(" P" + std::to_string(n) + " "), std::string::npos);
+        EXPECT_NE(after.find("        Q" + std::to_string(n) + " AH_gr"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir / ".book.lock"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -55,4 +56,51 @@ TEST(ReportCommand, ExampleReportToHtmlAndRefusals) {
     r = RunKestrova("-x report -i copy.html -o copy", env, dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(Slurp(dir / "copy.html"), html);
+}
+
+TEST(ReportCommand, TableOfContentsPointsAtTheStationsWithResidualsBeyondTheirLimit) {
+    const fs::path dir = fs::path(KESTROVA_TEST_TMP) / "report_marks";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string env = "Kestrova=" + ShellQuote((dir / "ini").string());
+    // One direction of station 1001 off by 200 cc (limit: three times
+    // sigma_Hz, 24 cc); the invalid stations of the other book in red too.
+    std::string book = Slurp(fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "text_book.crt");
+    const auto at = book.find("AH_gr  153.3734");
+    ASSERT_NE(at, std::string::npos);
+    book.replace(at, 15, "AH_gr  153.3934");
+    std::ofstream(dir / "faute.crt", std::ios::binary) << book;
+    ASSERT_EQ(RunKestrova("-x crt2obs -i faute.crt -o faute", env, dir).status, 0);
+    ASSERT_EQ(RunKestrova("-x report -i faute.xml -o faute", env, dir).status, 0);
+    const std::string html = Slurp(dir / "faute.html");
+    const auto mark = html.find("<a href=\"#station_1\" class=\"hors_tolerance\">Station #1 (Point 1001) : station "
+                                "r&#233;duite &#8212; ");
+    ASSERT_NE(mark, std::string::npos) << html.substr(html.find("<nav"), 600);
+    EXPECT_NE(html.find(" &#233;carts hors tol&#233;rance</a>", mark), std::string::npos);
+    EXPECT_NE(html.find("<a href=\"#station_2\">Station #2 (Point 1002) : station r&#233;duite</a>"), std::string::npos);
+
+    // The same book without the fault: no mark.
+    ASSERT_EQ(RunKestrova("-x crt2obs -i " + ShellQuote((fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "text_book.crt").string()) +
+                              " -o propre",
+                          env, dir)
+                  .status,
+              0);
+    ASSERT_EQ(RunKestrova("-x report -i propre.xml -o propre", env, dir).status, 0);
+    EXPECT_EQ(Slurp(dir / "propre.html").find("hors tol"), std::string::npos);
+}
+
+TEST(ReportCommand, BookDefaultCalibrationIsListedOnce) {
+    const fs::path dir = fs::path(KESTROVA_TEST_TMP) / "report_prisms";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string env = "Kestrova=" + ShellQuote((dir / "ini").string());
+    // A GSI recording's book defines its own default calibration "defaut".
+    const fs::path gsi = fs::path(KESTROVA_TEST_DATA) / "gsi" / "setup_blocks16.gsi";
+    ASSERT_EQ(RunKestrova("-x gsi2xcrt -i " + ShellQuote(gsi.string()) + " -o releve.xcrt", env, dir).status, 0);
+    ASSERT_EQ(RunKestrova("-x crt2obs -i releve.xcrt -o releve", env, dir).status, 0);
+    ASSERT_NE(Slurp(dir / "releve.xml").find("id=\"default\""), std::string::npos);  // the report is as it was
+    ASSERT_EQ(RunKestrova("-x report -i releve.xml -o releve", env, dir).status, 0);
+    const std::string html = Slurp(dir / "releve.html");
+    EXPECT_NE(html.find("<tr><td>defaut</td><td>0</td></tr>"), std::string::npos);
+    EXPECT_EQ(html.find("<td>default</td>"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 // Fault injection for the end-to-end tests, loaded with LD_PRELOAD: every
 // write() to a file whose path contains $KESTROVA_FAIL_WRITE fails with
-// ENOSPC, as on a full disk. Other writes go through unchanged.
+// ENOSPC, as on a full disk. Other writes go through unchanged. Renames
+// can be slowed as well (below).
 #include <dlfcn.h>
 #include <errno.h>
 #include <stdio.h>
@@ -26,4 +27,22 @@ extern "C" ssize_t write(int fd, const void* buf, size_t count) {
         }
     }
     return real(fd, buf, count);
+}
+
+// Slowed commits: when $KESTROVA_SLOW_RENAME names a file, every rename()
+// to a path that contains $KESTROVA_SLOW_RENAME_ON first creates that file
+// (so a test knows the commit has begun) and then waits a quarter of a
+// second, leaving time for a signal to arrive while the files are being
+// put in place.
+extern "C" int rename(const char* from, const char* to) {
+    using RenameFn = int (*)(const char*, const char*);
+    static RenameFn real = reinterpret_cast<RenameFn>(dlsym(RTLD_NEXT, "rename"));
+    const char* marker = getenv("KESTROVA_SLOW_RENAME");
+    const char* on = getenv("KESTROVA_SLOW_RENAME_ON");
+    if (marker && *marker && on && strstr(to, on)) {
+        FILE* f = fopen(marker, "a");
+        if (f) fclose(f);
+        usleep(250000);
+    }
+    return real(from, to);
 }

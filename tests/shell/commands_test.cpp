@@ -170,6 +170,26 @@ private slots:
                                                "élément etalonnage, attribut Ddep = \"inf\" : nombre attendu")});
     }
 
+    void reductionTellsTheValuesThatAreNotNumbers() {
+        const QString dir = ScratchDir("unread");
+        std::vector<std::string> book = kBook;
+        book.push_back("  numero 1003     AH_gr  132,1876 AV_gr   99.1885 Dp_m  142.3375 ppm_cste_mm 0012+000 hv_m    1.6500");
+        WriteBytes(dir + "/book.crt", CrLf(book));
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/book.crt");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/out.obs"};
+        shell.main->Reduction1Click();
+        QVERIFY2(shell.prompts->errors.isEmpty(), qPrintable(shell.prompts->errors.join('\n')));
+        // One warning box naming the line and the field; the outputs are written.
+        QCOMPARE(shell.prompts->messages.size(), 1);
+        QVERIFY2(shell.prompts->messages[0].contains(QString::fromUtf8("ligne %1, AH_gr « 132,1876 » : pas un nombre")
+                                                         .arg(book.size())),
+                 qPrintable(shell.prompts->messages[0]));
+        QVERIFY(QFileInfo(dir + "/out.obs").size() > 0);
+        QVERIFY(ReadBytes(dir + "/out.chk").contains("Valeur illisible du fichier carnet"));
+    }
+
     void fullReductionWritesSevenFilesAndShowsTheReport() {
         const QString dir = ScratchDir("reduce");
         WriteBytes(dir + "/book.crt", CrLf(kBook));

@@ -500,6 +500,47 @@ private slots:
         QVERIFY(!doc->Modified());
     }
 
+    void renamingRefusesANameTheBookCannotHoldAndKeepsAUtf8Book() {
+        const QString dir = ScratchDir("rename_refused");
+        Shell shell;
+        // A UTF-8 book with LF line ends, opened from its file.
+        const QByteArray before = QString::fromUtf8("* Łódź, Kőrösi 北\n station 12 Temp_deg 14.5\n"
+                                                    "  numero 12 AH_gr 1.0000 AV_gr 100.0000 * borne 北\n")
+                                      .toUtf8();
+        WriteBytes(dir + "/lodz.crt", before);
+        TEditForm* doc = shell.main->OpenAsDocument(dir + "/lodz.crt");
+        doc->Editor->setCursorPosition(2, 0);
+        bool refusedSeen = false;
+        shell.prompts->dialogScripts.push_back([&](QDialog& d) {
+            auto& f = static_cast<TFRename_Point&>(d);
+            QCOMPARE(f.Renommer->text(), QString("Renommer"));
+            QStringList labels;
+            for (QLabel* l : f.findChildren<QLabel*>()) labels << l->text();
+            QVERIFY(labels.contains("Ancien nom") && labels.contains("Nouveau nom"));
+            Type(f.Edit_point_to, "A B");
+            Click(f.Renommer);
+            // The dialog says why and stays open; nothing is written.
+            QCOMPARE(f.result(), int(QDialog::Rejected));  // not closed by the button
+            QVERIFY(!f.probleme->isHidden());
+            QVERIFY(f.probleme->text().contains(QString::fromUtf8("refusé")));
+            QCOMPARE(ReadBytes(dir + "/lodz.crt"), before);
+            refusedSeen = true;
+            f.Edit_point_to->clear();
+            Type(f.Edit_point_to, "13");
+            Click(f.Renommer);
+        });
+        Action(*shell.main, "RenommerunPoint1")->trigger();
+        QVERIFY(refusedSeen);
+        QVERIFY(shell.prompts->errors.isEmpty());
+        QCOMPARE(ReadBytes(dir + "/lodz.crt.backup"), before);
+        QCOMPARE(ReadBytes(dir + "/lodz.crt"),
+                 QString::fromUtf8("* Łódź, Kőrösi 北\nstation 12 Temp_deg 14.5\n"
+                                   " numero        13 AH_gr    1.0000 AV_gr  100.0000 * borne 北\n")
+                     .toUtf8());
+        QCOMPARE(doc->Lines()[2], std::string(" numero        13 AH_gr    1.0000 AV_gr  100.0000 * borne 北"));
+        QVERIFY(!doc->Modified());
+    }
+
     void renamingAFailedWriteChangesNothing() {
         const QString dir = ScratchDir("rename_fail");
         Shell shell;

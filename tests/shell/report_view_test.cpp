@@ -1,5 +1,6 @@
 // The report viewer: a reduction report rendered through its stylesheet,
 // links inside the report, the copy for the web browser, other XML files.
+#include <algorithm>
 #include <sstream>
 
 #include <QScrollBar>
@@ -7,6 +8,8 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
+
+#include "base/text_file.hpp"
 
 #include "exports/reduction_outputs.hpp"
 #include "fieldbook/model.hpp"
@@ -241,6 +244,49 @@ private slots:
         QVERIFY(viewer.Html().contains(QString::fromUtf8("Messages d'erreur")) ==
                 (viewer.FirstSection() <= 15 || viewer.LastSection() >= 20));
         QVERIFY(opened.isEmpty());
+    }
+
+    void summaryComesBackAndMarksTheStationsToLookAt() {
+        const QString dir = ScratchDir("summary_back");
+        std::vector<std::string> book = ManyStations(30);
+        // Station 1003: one face of a direction 100 cc off.
+        const auto at = std::find(book.begin(), book.end(), " station 1003     Temp_deg 14.5 Press_mmHg 735.2  ht_m 1.5420");
+        QVERIFY(at != book.end());
+        *(at + 3) = "  numero 2002     AH_gr  275.6076 AV_gr  300.8137 Dp_m  142.3372 ppm_cste_mm 0000+000 hv_m    1.6500";
+        const QString xml = ReduceInto(dir, book);
+        TForm_XMLView viewer;
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 400), 4));
+        // The table of contents points at the station with the blunder, in red.
+        const QString mark = QString::fromUtf8("Station #3 (Point 1003) : station réduite — 2 écarts hors tolérance</a>");
+        QVERIFY2(viewer.Html().contains(mark), qPrintable(viewer.Html().left(3000)));
+        QVERIFY(viewer.Html().contains("<a href=\"#station_3\" style=\"color:#c00000\">"));
+        QVERIFY(viewer.Html().contains(QString::fromUtf8("Station #4 (Point 1004) : station réduite</a>")));
+
+        // Ctrl+Home from a station far down brings the summary back.
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_17"));
+        QTRY_VERIFY(viewer.FirstSection() > 0);
+        QTest::keyClick(viewer.XMLview, Qt::Key_Home, Qt::ControlModifier);
+        QTRY_COMPARE(viewer.FirstSection(), 0);
+        QCOMPARE(viewer.XMLview->verticalScrollBar()->value(), 0);
+
+        // So does the scroll bar's top, reached from the first station.
+        QVERIFY(ClickLinkScrolling(viewer.XMLview, "#station_1"));
+        QTRY_COMPARE(viewer.FirstSection(), 1);
+        QScrollBar* bar = viewer.XMLview->verticalScrollBar();
+        for (int step = 0; step < 20 && viewer.FirstSection() != 0; ++step) {
+            bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(viewer.FirstSection(), 0);
+        QVERIFY(viewer.Html().contains("Station #30 (Point 1030)"));
+
+        // A book with its own default calibration: one row in « Prismes ».
+        const QString gsiBook =
+            ReduceInto(dir, ReadTextLines(KESTROVA_TEST_DATA "/gsi/setup_blocks16.xcrt"), "releve");
+        TForm_XMLView prisms;
+        QVERIFY(ShowReport(prisms, gsiBook, QSize(700, 400), 4));
+        QVERIFY(prisms.Html().contains("<td>defaut</td>"));
+        QVERIFY(!prisms.Html().contains("<td>default</td>"));
     }
 
     void summaryIsAPageOfItsOwn() {
