@@ -168,6 +168,8 @@ void TFRename_Point::RenameSavedBook(TEditForm& document, const std::string& fro
     }
     if (result.renamed == 0) return;  // nothing named the point: nothing written
     document.SetText(text);
+    // The document shows what the file now holds: it is saved.
+    document.Editor->setModified(false);
     document.Editor->setCursorPosition(std::max(0, current_), 0);
 }
 
