@@ -7,26 +7,13 @@
 
 #include "adjust/ellipse.hpp"
 #include "base/format.hpp"
+#include "base/encoding.hpp"
 
 namespace kestrova {
 
 namespace {
 
 constexpr double kWidth = 760, kHeight = 560, kMargin = 50;
-
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 std::string Num(double v) { return Format("%.1f", v); }
 
@@ -124,7 +111,7 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
         }
         if (s.fixed) svg += Triangle(cx, cy, "#ffd000");
         else svg += "<circle cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"3.5\" fill=\"#000000\"/>\n";
-        svg += "<text x=\"" + Num(cx + 8) + "\" y=\"" + Num(cy - 6) + "\">" + Escape(id) + "</text>\n";
+        svg += "<text x=\"" + Num(cx + 8) + "\" y=\"" + Num(cy - 6) + "\">" + XmlEscape(id) + "</text>\n";
     }
     // Scale bar and legend.
     d.barMetres = RoundDownNice(spanX / 4);
@@ -132,11 +119,11 @@ TPlanDrawing NetworkPlanSvg(const GamaResults& results, const std::vector<bool>&
     const double by = kHeight - 18;
     svg += "<line x1=\"20\" y1=\"" + Num(by) + "\" x2=\"" + Num(20 + bar) + "\" y2=\"" + Num(by) +
            "\" stroke=\"#000000\" stroke-width=\"3\"/>\n";
-    svg += "<text x=\"20\" y=\"" + Num(by - 6) + "\">" + Escape(Format("%g m", d.barMetres)) + "</text>\n";
+    svg += "<text x=\"20\" y=\"" + Num(by - 6) + "\">" + XmlEscape(Format("%g m", d.barMetres)) + "</text>\n";
     svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by - 4) + "\">" +
-           Escape(Format("ellipses d'erreur standard agrandies %g fois", d.magnification)) + "</text>\n";
+           XmlEscape(Format("ellipses d'erreur standard agrandies %g fois", d.magnification)) + "</text>\n";
     svg += "<text x=\"" + Num(40 + bar) + "\" y=\"" + Num(by + 12) + "\">" +
-           Escape("triangle : point fixe ; rouge : faute probable (trait épais : la plus forte)") + "</text>\n";
+           XmlEscape("triangle : point fixe ; rouge : faute probable (trait épais : la plus forte)") + "</text>\n";
     // North arrow (y axis up).
     svg += "<line x1=\"" + Num(kWidth - 25) + "\" y1=\"45\" x2=\"" + Num(kWidth - 25) +
            "\" y2=\"15\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n";
@@ -194,12 +181,12 @@ TPlanDrawing LevellingProfileSvg(const GamaResults& results, const std::vector<b
                Num(kHeight - kMargin - 10) + "\" stroke=\"#dddddd\"/>\n";
         if (heights[id].second) svg += Triangle(cx, cy, "#ffd000");
         else svg += "<circle cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"3.5\" fill=\"#000000\"/>\n";
-        svg += "<text x=\"" + Num(cx + 5) + "\" y=\"" + Num(cy - 8) + "\">" + Escape(id) + "</text>\n";
+        svg += "<text x=\"" + Num(cx + 5) + "\" y=\"" + Num(cy - 8) + "\">" + XmlEscape(id) + "</text>\n";
         svg += "<text x=\"" + Num(cx - 20) + "\" y=\"" + Num(kHeight - kMargin + 5) + "\" font-size=\"9\">" +
                Format("%.4f", heights[id].first) + "</text>\n";
     }
     svg += "<text x=\"20\" y=\"" + Num(kHeight - 12) + "\">" +
-           Escape(Format("altitudes de %.4f m à %.4f m ; triangle : point fixe ; rouge : faute probable (trait épais : "
+           XmlEscape(Format("altitudes de %.4f m à %.4f m ; triangle : point fixe ; rouge : faute probable (trait épais : "
                          "la plus forte)",
                          minH, maxH)) +
            "</text>\n";

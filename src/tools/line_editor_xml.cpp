@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include "base/decimal_comma.hpp"
+#include "base/encoding.hpp"
 #include "base/numbers.hpp"
 #include "base/text_helpers.hpp"
 #include "tools/line_editor.hpp"
@@ -74,20 +75,6 @@ private:
     pugi::xml_parse_result result_;
 };
 
-std::string Escape(std::string_view value) {
-    std::string out;
-    for (char c : value) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 // Where the start tag of a line ends (one past its ">"), quotes respected;
 // the line's end when the tag does not end on it.
 size_t StartTagEnd(const std::string& line, size_t open) {
@@ -104,7 +91,7 @@ std::string RewriteStartTag(const std::string& line, pugi::xml_node element) {
     const std::string oldTag = line.substr(open, end - open);
     const bool selfClosing = oldTag.size() >= 2 && oldTag.compare(oldTag.size() - 2, 2, "/>") == 0;
     std::string tag = "<" + std::string(element.name());
-    for (pugi::xml_attribute a : element.attributes()) tag += " " + std::string(a.name()) + "=\"" + Escape(a.value()) + "\"";
+    for (pugi::xml_attribute a : element.attributes()) tag += " " + std::string(a.name()) + "=\"" + XmlEscape(a.value()) + "\"";
     // The closing of the tag keeps its spelling ("/>" or " />").
     const bool spaced = selfClosing && oldTag.size() >= 3 && oldTag[oldTag.size() - 3] == ' ';
     tag += selfClosing ? (spaced ? " />" : "/>") : ">";
