@@ -121,7 +121,7 @@ void ParameterSections(TLineSink& out, const TReportHead& head) {
         }
     for (const TReportAttrs& e : head.etalonnages) {
         if (hasBookDefault && e.Get("id") == "default" && constant(e) == bookDefault) continue;
-        out.Add(Row({H(e.Get("id")), H(constant(e))}));
+        out.Add(Row({H(PrismLabel(e)), H(constant(e))}));
     }
     out.Add("</table>");
     out.Add("</section>");
@@ -371,6 +371,115 @@ std::string WithoutDoubleDefaultPrism(const std::string& html) {
     std::size_t cut = own.end;
     while (cut < html.size() && (html[cut] == '\n' || html[cut] == '\r')) ++cut;
     return html.substr(0, own.begin) + html.substr(cut);
+}
+
+const std::string& PrismLabel(const TReportAttrs& etalonnage) {
+    const std::string& nom = etalonnage.Get("nom");
+    return nom.empty() ? etalonnage.Get("id") : nom;
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, unsigned long c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The text of an HTML cell: the references an HTML serialiser writes
+// (&amp; &lt; &gt; &quot; &apos;, &#N;, &#xN;) read back; any other is
+// kept as it stands.
+std::string CellText(std::string_view html) {
+    std::string out;
+    for (std::size_t i = 0; i < html.size();) {
+        const std::size_t semi = html[i] == '&' ? html.find(';', i) : std::string_view::npos;
+        if (semi == std::string_view::npos || semi - i > 10) {
+            out += html[i++];
+            continue;
+        }
+        const std::string_view ref = html.substr(i + 1, semi - i - 1);
+        unsigned long c = 0;
+        bool known = true;
+        if (ref == "amp") c = '&';
+        else if (ref == "lt") c = '<';
+        else if (ref == "gt") c = '>';
+        else if (ref == "quot") c = '"';
+        else if (ref == "apos") c = '\'';
+        else if (ref.size() > 1 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x' || ref[1] == 'X';
+            const std::string_view digits = ref.substr(hex ? 2 : 1);
+            known = !digits.empty();
+            for (char d : digits) {
+                const int v = d >= '0' && d <= '9'   ? d - '0'
+                              : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
+                              : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                            : -1;
+                if (v < 0) known = false;
+                else c = c * (hex ? 16 : 10) + static_cast<unsigned long>(v);
+            }
+            if (c == 0 || c > 0x10FFFF) known = false;
+        } else {
+            known = false;
+        }
+        if (known) {
+            AppendUtf8(out, c);
+            i = semi + 1;
+        } else {
+            out += html[i++];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string WithPrismNames(const std::string& html, const std::vector<TReportAttrs>& etalonnages) {
+    const std::size_t table = html.find("<th>Prismes</th>");
+    if (table == std::string::npos) return html;
+    const std::size_t end = html.find("</table>", table);
+    if (end == std::string::npos) return html;
+    std::string out = html.substr(0, table);
+    std::size_t at = table;
+    std::size_t next = 0;  // the calibration the next row may name
+    while (next < etalonnages.size()) {
+        const std::size_t row = html.find("<tr", at);
+        if (row == std::string::npos || row > end) break;
+        const std::size_t rowEnd = html.find("</tr>", row);
+        const std::size_t open = html.find("<td>", row);
+        const std::size_t close = open == std::string::npos ? open : html.find("</td>", open);
+        if (rowEnd == std::string::npos || rowEnd > end) break;
+        if (close == std::string::npos || close > rowEnd) {  // the heading row
+            out.append(html, at, rowEnd - at);
+            at = rowEnd;
+            continue;
+        }
+        const std::string id = CellText(std::string_view(html).substr(open + 4, close - open - 4));
+        std::size_t k = next;
+        while (k < etalonnages.size() && etalonnages[k].Get("id") != id) ++k;
+        if (k == etalonnages.size()) {  // no calibration of the report: left as it is
+            out.append(html, at, rowEnd - at);
+            at = rowEnd;
+            continue;
+        }
+        out.append(html, at, open + 4 - at);
+        out += XmlText(PrismLabel(etalonnages[k]));
+        at = close;
+        next = k + 1;
+    }
+    out.append(html, at, std::string::npos);
+    return out;
 }
 
 void WriteHtmlReport(const std::string& xmlPath, const std::string& htmlPath, TProgress& progress) {

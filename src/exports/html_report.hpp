@@ -10,6 +10,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 #include "exports/report_reader.hpp"
 #include "exports/station_sketch.hpp"
@@ -49,6 +50,18 @@ std::string MarkTableOfContents(const std::string& html, const std::map<std::str
 // by the report's stylesheet keeps the book's row only. Any other page is
 // returned as it is.
 std::string WithoutDoubleDefaultPrism(const std::string& html);
+
+// What the « Prismes » table names a calibration by: the target's name the
+// calibration editor gave it (`nom`), else its `id`.
+const std::string& PrismLabel(const TReportAttrs& etalonnage);
+
+// The « Prismes » table of a page rendered by the report's stylesheet, its
+// rows named by PrismLabel: row after row, a first cell that holds the id
+// of the next calibration of `etalonnages` (the report's, in order) is
+// given that calibration's name. A row whose first cell is no id of what
+// remains of the list, and any page without that table, are left as they
+// are.
+std::string WithPrismNames(const std::string& html, const std::vector<TReportAttrs>& etalonnages);
 
 // A number the way the report's stylesheet prints the result of an XPath
 // expression ("-1 * @M", "@num_ligne + 1"): integers without decimals,

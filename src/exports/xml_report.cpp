@@ -215,7 +215,10 @@ void ProduceXmlReport(const Tday_obs& book, const std::string& stylesheetName, T
     out.Add("<etalonnages>");
     for (const TEtalonnage& c : book.etalonnages) {
         Element e(line, "    <etalonnage");
-        e.Text("id", c.id).Int("num", c.num);
+        e.Text("id", c.id);
+        // The target's name, when the calibration editor gave one.
+        if (!c.nom.empty()) e.Text("nom", c.nom);
+        e.Int("num", c.num);
         e.Empty("serial").Empty("methode").Text("P", "3.000").Text("Ddep", "0.0").Text("Dmax", "9999.99");
         e.Fixed("M", c.M, l);
         e.Text("deg_Fourier", "0").Text("deg_polynome", "0").Text("n_corr_interp", "0");

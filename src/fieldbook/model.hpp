@@ -47,6 +47,7 @@ public:
 // (an `id`, a `num` and `M` = minus the prism constant, tables empty).
 struct TEtalonnage {
     std::string id = "default";
+    std::string nom;  // the target's name given by the calibration editor, else empty
     std::string methode;
     int num = -1;  // -1 marks the default calibration
     int serial = 0;

@@ -159,6 +159,7 @@ void ReadCalibration(Tday_obs& book, const pugi::xml_node& node) {
     book.trace.Append(Format("Lecture de l'étalonnage #%d", static_cast<int>(book.etalonnages.size()) - 1));
 
     if (auto id = Optional(node, "id")) e.id = *id;
+    if (auto nom = Optional(node, "nom")) e.nom = *nom;
     if (auto m = Optional(node, "methode")) e.methode = *m;
     e.num = RequiredInt(node, "num");
     e.serial = RequiredInt(node, "serial");

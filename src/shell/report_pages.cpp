@@ -1,5 +1,7 @@
 #include "shell/report_pages.hpp"
 
+#include <vector>
+
 #include "base/text_file.hpp"
 #include "exports/html_report.hpp"
 #include "exports/report_reader.hpp"
@@ -26,24 +28,43 @@ std::size_t RuleBefore(const std::string& html, std::size_t pos) {
     return hr;
 }
 
-// The stations the table of contents marks: residuals beyond their limit
-// (the sketch's red rule) counted per reduced station, -1 for an invalid
-// one. None for a file that is no reduction report.
-std::map<std::string, int> OverLimitMarks(const std::string& path, TProgress& progress) {
-    std::map<std::string, int> marks;
+// What the summary adds to the stylesheet's rendering, from one reading of
+// the report: the stations the table of contents marks (residuals beyond
+// their limit, the sketch's red rule, counted per reduced station, -1 for
+// an invalid one) and the calibrations whose names the « Prismes » table
+// shows. Nothing for a file that is no reduction report.
+struct TSummaryMarks {
+    std::map<std::string, int> over;
+    std::vector<TReportAttrs> etalonnages;
+};
+
+TSummaryMarks ReadSummaryMarks(const std::string& path, TProgress& progress) {
+    TSummaryMarks marks;
     try {
         TSketchLimits limits;
         ReadXmlReportResiduals(
-            path, [&](const TReportHead& head) { limits = SketchLimitsFromReport(head.stations); },
+            path,
+            [&](const TReportHead& head) {
+                limits = SketchLimitsFromReport(head.stations);
+                marks.etalonnages = head.etalonnages;
+            },
             [&](const TReportStation& st) {
                 const int over = st.attrs.Get("valid") == "Y" ? ResidualsOverLimit(st, limits) : -1;
-                if (over != 0) marks[st.attrs.Get("num")] = over;
+                if (over != 0) marks.over[st.attrs.Get("num")] = over;
             },
             progress);
     } catch (const TReportReadError&) {
-        marks.clear();
+        // The calibrations come before the first station: a report damaged
+        // further on still names its prisms.
+        marks.over.clear();
     }
     return marks;
+}
+
+// The summary as shown: the table of contents marked, one row for the
+// book's own default prism, the prisms by their names.
+std::string MarkedSummary(const std::string& html, const TSummaryMarks& marks) {
+    return WithPrismNames(WithoutDoubleDefaultPrism(MarkTableOfContents(html, marks.over)), marks.etalonnages);
 }
 
 }  // namespace
@@ -92,7 +113,7 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
             head_ = page.html.substr(0, begin);
             tail_ = page.html.substr(RuleBefore(page.html, bottom));
             progress.Stage("Recherche des écarts hors tolérance");
-            head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(head_, OverLimitMarks(path, progress)));
+            head_ = MarkedSummary(head_, ReadSummaryMarks(path, progress));
             for (std::size_t i = 0; i < sections_.Count(); ++i) anchors_.emplace(AnchorOf(i), i);
             split_ = true;
             return true;
@@ -114,7 +135,7 @@ bool TReportPages::Open(const std::string& path, TProgress& progress) {
         error_ = page.error;
         return false;
     }
-    head_ = WithoutDoubleDefaultPrism(MarkTableOfContents(page.html, OverLimitMarks(path, progress)));
+    head_ = MarkedSummary(page.html, ReadSummaryMarks(path, progress));
     return true;
 }
 

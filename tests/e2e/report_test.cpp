@@ -8,7 +8,10 @@
 #include <sstream>
 #include <string>
 
+#include "base/text_file.hpp"
 #include "e2e/run_binary.hpp"
+#include "tools/calibration_editor.hpp"
+#include "tools/target_assignment.hpp"
 
 namespace fs = std::filesystem;
 using e2e::RunKestrova;
@@ -103,4 +106,61 @@ TEST(ReportCommand, BookDefaultCalibrationIsListedOnce) {
     const std::string html = Slurp(dir / "releve.html");
     EXPECT_NE(html.find("<tr><td>defaut</td><td>0</td></tr>"), std::string::npos);
     EXPECT_EQ(html.find("<td>default</td>"), std::string::npos);
+}
+
+// The bundled example as an XML book, its targets named in the calibration
+// editor and assigned to the pointings, reduced, then written as a page:
+// the « Prismes » rows read the targets' names with their constants.
+TEST(ReportCommand, PrismsAreTheTargetsNamedInTheCalibrationEditor) {
+    const fs::path dir = fs::path(KESTROVA_TEST_TMP) / "report_targets";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string env = "Kestrova=" + ShellQuote((dir / "ini").string());
+    const fs::path example = fs::path(KESTROVA_TEST_DATA).parent_path().parent_path() / "examples" / "chantier.crt";
+    auto r = RunKestrova("-x crt2xcrt -i " + ShellQuote(example.string()) + " -o chantier.xcrt", env, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    using namespace kestrova;
+    const std::vector<TCible> cibles = {{"Mini & \"rond\"", 0.0175}, {"Réflecteur", 0.0}, {"Sans visée", -0.03}};
+    const TToolResult edited = ValidateCalibration(ReadTextLines((dir / "chantier.xcrt").string()), {cibles, {}});
+    ASSERT_TRUE(edited.written);
+    const auto stations = AssignmentStations(edited.lines);
+    ASSERT_TRUE(stations && stations->size() >= 2);
+    // The first station's pointings on the first target, the others' on
+    // the second; the third target is aimed at by nobody.
+    TAssignmentTable table;
+    for (std::size_t s = 0; s < stations->size(); ++s)
+        table.emplace_back((*stations)[s].pt_vis.size(), cibles[s == 0 ? 0 : 1].nom);
+    const TToolResult assigned = ApplyAssignment(edited.lines, cibles, table);
+    ASSERT_TRUE(assigned.written);
+    WriteTextLines((dir / "cibles.xcrt").string(), assigned.lines);
+
+    r = RunKestrova("-x crt2obs -i cibles.xcrt -o cibles", env, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunKestrova("-x report -i cibles.xml -o cibles", env, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = Slurp(dir / "cibles.html");
+    const auto table_at = html.find("<h2>Prismes</h2>");
+    ASSERT_NE(table_at, std::string::npos);
+    const std::string prisms = html.substr(table_at, html.find("</table>", table_at) - table_at);
+    EXPECT_EQ(prisms,
+              "<h2>Prismes</h2>\r\n<table class=\"param\">\r\n<tr><th>Prismes</th><th>Cste (m)</th></tr>\r\n"
+              "<tr><td>default</td><td>0</td></tr>\r\n"
+              "<tr><td>Mini &amp; &quot;rond&quot;</td><td>0.0175</td></tr>\r\n"
+              "<tr><td>R&#233;flecteur</td><td>0</td></tr>\r\n"
+              "<tr><td>Sans vis&#233;e</td><td>-0.03</td></tr>\r\n"
+              // The text book's own prisms, carried into the XML book, have
+              // no other name than their id.
+              "<tr><td>GPR1</td><td>0</td></tr>\r\n"
+              "<tr><td>MINI</td><td>0.0175</td></tr>\r\n");
+    // The ids stay the pointings' references in the report: the first
+    // station's pointings name calibration 1, the others' 2.
+    const std::string xml = Slurp(dir / "cibles.xml");
+    EXPECT_NE(xml.find("<etalonnage id=\"1\" nom=\"Mini &amp; &quot;rond&quot;\" num=\"4\""), std::string::npos);
+    EXPECT_NE(xml.find("<etalonnage id=\"GPR1\" num=\"2\""), std::string::npos);
+    const auto second = xml.find("<station num=\"2\"");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(xml.rfind("id_etalonnage=\"1\"", second), std::string::npos);
+    EXPECT_EQ(xml.find("id_etalonnage=\"1\"", second), std::string::npos);
+    EXPECT_NE(xml.find("id_etalonnage=\"2\"", second), std::string::npos);
 }

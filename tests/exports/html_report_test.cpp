@@ -160,3 +160,52 @@ TEST(HtmlReport, AFileThatIsNoReportIsRefusedAndNothingWritten) {
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(tmp), fs::directory_iterator()), 1) << "only the input is left";
 }
+
+// The « Prismes » table of the stylesheet's rendering, as the viewer shows
+// it: each row whose first cell is the id of the next calibrations gets
+// that calibration's name (its id when it has none); rows of no
+// calibration, the other tables and pages without that table stay as they
+// are.
+TEST(HtmlReport, PrismRowsNamedAfterTheirTargets) {
+    auto calibration = [](std::string id, std::string nom) {
+        TReportAttrs a;
+        a.items = {{"id", std::move(id)}, {"nom", std::move(nom)}, {"num", "1"}};
+        return a;
+    };
+    const std::vector<TReportAttrs> etalonnages = {calibration("default", ""), calibration("1", "Mini & <rond>"),
+                                                   calibration("R&D é", "Réflecteur"), calibration("3", "Verre")};
+    EXPECT_EQ(PrismLabel(etalonnages[0]), "default");
+    EXPECT_EQ(PrismLabel(etalonnages[2]), "Réflecteur");
+
+    const std::string before = "<table><tr><th>Station</th></tr>\n<tr>\n<td>1</td>\n<td>x</td>\n</tr></table>\n";
+    const std::string page = before +
+                             "<table>\n<tr>\n<th>Prismes</th>\n<th>Cste (m)</th>\n</tr>\n"
+                             "<tr>\n<td>default</td>\n<td>0</td>\n</tr>\n"
+                             "<tr>\n<td>1</td>\n<td>1</td>\n</tr>\n"
+                             "<tr>\n<td>autre</td>\n<td>0</td>\n</tr>\n"
+                             "<tr>\n<td>R&amp;D &#233;</td>\n<td>0</td>\n</tr>\n"
+                             "<tr>\n<td>3</td>\n<td>0.1</td>\n</tr>\n</table>\n"
+                             "<table><tr><td>3</td></tr></table>\n";
+    const std::string named = before +
+                              "<table>\n<tr>\n<th>Prismes</th>\n<th>Cste (m)</th>\n</tr>\n"
+                              "<tr>\n<td>default</td>\n<td>0</td>\n</tr>\n"
+                              "<tr>\n<td>Mini &amp; &lt;rond&gt;</td>\n<td>1</td>\n</tr>\n"
+                              "<tr>\n<td>autre</td>\n<td>0</td>\n</tr>\n"
+                              "<tr>\n<td>Réflecteur</td>\n<td>0</td>\n</tr>\n"
+                              "<tr>\n<td>Verre</td>\n<td>0.1</td>\n</tr>\n</table>\n"
+                              "<table><tr><td>3</td></tr></table>\n";
+    EXPECT_EQ(WithPrismNames(page, etalonnages), named);
+    // Rows of calibrations the list lacks stay as they are and do not shift
+    // the names of the others.
+    EXPECT_EQ(WithPrismNames(page, {etalonnages[1], etalonnages[3]}),
+              before +
+                  "<table>\n<tr>\n<th>Prismes</th>\n<th>Cste (m)</th>\n</tr>\n"
+                  "<tr>\n<td>default</td>\n<td>0</td>\n</tr>\n"
+                  "<tr>\n<td>Mini &amp; &lt;rond&gt;</td>\n<td>1</td>\n</tr>\n"
+                  "<tr>\n<td>autre</td>\n<td>0</td>\n</tr>\n"
+                  "<tr>\n<td>R&amp;D &#233;</td>\n<td>0</td>\n</tr>\n"
+                  "<tr>\n<td>Verre</td>\n<td>0.1</td>\n</tr>\n</table>\n"
+                  "<table><tr><td>3</td></tr></table>\n");
+    EXPECT_EQ(WithPrismNames(before, etalonnages), before);
+    EXPECT_EQ(WithPrismNames(page, {}), page);
+}

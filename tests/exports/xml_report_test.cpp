@@ -127,6 +127,58 @@ TEST_F(XmlReportTest, EachPointingNamesItsOwnCalibration) {
     EXPECT_EQ(seen, expected);
 }
 
+// Targets named in the calibration editor keep their names in the report,
+// beside their ids; a calibration without a name has no `nom` attribute.
+TEST_F(XmlReportTest, CalibrationsKeepTheTargetsNames) {
+    const Tday_obs book = Reduce({
+        R"(<?xml version="1.0" encoding="ISO-8859-1"?>)",
+        "<carnet>",
+        "   <etalonnages>",
+        R"(      <etalonnage id="1" nom="Mini &amp; &quot;rond&quot;" cste="0.0175" num="1" serial="0" methode="" P="3" )"
+        R"(Ddep="0" Dmax="9999.99" M="-0.0175" deg_Fourier="0" deg_polynome="0" n_corr_interp="0"/>)",
+        R"(      <etalonnage id="2" nom="Réflecteur" cste="0" num="2" serial="0" methode="" P="3" Ddep="0" )"
+        R"(Dmax="9999.99" M="-0" deg_Fourier="0" deg_polynome="0" n_corr_interp="0"/>)",
+        R"(      <etalonnage id="3" nom="" num="3" serial="0" P="3" Ddep="0" Dmax="9999.99" M="0" deg_Fourier="0" )"
+        R"(deg_polynome="0" n_corr_interp="0"/>)",
+        "   </etalonnages>",
+        "   <stations>",
+        R"(      <station num="1" pt_sta="S1" temp="12.0" press="760.0" Ht="1.5500" etalonnage="0" >)",
+        "         <rawdata>",
+        R"(            <obs pt_vis="T1" Hz="0.0000"  V="100.0000" Dp="50.0175" Hv="1.6000" ppm="0.0" cste="0.0175" etalonnage="1"/>)",
+        R"(            <obs pt_vis="T2" Hz="100.0000"  V="100.0000" Dp="80.0000" Hv="1.6000" ppm="0.0" cste="0" etalonnage="2"/>)",
+        "         </rawdata>",
+        "      </station>",
+        "   </stations>",
+        "</carnet>",
+    });
+    ASSERT_EQ(book.etalonnages.size(), 4u);
+    EXPECT_EQ(book.etalonnages[1].nom, "Mini & \"rond\"");
+    EXPECT_EQ(book.etalonnages[2].nom, "Réflecteur");
+    EXPECT_EQ(book.etalonnages[0].nom, "");
+    const auto lines = XmlReportLines(book, "res.xsl");
+    std::vector<std::string> tags;
+    for (const std::string& l : lines)
+        if (l.rfind("    <etalonnage ", 0) == 0) tags.push_back(l.substr(0, l.find(" serial=")));
+    const std::vector<std::string> expected = {
+        R"(    <etalonnage id="default" num="-1")",
+        R"(    <etalonnage id="1" nom="Mini &amp; &quot;rond&quot;" num="1")",
+        R"(    <etalonnage id="2" nom="Réflecteur" num="2")",
+        R"(    <etalonnage id="3" num="3")",
+    };
+    EXPECT_EQ(tags, expected);
+    pugi::xml_document doc;
+    Parse(doc, lines);
+    const pugi::xml_node raw = doc.child("carnet").child("stations").child("station").child("rawdata");
+    // The pointings still name their calibration by its id; the target's
+    // constant is carried once (the recorded cste out, the calibration's in).
+    EXPECT_STREQ(raw.child("obs").attribute("id_etalonnage").value(), "1");
+    EXPECT_STREQ(raw.child("obs").attribute("c_etal").value(), "0.0175");
+    EXPECT_STREQ(raw.child("obs").next_sibling("obs").attribute("id_etalonnage").value(), "2");
+    const pugi::xml_node reduced = raw.parent().child("Data_Ok").child("obs");
+    EXPECT_STREQ(reduced.attribute("pt_vis").value(), "T1");
+    EXPECT_STREQ(reduced.attribute("Dp").value(), "50.0175");
+}
+
 TEST_F(XmlReportTest, InvalidStationKeepsItsDataAndEmptyVerdictAttributes) {
     const Tday_obs book = Reduce(Concat(TwoFaceStationLines(), HotStationLines()));
     pugi::xml_document doc;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -18,6 +19,8 @@
 #include "shell/xml_view.hpp"
 #include "shell/xslt_render.hpp"
 #include "test_support.hpp"
+#include "tools/calibration_editor.hpp"
+#include "tools/target_assignment.hpp"
 
 using namespace kestrova;
 using namespace kestrova::testing;
@@ -287,6 +290,39 @@ private slots:
         QVERIFY(ShowReport(prisms, gsiBook, QSize(700, 400), 4));
         QVERIFY(prisms.Html().contains("<td>defaut</td>"));
         QVERIFY(!prisms.Html().contains("<td>default</td>"));
+    }
+
+    void prismsAreShownByTheTargetsNames() {
+        // An XML book with its own calibration, given two targets in the
+        // calibration editor; the first station aims at the first target.
+        const QString dir = ScratchDir("prism_names");
+        const std::vector<TCible> cibles = {{"Mini & <rond>", 0.0175}, {"Réflecteur", 0.0}};
+        const TToolResult edited =
+            ValidateCalibration(ReadTextLines(KESTROVA_TEST_DATA "/crt2obs/xml_book.xcrt"), {cibles, {}});
+        QVERIFY(edited.written);
+        const auto stations = AssignmentStations(edited.lines);
+        QVERIFY(stations && stations->size() >= 2);
+        TAssignmentTable table(stations->size());
+        table[0].assign(stations->front().pt_vis.size(), cibles[0].nom);
+        const TToolResult assigned = ApplyAssignment(edited.lines, cibles, table);
+        QVERIFY(assigned.written);
+        const QString xml = ReduceInto(dir, assigned.lines, "cibles");
+
+        TForm_XMLView viewer;
+        QVERIFY(ShowReport(viewer, xml, QSize(700, 500), 4));
+        const QString html = viewer.Html();
+        const qsizetype from = html.indexOf("<th>Prismes</th>");
+        QVERIFY(from >= 0);
+        QStringList rows;
+        const QRegularExpression cell("<tr>\\s*<td>([^<]*)</td>\\s*<td>([^<]*)</td>");
+        for (auto it = cell.globalMatch(html.mid(from, html.indexOf("</table>", from) - from)); it.hasNext();) {
+            const auto m = it.next();
+            rows << m.captured(1) + " " + m.captured(2);
+        }
+        // The calibration of the book keeps its id, the default one too.
+        QCOMPARE(rows, QStringList({"default 0", QString::fromUtf8("Mini &amp; &lt;rond&gt; 0.0175"),
+                                    QString::fromUtf8("Réflecteur 0"), "TCRA-362514 -0.0012"}));
+        QVERIFY(viewer.XMLview->toPlainText().contains("Mini & <rond>"));
     }
 
     void summaryIsAPageOfItsOwn() {
