@@ -20,8 +20,8 @@ void ForgetTemporary(TTemporaryEntry* entry);
 // empty. Async-signal-safe.
 void RemoveTemporaries();
 
-// Console runs: on SIGINT, SIGTERM or SIGHUP remove the temporaries, say so
-// on stderr and exit with 128 + the signal number (130, 143, 129).
+// Console runs: on SIGINT, SIGTERM or SIGHUP kill the running children
+// (process_end.hpp), remove the temporaries, say so on stderr and exit with 128 + the signal number (130, 143, 129).
 void RemoveTemporariesOnSignals();
 
 // Blocks those three signals in the calling thread while it lives, so a set
