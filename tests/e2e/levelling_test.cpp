@@ -339,6 +339,22 @@ TEST_F(LevellingConsole, BrokenRunsAreToldAndNothingGamaRefusesIsWritten) {
         EXPECT_EQ(r.status, 0) << mode << r.err;
         ExpectGamaAccepts(dir_ / "noemq.gkf");
     }
+    // Modes 1 and 2 with a reference too small for the decimals of the
+    // file: refused as well, the reference named; the smallest written
+    // standard deviation (0.01 mm) is one gama-local takes.
+    std::ofstream(dir_ / "small.obs") << "avant";
+    for (const char* mode : {" -w 1 -s 0.01", " -w 2 -s 0.001"}) {
+        r = Run("na32obs", dir_ / "noemq.na3", "small", mode);
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_NE(r.err.find(" refusée : l'écart-type de 2 dénivelées serait nul"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("un écart-type de référence plus grand."), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(dir_ / "small.obs"), "avant");
+        EXPECT_FALSE(fs::exists(dir_ / "small.gkf"));
+    }
+    r = Run("na32obs", dir_ / "noemq.na3", "small", " -w 2 -s 0.01");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Slurp(dir_ / "small.gkf").find(R"(stdev="0.01")"), std::string::npos);
+    ExpectGamaAccepts(dir_ / "small.gkf");
 }
 
 TEST_F(LevellingConsole, WhatIsNotTheInputIsRefusedAndLenientNumbersAreTold) {
