@@ -27,7 +27,9 @@ public:
 // waits for its end. The child's standard input is /dev/null. While it
 // runs, `progress` is looked at every few hundredths of a second: once it
 // is cancelled, the child is killed (SIGKILL), reaped, and TCancelled is
-// thrown. Throws ChildStartError when the child cannot be started.
+// thrown. Throws ChildStartError when the child cannot be started. While
+// it runs, the child is among the running children of process_end.hpp: a
+// console run ended by a signal kills and reaps it.
 ChildResult RunChild(const std::vector<std::string>& argv, TProgress& progress = NoProgress());
 
 }  // namespace kestrova

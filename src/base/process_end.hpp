@@ -12,6 +12,16 @@ namespace kestrova {
 void SetProcessEndsAfterCommand();
 bool ProcessEndsAfterCommand();
 
+// The child processes a command is running (gama-local during an
+// adjustment). A console run ended by a signal kills and reaps them before
+// it removes its temporaries and exits: none outlives the run, nor writes
+// into the folder being removed. The list holds a few of them and is read
+// without locks.
+void RememberRunningChild(int pid);
+void ForgetRunningChild(int pid);
+// Kills (SIGKILL) and reaps every child remembered. Async-signal-safe.
+void KillRunningChildren();
+
 // Owns a command's large structure; when the process ends after the
 // command, leaves it to the end of the process instead of freeing it.
 template <class T>

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/process_end.hpp"
+
 namespace kestrova {
 
 // Entries are never freed: a forgotten one is marked idle and reused for a
@@ -47,6 +49,8 @@ void OnSignal(int signo) {
         gSignalAfterCommit.store(signo);
         return;
     }
+    // A running child (gama-local) first, so that it writes no more.
+    KillRunningChildren();
     RemoveTemporaries();
     static const char kText[] = "Interrompu : les fichiers temporaires sont supprimés, aucun fichier n'est remplacé\n";
     [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kText, sizeof kText - 1);

@@ -20,11 +20,12 @@ void ForgetTemporary(TTemporaryEntry* entry);
 // empty. Async-signal-safe.
 void RemoveTemporaries();
 
-// Console runs: on SIGINT, SIGTERM or SIGHUP remove the temporaries, say so
-// on stderr and exit with 128 + the signal number (130, 143, 129) - until
-// the run has begun to put its files in place. From then on the files land
-// whole, so the run goes on to its normal end (its result printed, its
-// lock removed, exit status 0); the signal is only noted.
+// Console runs: on SIGINT, SIGTERM or SIGHUP kill the running children
+// (process_end.hpp), remove the temporaries, say so on stderr and exit with
+// 128 + the signal number (130, 143, 129) - until the run has begun to put
+// its files in place. From then on the files land whole, so the run goes on
+// to its normal end (its result printed, its lock removed, exit status 0);
+// the signal is only noted.
 void RemoveTemporariesOnSignals();
 
 // Said by an output set when its renames begin (the signals are blocked

@@ -1,5 +1,7 @@
 #include "exports/gama_writer.hpp"
 
+#include <cmath>
+
 #include "base/format.hpp"
 #include "base/param.hpp"
 #include "base/text_file.hpp"
@@ -12,6 +14,26 @@ namespace kestrova {
 namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The ini sigmas in the units of the file: cc for angles, mm for distances.
+double CcOf(float gons) { return static_cast<double>(gons) * 10000.0; }
+double MmOf(float metres) { return static_cast<double>(metres) * 1000.0; }
+
+// gama-local takes a standard deviation whose variance is clearly above
+// zero: it refuses "0.0", and also "0.0000006" ("the variance-covariance
+// matrix is not positive definite"), while "0.0000007" passes. A negative
+// one is taken for its size.
+// The ini holds single-precision numbers: 0.0000000001 gon reads a hair
+// under 0.000001 cc, and stays taken.
+constexpr double kSmallestStdev = 0.000001 * (1.0 - 1e-6);  // cc or mm
+
+// Why gama-local would refuse a standard deviation of the file, or "".
+std::string StdevFault(double stdev, const char* unit) {
+    if (!std::isfinite(stdev)) return "infini";
+    if (stdev == 0.0) return "nul";
+    if (std::fabs(stdev) < kSmallestStdev) return std::string("trop petit (moins de 0.000001 ") + unit + ")";
+    return {};
+}
 
 }  // namespace
 
@@ -30,7 +52,45 @@ std::string GamaObservationLine(const std::string& element, const std::string& t
     return line;
 }
 
+std::string GamaUnusableStdevMessage(const Tday_obs& book, const std::string& path) {
+    bool angles = false, distances = false;
+    for (const TStation& st : book.stations) {
+        if (!st.valid) continue;
+        for (const TPt_vise& t : st.pts_vise) {
+            angles = true;
+            if (HasDistance(t.Dp)) distances = true;
+        }
+        if (distances) break;
+    }
+    const TParam& p = Param();
+    struct Use {
+        bool written;
+        const char* key;
+        float value;
+        double stdev;
+        const char* unit;
+        const char* what;
+    };
+    const Use uses[] = {
+        {angles, "sigma_Hz", p.sigma_Hz, CcOf(p.sigma_Hz), "cc", "les directions"},
+        {angles, "sigma_V", p.sigma_V, CcOf(p.sigma_V), "cc", "les angles zénithaux"},
+        {distances, "sigma_Dp", p.sigma_Dp, MmOf(p.sigma_Dp), "mm", "les distances inclinées"},
+    };
+    for (const Use& u : uses) {
+        if (!u.written) continue;
+        const std::string fault = StdevFault(u.stdev, u.unit);
+        if (fault.empty()) continue;
+        return "Écart-type inutilisable : la clé " + std::string(u.key) + " du fichier " + IniFilePath() +
+               " (section [ecarttype]) vaut " + Format("%g", static_cast<double>(u.value)) + " ; " + u.what +
+               " du fichier GNU Gama " + path + " auraient un écart-type " + fault +
+               ", que gama-local refuse. Indiquez dans cette clé un écart-type positif ; rien n'est écrit.";
+    }
+    return {};
+}
+
 void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExportTime& time, TLineSink& sink) {
+    const std::string unusable = GamaUnusableStdevMessage(book, path);
+    if (!unusable.empty()) throw GamaStdevError(unusable);
     const TParam& p = Param();
     const bool heights = ExportHeights();
     const bool sortByCode = p.tri_fichier_brelix != "obs";
@@ -39,9 +99,9 @@ void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExpor
     const int angleDecimals = p.angle < 0 ? 0 : p.angle;
     const std::string angleFormat = FixedFormat(0, angleDecimals);
     const std::size_t angleWidth = static_cast<std::size_t>(angleDecimals) + 6;
-    const double sigmaHzCc = static_cast<double>(p.sigma_Hz) * 10000.0;
-    const double sigmaVCc = static_cast<double>(p.sigma_V) * 10000.0;
-    const double sigmaDpMm = static_cast<double>(p.sigma_Dp) * 1000.0;
+    const double sigmaHzCc = CcOf(p.sigma_Hz);
+    const double sigmaVCc = CcOf(p.sigma_V);
+    const double sigmaDpMm = MmOf(p.sigma_Dp);
 
     const std::vector<std::string> header = {
         R"(<?xml version="1.0" ?>)",

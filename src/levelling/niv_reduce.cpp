@@ -175,8 +175,10 @@ std::string ZeroSigmaMessage(const TNivReduceResult& result, const TNivSettings&
                     "Choisissez la pondération 1 (sigma*sqrt(D)) ou 2 (sigma*sqrt(n)).";
             break;
         case TWeighting::Distance:
-            text += "\nLes distances de ces lignes sont nulles dans le carnet. Choisissez la pondération 0 "
-                    "(E.M.Q. du niveau) ou 2 (sigma*sqrt(n)).";
+            // Zero distances, or distances too short for a small reference.
+            text += "\nLes distances de ces lignes sont nulles dans le carnet, ou trop courtes pour l'écart-type de "
+                    "référence choisi. Choisissez la pondération 0 (E.M.Q. du niveau) ou 2 (sigma*sqrt(n)), ou un "
+                    "écart-type de référence plus grand.";
             break;
         case TWeighting::Count:
             text += "\nL'écart-type de référence est trop petit pour les décimales du fichier. Choisissez un "

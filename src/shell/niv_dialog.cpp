@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "base/decimal_comma.hpp"
 #include "base/format.hpp"
 #include "shell/qt_text.hpp"
 
@@ -70,7 +71,8 @@ void TFniv::Show(const TNivSettings& settings) {
 
 TNivSettings TFniv::Result(const TNivSettings& previous) const {
     const int selected = RB_defaut->isChecked() ? 0 : RB_dist->isChecked() ? 1 : RB_nb_mes->isChecked() ? 2 : -1;
-    return WeightingDialogResult(previous, selected, S(edit_sigma->text()));
+    // "0,5" is read as "0.5", as in every other numeric field.
+    return WeightingDialogResult(previous, selected, WithDecimalPoint(S(edit_sigma->text())));
 }
 
 std::optional<TNivSettings> TFniv::Run(const TNivSettings& settings) {

@@ -2,12 +2,22 @@
 // file, a field book and a levelling book adjusted by gama-local into one
 // set of four files; and what happens when it cannot be (no coordinate
 // file, gama-local absent, a network gama-local will not adjust): a French
-// message, the exit status, nothing written and earlier files untouched.
+// message, the exit status, nothing written and earlier files untouched;
+// a run stopped by a signal while gama-local works leaves no gama-local
+// behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "e2e/run_binary.hpp"
 
@@ -120,4 +130,62 @@ TEST_F(AdjustCommandTest, FailuresWriteNothing) {
     EXPECT_NE(r.err.find("GNU Gama - "), std::string::npos) << r.err;  // its own reason
     EXPECT_NE(r.err.find("rien n'est écrit"), std::string::npos) << r.err;
     nothingWritten();
+}
+
+// SIGTERM, SIGINT or SIGHUP while gama-local runs: the run kills and reaps
+// it, removes its work folder and exits with 128 + the signal, nothing
+// written.
+TEST_F(AdjustCommandTest, SignalEndsGamaLocalWithTheRun) {
+    // A gama-local that never ends, telling its process number.
+    const fs::path fake = dir_ / "gama" / "gama-local";
+    fs::create_directories(fake.parent_path());
+    std::ofstream(fake) << "#!/bin/sh\nif [ \"$1\" = --version ]; then echo 'gama-local (GNU Gama) 2.24'; exit 0; fi\n"
+                           "echo $$ > " << ShellQuote((dir_ / "gama.pid").string()) << "\nexec sleep 600\n";
+    fs::permissions(fake, fs::perms::owner_all);
+    const fs::path work = dir_ / "tmp";  // where the run makes its work folder
+    const std::string obs = (kData / "adjust" / "chantier.obs").string();
+    const std::string cor = (kData / "adjust" / "chantier.cor").string();
+    const std::string out = (dir_ / "res").string();
+    for (int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signo);
+        fs::remove_all(work);
+        fs::create_directories(work);
+        fs::remove(dir_ / "gama.pid");
+        const pid_t run = ::fork();
+        ASSERT_GE(run, 0);
+        if (run == 0) {
+            // As from a terminal: the three signals with their default action.
+            for (int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            ::setenv("Kestrova", (dir_ / "ini").c_str(), 1);
+            ::setenv("GAMA_LOCAL", fake.c_str(), 1);
+            ::setenv("TMPDIR", work.c_str(), 1);
+            const int err = ::open((dir_ / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(err, STDERR_FILENO);
+            ::dup2(null, STDOUT_FILENO);
+            ::execl(KESTROVA_BIN, KESTROVA_BIN, "-x", "adjust", "-i", obs.c_str(), "-c", cor.c_str(), "-o",
+                    out.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // gama-local started on the network (its number written whole).
+        std::string text;
+        for (int i = 0; i < 1000 && (text.empty() || text.back() != '\n'); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            text = Slurp(dir_ / "gama.pid");
+        }
+        const pid_t gama = static_cast<pid_t>(std::atoi(text.c_str()));
+        if (gama <= 0) ::kill(run, SIGKILL);
+        ASSERT_GT(gama, 0) << "gama-local never started: " << Slurp(dir_ / "err.txt");
+        ASSERT_EQ(::kill(run, signo), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(run, &status, 0), run);
+        const bool gone = ::kill(gama, 0) != 0 && errno == ESRCH;
+        if (!gone) ::kill(gama, SIGKILL);  // not left to run ten minutes
+        EXPECT_TRUE(gone) << "gama-local " << gama << " outlived the run";
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signo);
+        EXPECT_NE(Slurp(dir_ / "err.txt").find("Interrompu : "), std::string::npos) << Slurp(dir_ / "err.txt");
+        EXPECT_TRUE(fs::is_empty(work)) << fs::directory_iterator(work)->path();
+        for (const fs::path& p : Outputs()) EXPECT_FALSE(fs::exists(p)) << p;
+    }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/text_file.hpp"
+#include "e2e/gama_check.hpp"
 #include "e2e/run_binary.hpp"
 #include "levelling/na3_format.hpp"
 
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 using e2e::RunKestrova;
 using e2e::ShellQuote;
 using e2e::Slurp;
+using e2e::ExpectGamaTakes;
 
 namespace {
 
@@ -52,37 +54,6 @@ protected:
     fs::path dir_;
     std::string env_;
 };
-
-// GNU Gama's verdict on a .gkf through check-gkf.sh (beside the project's
-// checkout, or named by CHECK_GKF); "" when the tool is absent.
-std::string CheckGkf(const fs::path& gkf) {
-    fs::path tool = std::getenv("CHECK_GKF") ? fs::path(std::getenv("CHECK_GKF"))
-                                              : fs::path(KESTROVA_TEST_DATA) / ".." / ".." / ".." / "shared" / "tools" /
-                                                    "check-gkf.sh";
-    if (!fs::exists(tool)) return "";
-    const std::string cmd = "bash " + ShellQuote(tool.string()) + " " + ShellQuote(gkf.string()) + " 2>&1";
-    std::string out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-// gama-local accepts the file: adjusted, or parsed with nothing to adjust
-// for lack of fixed points.
-void ExpectGamaAccepts(const fs::path& gkf) {
-    const std::string verdict = CheckGkf(gkf);
-    if (verdict.empty()) {
-        std::cout << "check-gkf.sh absent: " << gkf << " not checked by gama-local\n";
-        return;
-    }
-    EXPECT_TRUE(verdict.rfind("ADJUSTED", 0) == 0 ||
-                (verdict.rfind("NOT-ADJUSTABLE", 0) == 0 && verdict.find("No points available") != std::string::npos))
-        << gkf << " : " << verdict;
-}
 
 // A levelling book: its header, then "Code=" lines ("") and rows of
 // name, backsight, foresight, intermediate and E.M.Q.
@@ -214,7 +185,7 @@ TEST_F(LevellingConsole, AlternatingMethodsGiveTheMeasuredDifferences) {
               "* Cheminement 1\r\n"
               "4      BM1      BM2      0.50000   0.00014  0.00000  0.00000  0.00000\r\n"
               "4      BM2      BM3      0.10000   0.00014  0.00000  0.00000  0.00000\r\n");
-    ExpectGamaAccepts(dir_ / "abf.gkf");
+    ExpectGamaTakes(dir_ / "abf.gkf");
 
     // aBFFB: B1 F1 F2 B2 then F1 B1 B2 F2. By hand: A -> B =
     // (1.5001 - 1.0001) + (1.40005 - 1.20005) = +0.7.
@@ -263,7 +234,7 @@ TEST_F(LevellingConsole, AlternatingMethodsGiveTheMeasuredDifferences) {
               "4      P20       B3     -0.56270   0.00010  0.00000  0.00000  0.00000\r\n"
               "* Cheminement 4\r\n"
               "4       B3      RN1     -1.18120   0.00014  0.00000  0.00000  0.00000\r\n");
-    ExpectGamaAccepts(dir_ / "mixed.gkf");
+    ExpectGamaTakes(dir_ / "mixed.gkf");
 
     // Mode 0: the level's E.M.Q. Run 4's are 0.04 mm (0.028 mm for the mean
     // of two): the book keeps them (0.03), the difference weighs
@@ -277,7 +248,7 @@ TEST_F(LevellingConsole, AlternatingMethodsGiveTheMeasuredDifferences) {
     EXPECT_NE(obs0.find("4       B2      P20      0.78770   0.00028"), std::string::npos) << obs0;
     EXPECT_NE(Slurp(dir_ / "mixed0.gkf").find(R"(to="RN1"            val="-1.18120" stdev="0.06" />)"),
               std::string::npos);
-    ExpectGamaAccepts(dir_ / "mixed0.gkf");
+    ExpectGamaTakes(dir_ / "mixed0.gkf");
 }
 
 TEST_F(LevellingConsole, BrokenRunsAreToldAndNothingGamaRefusesIsWritten) {
@@ -293,7 +264,7 @@ TEST_F(LevellingConsole, BrokenRunsAreToldAndNothingGamaRefusesIsWritten) {
         << r.err;
     EXPECT_EQ(Slurp(dir_ / "open.obs"),
               "* Cheminement 2\r\n4        C        D      0.50000   0.00010  0.00000  0.00000  0.00000\r\n");
-    ExpectGamaAccepts(dir_ / "open.gkf");
+    ExpectGamaTakes(dir_ / "open.gkf");
 
     // Alone, or a run of no row: nothing at all remains. Earlier files stay.
     Write("earlier.obs", "earlier");
@@ -337,8 +308,24 @@ TEST_F(LevellingConsole, BrokenRunsAreToldAndNothingGamaRefusesIsWritten) {
     for (const char* mode : {" -w 1", " -w 2"}) {
         r = Run("na32obs", dir_ / "noemq.na3", "noemq", mode);
         EXPECT_EQ(r.status, 0) << mode << r.err;
-        ExpectGamaAccepts(dir_ / "noemq.gkf");
+        ExpectGamaTakes(dir_ / "noemq.gkf");
     }
+    // Modes 1 and 2 with a reference too small for the decimals of the
+    // file: refused as well, the reference named; the smallest written
+    // standard deviation (0.01 mm) is one gama-local takes.
+    std::ofstream(dir_ / "small.obs") << "avant";
+    for (const char* mode : {" -w 1 -s 0.01", " -w 2 -s 0.001"}) {
+        r = Run("na32obs", dir_ / "noemq.na3", "small", mode);
+        EXPECT_EQ(r.status, 1) << mode;
+        EXPECT_NE(r.err.find(" refusée : l'écart-type de 2 dénivelées serait nul"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("un écart-type de référence plus grand."), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(dir_ / "small.obs"), "avant");
+        EXPECT_FALSE(fs::exists(dir_ / "small.gkf"));
+    }
+    r = Run("na32obs", dir_ / "noemq.na3", "small", " -w 2 -s 0.01");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Slurp(dir_ / "small.gkf").find(R"(stdev="0.01")"), std::string::npos);
+    ExpectGamaTakes(dir_ / "small.gkf");
 }
 
 TEST_F(LevellingConsole, WhatIsNotTheInputIsRefusedAndLenientNumbersAreTold) {

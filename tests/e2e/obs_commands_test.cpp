@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 
+#include "e2e/gama_check.hpp"
 #include "e2e/run_binary.hpp"
 
 namespace fs = std::filesystem;
@@ -128,6 +129,57 @@ TEST_F(ObsCommandsTest, ReduceWritesTheSevenOutputsAndOneObsPerCycle) {
     r = Run("reduce", fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "text_book.crt");
     ASSERT_EQ(r.status, 0) << r.err;
     ExpectGolden("reduce_text");
+}
+
+// The reduction's .gkf carries the ini's standard deviations: gama-local
+// takes those of a new ini; one it would refuse (zero, or too small to be
+// a variance) stops the whole set, the ini key named, earlier files kept.
+TEST_F(ObsCommandsTest, ReduceWritesNoGkfGamaLocalRefuses) {
+    const fs::path book = fs::path(KESTROVA_TEST_DATA) / "crt2obs" / "text_book.crt";
+    auto r = Run("reduce", book);
+    ASSERT_EQ(r.status, 0) << r.err;
+    e2e::ExpectGamaTakes(dir_ / "out" / "res.gkf");
+
+    struct Case {
+        const char* ini;
+        const char* key;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"sigma_Hz=0", "sigma_Hz", "les directions du fichier GNU Gama "},
+        {"sigma_V=0.00000", "sigma_V", "les angles zénithaux du fichier GNU Gama "},
+        {"sigma_Dp=0.0000000001", "sigma_Dp", "les distances inclinées du fichier GNU Gama "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        fs::remove_all(dir_ / "out");
+        fs::create_directories(dir_ / "out");
+        std::ofstream(dir_ / "out" / "res.chk") << "avant";
+        SetIni(std::string("[ecarttype]\r\n") + c.ini + "\r\n");
+        r = Run("reduce", book);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("la clé " + std::string(c.key) + " du fichier " + (dir_ / "ini" / "Kestrova.ini").string()),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(c.fault + (dir_ / "out" / "res.gkf").string() + " auraient un écart-type "),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("rien n'est écrit"), std::string::npos) << r.err;
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir_ / "out")) left.push_back(e.path().filename().string());
+        EXPECT_EQ(left, std::vector<std::string>{"res.chk"});
+        EXPECT_EQ(Slurp(dir_ / "out" / "res.chk"), "avant");
+    }
+    // The smallest a key may hold is written as such, and taken.
+    SetIni("[ecarttype]\r\nsigma_Hz=0.0000000001\r\nsigma_Dp=0.000000001\r\n");
+    fs::remove_all(dir_ / "out");
+    fs::create_directories(dir_ / "out");
+    r = Run("reduce", book);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string gkf = Slurp(dir_ / "out" / "res.gkf");
+    EXPECT_NE(gkf.find(R"(<direction   to="1002"     val=  "0.0000" stdev="0.000001" />)"), std::string::npos) << gkf;
+    EXPECT_NE(gkf.find(R"(val="187.4509" stdev="0.000001" />)"), std::string::npos) << gkf;
+    e2e::ExpectGamaTakes(dir_ / "out" / "res.gkf");
 }
 
 TEST_F(ObsCommandsTest, RefusalsWriteNothing) {

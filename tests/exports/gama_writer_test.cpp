@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <limits>
+
 #include <pugixml.hpp>
+
+#include "base/param.hpp"
 
 #include "export_test_support.hpp"
 
@@ -91,6 +96,65 @@ TEST_F(GamaWriterTest, TinyStandardDeviationsAreNeverWrittenAsZero) {
     EXPECT_NE(body[1].find(R"(stdev="0.04")"), std::string::npos) << body[1];
     EXPECT_NE(body[3].find(R"(stdev="12.0")"), std::string::npos) << body[3];
     EXPECT_NE(body[5].find(R"(stdev="0.02")"), std::string::npos) << body[5];
+}
+
+// An ini standard deviation gama-local would refuse stops the file, the
+// key named; one the file does not carry stops nothing.
+TEST_F(GamaWriterTest, IniStandardDeviationsGamaLocalRefusesStopTheFile) {
+    const Tday_obs book = Reduce(TwoFaceStationLines());
+    auto refusal = [&]() -> std::string {
+        try {
+            GamaFileLines(book, "x.gkf", kTime);
+        } catch (const GamaStdevError& e) {
+            return e.what();
+        }
+        return "";
+    };
+    struct Case {
+        float TParam::*key;
+        float value;
+        const char* name;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {&TParam::sigma_Hz, 0.0f, "sigma_Hz", "un écart-type nul"},
+        {&TParam::sigma_V, 0.00000000005f, "sigma_V", "un écart-type trop petit (moins de 0.000001 cc)"},
+        {&TParam::sigma_Dp, 0.0f, "sigma_Dp", "un écart-type nul"},
+        {&TParam::sigma_Dp, -0.0000000001f, "sigma_Dp", "un écart-type trop petit (moins de 0.000001 mm)"},
+        {&TParam::sigma_Hz, std::numeric_limits<float>::infinity(), "sigma_Hz", "un écart-type infini"},
+    };
+    for (const Case& c : cases) {
+        const TParam saved = Param();
+        Param().*c.key = c.value;
+        const std::string why = refusal();
+        EXPECT_NE(why.find("la clé " + std::string(c.name) + " du fichier " + IniFilePath()), std::string::npos) << why;
+        EXPECT_NE(why.find("x.gkf auraient " + std::string(c.fault) + ", que gama-local refuse"), std::string::npos)
+            << why;
+        EXPECT_NE(why.find("rien n'est écrit"), std::string::npos) << why;
+        // Nothing of the file either, an earlier one kept.
+        std::string error;
+        std::ofstream(Path("x.gkf"), std::ios::binary) << "avant";
+        EXPECT_FALSE(WriteGamaFile(book, Path("x.gkf"), &error));
+        EXPECT_NE(error.find(c.name), std::string::npos) << error;
+        EXPECT_EQ(ReadBytes(Path("x.gkf")), "avant");
+        Param() = saved;
+    }
+    // The smallest taken, and the sigmas of what the file does not hold:
+    // no distance, no valid station.
+    Param().sigma_Hz = 0.0000000001f;  // 0.000001 cc
+    EXPECT_EQ(refusal(), "");
+    EXPECT_NE(Body(GamaFileLines(book, "x.gkf", kTime))[1].find(R"(stdev="0.000001")"), std::string::npos);
+    Param().sigma_Dp = 0.0f;
+    const Tday_obs anglesOnly = Reduce({
+        " station S1 Temp_deg 12.0 Press_mmHg 760.0",
+        "  numero T1 AH_gr 0.0000 AV_gr 100.0000 Dp_m 0.0000 ppm_cste_mm 0000+000",
+    });
+    const auto body = Body(GamaFileLines(anglesOnly, "x.gkf", kTime));
+    ASSERT_EQ(body.size(), 5u);
+    EXPECT_NE(body[1].find("<direction "), std::string::npos) << body[1];
+    EXPECT_NE(body[2].find("<z-angle "), std::string::npos) << body[2];
+    Param().sigma_Hz = Param().sigma_V = 0.0f;
+    EXPECT_EQ(GamaFileLines(Reduce(HotStationLines()), "x.gkf", kTime).size(), 19u);
 }
 
 TEST_F(GamaWriterTest, NoValidStationGivesFrameOnlyAndSpecialNamesStayWellFormed) {

@@ -287,6 +287,25 @@ private slots:
         QVERIFY(shell.main->ActiveReportViewer() == nullptr);
     }
 
+    // A standard deviation of the ini that gama-local would refuse in the
+    // .gkf: the reduction says which key, and writes none of its files.
+    void unusableIniSigmaStopsTheReduction() {
+        const QString dir = ScratchDir("reduce_sigma");
+        WriteBytes(dir + "/book.crt", CrLf(kBook));
+        Param().sigma_V = 0.0f;
+        Shell shell;
+        shell.main->OpenAsDocument(dir + "/book.crt");
+        shell.prompts->reductionChoices = {Prompts::ReductionChoice::Valider};
+        shell.prompts->names = {dir + "/out.obs"};
+        shell.main->Reduction1Click();
+        QCOMPARE(shell.prompts->errors.size(), 1);
+        QVERIFY2(shell.prompts->errors[0].contains(QString::fromUtf8("la clé sigma_V du fichier ")) &&
+                     shell.prompts->errors[0].contains(dir + "/out.gkf auraient un écart-type nul"),
+                 qPrintable(shell.prompts->errors[0]));
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"book.crt"});
+        QVERIFY(shell.main->ActiveReportViewer() == nullptr);
+    }
+
     void gsiToTextBook() {
         const QString dir = ScratchDir("gsi_text");
         WriteBytes(dir + "/releve.gsi", CrLf(kGsi));

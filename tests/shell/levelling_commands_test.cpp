@@ -229,10 +229,18 @@ private slots:
         TNivSettings s = dialog.Result(Settings(TWeighting::Count, 0.25));
         QCOMPARE(s.mode, TWeighting::Distance);
         QCOMPARE(s.sigma, 0.7);
-        // Not a number: the previous reference stays.
-        dialog.edit_sigma->setText("1e-1");
-        s = dialog.Result(Settings(TWeighting::Count, 0.25));
-        QCOMPARE(s.sigma, 0.25);
+        // A decimal comma, as French users type it.
+        dialog.edit_sigma->setText("0,35");
+        QCOMPARE(dialog.Result(Settings(TWeighting::Count, 0.25)).sigma, 0.35);
+        dialog.edit_sigma->setText(" 1,5 ");
+        QCOMPARE(dialog.Result(Settings(TWeighting::Count, 0.25)).sigma, 1.5);
+        // Not a number, or no positive one (a zero reference would give
+        // height differences without variance): the previous reference stays.
+        for (const char* bad : {"1e-1", "0", "0,0", "-0,3", "1,2,3", "1,5.2", ""}) {
+            dialog.edit_sigma->setText(bad);
+            s = dialog.Result(Settings(TWeighting::Count, 0.25));
+            QVERIFY2(s.sigma == 0.25, bad);
+        }
         // "Ok" gives the settings shown; "Annuler" and Escape give none.
         QCOMPARE(dialog.bt_annuler->text(), QString("Annuler"));
         QTimer::singleShot(0, &dialog, [&dialog] { QTest::mouseClick(dialog.bt_ok, Qt::LeftButton); });
