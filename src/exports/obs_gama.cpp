@@ -1,5 +1,6 @@
 #include "exports/obs_gama.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <deque>
 
@@ -47,9 +48,12 @@ double CorSigma(const std::string& text, int line) {
     return LenientNumber(text);
 }
 
-double ObservationSigma(const ObsRecord& r) {
+// The standard deviation of an observation; `scale` turns it into the
+// unit written in the file (cc or mm), where gama-local refuses anything
+// under a millionth as it refuses 0.
+double ObservationSigma(const ObsRecord& r, double scale) {
     const double sigma = SigmaNumber(r.sigma, r.lineNumber);
-    if (sigma == 0.0)
+    if (std::fabs(sigma * scale) < 1e-6)
         throw ObsValueError(r.lineNumber, "écart type « " + r.sigma + " » nul : GNU Gama refuse une observation sans "
                                                                      "écart type");
     return sigma;
@@ -272,20 +276,20 @@ void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, cons
         case '5':
         case '6': {
             SigmaNumber(r.value, r.lineNumber, "valeur");
-            const double sigma = ObservationSigma(r);
+            const double sigma = ObservationSigma(r, 10000.0);
             Observation(code == '6' ? "z-angle" : "direction", r, PadLeft(Quoted(r.value), valueWidth),
                         GamaNonZeroText(sigma * 10000.0, 0));
             break;
         }
         case '3': {
             if (LenientNumber(r.value) > 0.05)
-                Observation("s-distance", r, Quoted(r.value), GamaNonZeroText(ObservationSigma(r) * 1000.0, 1));
+                Observation("s-distance", r, Quoted(r.value), GamaNonZeroText(ObservationSigma(r, 1000.0) * 1000.0, 1));
             break;
         }
         case '4': {
             // Its height went into the centring vector just before.
             if (previousRecord == "9") return;
-            const double sigma = ObservationSigma(r);
+            const double sigma = ObservationSigma(r, 1000.0);
             if (group != Group::Heights) {
                 Close();
                 sink.Add(kLevel2 + "<height-differences>");
@@ -300,8 +304,8 @@ void TGamaFromObs::Impl::Write(const ObsRecord& r, const std::string& next, cons
         case '9': {
             if (following && following->code == "4") {
                 const ObsRecord& h = *following;
-                const double sigma = ObservationSigma(r);
-                const double sigmaH = ObservationSigma(h);
+                const double sigma = ObservationSigma(r, 1000.0);
+                const double sigmaH = ObservationSigma(h, 1000.0);
                 Close();
                 sink.Add(kLevel2 + "<!-- Centrage plani alti -->");
                 sink.Add(kLevel2 + "<vectors>");

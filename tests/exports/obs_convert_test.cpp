@@ -541,6 +541,11 @@ TEST_F(ObsConvertTest, ZeroStandardDeviationsNeverReachTheGamaFile) {
         EXPECT_NE(std::string(e.what()).find("ligne 1 : écart type « 0.0000 » nul"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(std::filesystem::exists(Path("z.gkf")));
+    // Far under a millionth of a cc or mm: gama-local refuses it as it refuses 0.
+    for (const char* line : {"7 S1 T1 0.0000 0.00000000001", "3 S1 T1 100.0000 0.0000000001 0 0 0"}) {
+        EXPECT_THROW(ConvertObsToGama({line}, "m.obs", cor, "pts.cor", Path("z.gkf")), ObsConversionError) << line;
+        EXPECT_FALSE(std::filesystem::exists(Path("z.gkf")));
+    }
 
     SKIP_WITHOUT_GAMA_LOCAL();
     const exports_test::GamaVerdict v = exports_test::RunGamaLocal(path);
