@@ -56,6 +56,8 @@ std::string UsageText() {
            "  -t, --to=NOM         nouveau nom du point (renommage)\n"
            "  -a, --stations       renommer aussi les stations\n"
            "  -n, --no-targets     ne pas renommer les points visés\n"
+           "  -r, --format=NOM     format du relevé importé : gsi, gdm, shoot, m5, sdr, rw5, nikon\n"
+           "                       (reconnu d'après le contenu sans cette option)\n"
            "\n"
            "Commandes :\n" +
            (names.empty() ? std::string("  (aucune)\n") : names) +
@@ -70,7 +72,7 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     // Letters, long names and whether each option takes a value; -x and -i
     // are always required, -o by the commands that write a named output.
-    static const char kLetters[] = "xiolwscftan";
+    static const char kLetters[] = "xiolwscftanr";
     ConsoleArgs a;
     std::string exe;
     std::string parseError;
@@ -78,10 +80,10 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
     {
         TGetOpts opts(args);
         opts.SetOptions(kLetters);
-        opts.SetOptFlags(":::::::::  ");
-        opts.SetReqFlags("xx         ");
-        opts.SetDefaults("-,-,-,-,-,-,-,-,-,-,-");
-        opts.SetLongOpts("exe,in,out,log,weighting,sigma,cor,from,to,stations,no-targets");
+        opts.SetOptFlags(":::::::::  :");
+        opts.SetReqFlags("xx          ");
+        opts.SetDefaults("-,-,-,-,-,-,-,-,-,-,-,-");
+        opts.SetLongOpts("exe,in,out,log,weighting,sigma,cor,from,to,stations,no-targets,format");
         try {
             while (opts.NextOption()) {
                 switch (opts.CurrentLetter) {
