@@ -32,6 +32,7 @@
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 #include "shell/xml_view.hpp"
+#include "shell/recording_import_command.hpp"
 
 namespace kestrova {
 
@@ -85,6 +86,7 @@ void TFMain_velka::BuildMenus() {
     a = Fichier1->addAction("&Ouvrir", this, [this] { Ouvrir1Click(); });
     a->setObjectName("Ouvrir1");
     a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddRecordingImportEntry(*this, *Fichier1);
     Fichier1->addSeparator();
     a = Fichier1->addAction("&Quitter", this, [this] { Quitter1Click(); });
     a->setObjectName("Quitter1");
@@ -156,8 +158,8 @@ void TFMain_velka::BuildToolBar() {
     connect(ToolButtonQuitter, &QAction::triggered, this, [this] { Quitter1Click(); });
     ToolBar1->addSeparator();
     gsi2crt = button(QStyle::SP_ArrowRight, "gsi2crt",
-                     "Convertir un fichier Leica GSI ou Trimble GDM vers le format carnet (crt)");
-    connect(gsi2crt, &QAction::triggered, this, [this] { GSIformatcarnet1Click(); });
+                     QString::fromUtf8("Importer un relevé (GSI, GDM, shoot, M5, SDR, RW5, Nikon) vers le format carnet"));
+    connect(gsi2crt, &QAction::triggered, this, [this] { ImporterUnReleve1Click(*this); });
     ToolButtonReduc = button(QStyle::SP_FileDialogContentsView, "ToolButtonReduc", "Reduction du fichier carnet (crt)");
     connect(ToolButtonReduc, &QAction::triggered, this, [this] { Reduction1Click(); });
 }
@@ -232,6 +234,7 @@ TEditForm* TFMain_velka::NewDocument() {
     connect(document, &TEditForm::reductionRequested, this, [this] { Reduction1Click(); });
     connect(document, &TEditForm::statusTextChanged, this, [this](const QString& text) { SetStatusText(text); });
     AddEditingToolContextEntries(*this, *document);
+    AddRecordingImportEntry(*this, *document->Fichier1);
     AddChild(document);
     return document;
 }
