@@ -1,7 +1,9 @@
 #include "import/m5_levelling.hpp"
 
+#include <cmath>
 #include <vector>
 
+#include "base/fixed_text.hpp"
 #include "base/format.hpp"
 #include "base/line_sink.hpp"
 #include "base/text_helpers.hpp"
@@ -13,6 +15,57 @@ namespace kestrova {
 namespace {
 
 enum class Kind { Back, Fore, Intermediate, None };
+
+// The row of the levelling book (the layout of Na3Row), built with the
+// fixed-point appenders: a recording of millions of readings spends its
+// time here otherwise.
+void AppendRow(std::string& row, const Tobs_niv& o) {
+    row.clear();
+    AppendPadLeft(row, o.name, 9);
+    const double b = std::fabs(o.backsight);
+    const double f = std::fabs(o.foresight);
+    if (b + f == 0.0) {
+        row += "   ";
+        AppendFixed(row, o.backsight, 1, 3);
+        row += "       ";
+        AppendFixed(row, o.foresight, 1, 3);
+        row += "    ";
+    } else if (b > f) {
+        AppendFixed(row, o.backsight, 5, 10);
+        row += "   ";
+        AppendFixed(row, o.foresight, 1, 3);
+        row += "    ";
+    } else {
+        row += "   ";
+        AppendFixed(row, o.backsight, 1, 3);
+        row += "    ";
+        AppendFixed(row, o.foresight, 5, 10);
+    }
+    if (o.intermediate == 0.0) {
+        AppendFixed(row, o.intermediate, 1, 6);
+        row += "  ";
+        AppendInt(row, o.count, 4);
+    } else {
+        AppendFixed(row, o.intermediate, 5, 10);
+        row += ' ';
+        AppendInt(row, o.count);
+    }
+    row += " / ";
+    AppendFixed(row, o.emq, 1, 3);
+    row += "   0.0";
+    if (o.distance > 0.0) {
+        AppendFixed(row, o.distance, 3, 12);
+    } else {
+        AppendFixed(row, o.distance, 1, 10);
+        row += "  ";
+    }
+    if (b + f + std::fabs(o.intermediate) > 0.0) {
+        AppendFixed(row, o.altitude, 1, 9);
+    } else {
+        row += "  ";
+        AppendFixed(row, o.altitude, 4, 10);
+    }
+}
 
 bool IsDoubleMethod(const std::string& text) {
     const std::string t = ToUpperAscii(text);
@@ -29,6 +82,7 @@ struct TM5LevellingReader::Impl {
     bool runWritten = false;
     int nextTurningPoint = 1;
     std::string lastForeName;  // foresight point of the last set-up
+    std::string text;          // the row being written
 
     // The set-up being read: its rows, and where its first backsight and
     // foresight rows are.
@@ -44,7 +98,8 @@ struct TM5LevellingReader::Impl {
             sink.Add(Na3CodeLine());
             runWritten = true;
         }
-        sink.Add(Na3Row(row));
+        AppendRow(text, row);
+        sink.Add(text);
         ++report.readings;
     }
 
@@ -71,7 +126,7 @@ struct TM5LevellingReader::Impl {
         lastForeName.clear();
     }
 
-    std::string TurningPoint() { return Format("%d", 700000 + nextTurningPoint++); }
+    std::string TurningPoint() { return std::to_string(700000 + nextTurningPoint++); }
 
     static void Average(Tobs_niv& first, const Tobs_niv& second, bool back) {
         if (back) first.backsight = (first.backsight + second.backsight) / 2.0;

@@ -133,7 +133,9 @@ TEST(Rw5Import, FacesUnitChangeAndSkippedRecords) {
         Pointing("201", " 61.21978", " 99.30525", "  85.3210", "0000+000", "    1.600"),
         Pointing("201", "261.22006", "300.69414", "  85.3230", "0000+000", "    1.600"),
         Pointing("202", "333.62037", "106.11111", "  42.1000", "0000+000", "    1.600"),
+        Pointing("202", "133.62099", "293.88889", "  42.1020", "0000+000", "    1.600"),
         Pointing("203", " 11.11111", "102.22222", "   0.0000", "0000+000", "    2.000"),
+        Pointing("203", "211.11296", "297.77778", "   0.0000", "0000+000", "    2.000"),
         // MO: gons and feet from here on.
         " station 200      Temp_deg 12.0 Press_mmHg 760.1 ht_m 1.550",
         Pointing("100", "  0.00000", "100.05000", " 120.4560", "0000+000", "    2.000"),
@@ -144,7 +146,7 @@ TEST(Rw5Import, FacesUnitChangeAndSkippedRecords) {
                                 "1 orientations (BK), 1 moyennes de série en commentaire (--SS, --LS), "
                                 "1 positions GPS (GPS, GS), 1 excentrements (OF)");
     ASSERT_EQ(r.result.warnings.size(), 1u);
-    EXPECT_EQ(r.result.warnings[0], "Ligne 17 : excentrement OF non appliqué à la visée qui le précède.");
+    EXPECT_EQ(r.result.warnings[0], "Ligne 19 : excentrement OF non appliqué à la visée qui le précède.");
 }
 
 TEST(NikonImport, BacksightShotsDeletedRecordsAndUnitChange) {
@@ -156,11 +158,15 @@ TEST(NikonImport, BacksightShotsDeletedRecordsAndUnitChange) {
         Pointing("3", "137.50926", "101.39506", "  45.1230", "0000-030", "    1.500"),
         Pointing("4", "222.22531", "100.18827", "  30.0120", "0000-030", "    1.500"),
         Pointing("5", "233.88889", " 97.77778", "   0.0000", "0000-030", "    1.500"),
+        Pointing("3", "337.50988", "298.60494", "  45.1250", "0000-030", "    1.500"),
+        Pointing("4", " 22.22593", "299.81173", "  30.0140", "0000-030", "    1.500"),
+        Pointing("5", " 33.89012", "302.22222", "   0.0000", "0000-030", "    1.500"),
         // Gons, 59 °F, 1013 hPa, prism constant 0.
         " station 2        Temp_deg 15.0 Press_mmHg 760.0 ht_m 1.610",
         Pointing("1", "200.00000", "100.15000", " 100.0100", "0000+000", "    1.600"),
         Pointing("1", "  0.00060", "299.84960", " 100.0120", "0000+000", "    1.600"),
         Pointing("6", "250.12340", " 99.50000", "  55.5000", "0000+000", "    1.300"),
+        Pointing("6", " 50.12360", "300.49980", "  55.5020", "0000+000", "    1.300"),
     };
     EXPECT_EQ(BookLines(n.book), expected);
     EXPECT_EQ(n.result.skipped,
@@ -175,8 +181,10 @@ TEST(M5Import, SetUpBlocksUnitsAndRejectedLines) {
         // A horizontal distance of 30 m at 95 gon: 30 / sin(95 gon).
         Pointing("102", "200.00000", " 95.00000", "  30.0928", "0000-030", "    1.600"),
         Pointing("101", "323.45710", "300.12370", "  45.1240", "0000-030", "    1.600"),
-        // DMS angles, an elevation angle of 1°30', 20 ft.
+        Pointing("102", "  0.00040", "305.00000", "  30.0928", "0000-030", "    1.600"),
+        // DMS angles, an elevation angle of 1°30' (face 2: -181°30'), 20 ft.
         Pointing("103", "377.79784", " 98.33333", "   6.0960", "0000-030", "    2.000"),
+        Pointing("103", "177.79846", "301.66667", "   6.0966", "0000-030", "    2.000"),
         " station 2        Temp_deg 15.0 Press_mmHg 752.5 ht_m 1.450",
         Pointing("1", " 10.00000", "100.12000", "  45.1250", "0000-030", "    1.300"),
         Pointing("1", "210.00060", "299.88040", "  45.1256", "0000-030", "    1.300"),
@@ -186,7 +194,7 @@ TEST(M5Import, SetUpBlocksUnitsAndRejectedLines) {
                                 "1 lignes marquées en erreur (colonne 119), 1 mesures annulées (#####)");
     ASSERT_EQ(m.result.warnings.size(), 2u);
     EXPECT_EQ(m.result.warnings[0],
-              "Ligne 14 : ligne marquée en erreur par l'instrument (colonne 119), ignorée.");
+              "Ligne 15 : ligne marquée en erreur par l'instrument (colonne 119), ignorée.");
 
     // The XML book carries the same survey.
     const Imported x = Import("import/chantier_m5.m5", false);
