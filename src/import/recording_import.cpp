@@ -11,6 +11,7 @@
 #include "base/text_helpers.hpp"
 #include "import/gdm_convert.hpp"
 #include "import/gsi_convert.hpp"
+#include "import/gsi_header_style.hpp"
 #include "import/m5_levelling.hpp"
 #include "import/m5_reader.hpp"
 #include "import/nikon_reader.hpp"
@@ -84,7 +85,8 @@ void Fill(TImportResult& r, const TImportReport& report) {
 
 // The conversion itself, on lines given one by one; `sinkFor(encoding)`
 // gives the book's sink.
-TImportResult Convert(TRecordingFormat format, bool textBook, const std::function<bool(std::string&)>& next,
+TImportResult Convert(TRecordingFormat format, bool textBook, const std::string& gsiStyle,
+                      const std::function<bool(std::string&)>& next,
                       const std::function<TLineSink&(FileEncoding)>& sinkFor, TProgress& progress) {
     TImportResult result;
     result.format = format;
@@ -95,7 +97,7 @@ TImportResult Convert(TRecordingFormat format, bool textBook, const std::functio
     switch (format) {
         case TRecordingFormat::Gsi: {
             GsiReport gsi;
-            TGsiBookWriter writer(form, Param().entete_gsi, sinkFor(encoding), &gsi);
+            TGsiBookWriter writer(form, gsiStyle, sinkFor(encoding), &gsi);
             std::string line;
             for (long long n = 1; next(line); ++n) {
                 writer.AddLine(line);
@@ -172,6 +174,16 @@ TImportResult Convert(TRecordingFormat format, bool textBook, const std::functio
     return result;
 }
 
+// The station-header style of a GSI recording: the one the conversion
+// dialog proposes from its first station header, else the ini's.
+std::string GsiStyle(const std::string& in) {
+    TTextLineReader reader(in);
+    std::string line;
+    while (reader.Next(line))
+        if (auto style = ProposeGsiHeaderStyle({line})) return *style;
+    return Param().entete_gsi;
+}
+
 // Converts the errors of the older converters into one kind.
 template <typename F>
 TImportResult Guarded(F run) {
@@ -231,7 +243,7 @@ TImportResult ImportRecording(const std::string& in, const std::string& out, std
     const bool text = WantsTextBook(target);
     TTextLineReader reader(in);
     TImportResult result = Guarded([&] {
-        return Convert(chosen, text, [&](std::string& line) { return reader.Next(line); },
+        return Convert(chosen, text, chosen == TRecordingFormat::Gsi ? GsiStyle(in) : std::string(), [&](std::string& line) { return reader.Next(line); },
                        [&](FileEncoding e) -> TLineSink& { return outputs.Add(target, e, &progress); }, progress);
     });
     result.output = target;
@@ -253,7 +265,9 @@ TImportResult ImportRecordingLines(const std::vector<std::string>& lines, TRecor
     TLineCollector collector;
     std::size_t next = 0;
     TImportResult result = Guarded([&] {
-        return Convert(format, textBook,
+        std::optional<std::string> style;
+        for (std::size_t i = 0; i < lines.size() && !style; ++i) style = ProposeGsiHeaderStyle({lines[i]});
+        return Convert(format, textBook, style.value_or(Param().entete_gsi),
                        [&](std::string& line) {
                            if (next >= lines.size()) return false;
                            line = lines[next++];

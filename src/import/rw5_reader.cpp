@@ -27,6 +27,26 @@ std::optional<std::string> Field(std::string_view line, std::string_view header)
     return std::nullopt;
 }
 
+// Every field of a record read by the import starts with its two-letter
+// header ("N " and "E " have a blank); anything else is a value cut by a
+// comma (a decimal comma) and would be read wrongly.
+void CheckFields(std::string_view line, int number) {
+    const std::size_t note = line.find(",--");
+    if (note != std::string_view::npos) line = line.substr(0, note);
+    std::size_t start = line.find(',');
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    while (start != std::string_view::npos) {
+        const std::size_t end = line.find(',', start + 1);
+        const std::string_view field =
+            line.substr(start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1);
+        if (!field.empty() && (field.size() < 2 || !letter(field[0]) || !(letter(field[1]) || field[1] == ' ')))
+            throw TImportError(number, Format("Ligne %d : champ « %s » sans en-tête (virgule décimale ?) : "
+                                              "enregistrement illisible.",
+                                              number, std::string(field)));
+        start = end;
+    }
+}
+
 std::string Code(std::string_view line) {
     const std::size_t comma = line.find(',');
     return ToUpperAscii(Trim(line.substr(0, comma)));
@@ -55,6 +75,7 @@ void TRw5Reader::Line(std::string_view line, int number) {
     if (StartsWith(trimmed, "--")) {
         const std::string code = Code(trimmed.substr(2));
         if (code == "MO") {
+            CheckFields(trimmed.substr(2), number);
             Mode(trimmed.substr(2), number);
         } else if (code == "SS" || code == "TR" || code == "LS") {
             report_.Skip("moyennes de série en commentaire (--SS, --LS)");
@@ -68,6 +89,9 @@ void TRw5Reader::Line(std::string_view line, int number) {
         return;
     }
     const std::string code = Code(trimmed);
+    if (code == "MO" || code == "OC" || code == "LS" || code == "SS" || code == "TR" || code == "BD" || code == "FD" ||
+        code == "BR" || code == "FR")
+        CheckFields(trimmed, number);
     if (code == "MO") {
         Mode(trimmed, number);
     } else if (code == "OC") {
