@@ -117,8 +117,15 @@ void TNikonReader::Line(std::string_view line, int number) {
         report_.Skip("enregistrements supprimés (*)");
         return;
     }
-    const std::vector<std::string> f = Split(body);
+    std::vector<std::string> f = Split(body);
+    while (f.size() > 1 && f.back().empty()) f.pop_back();  // a trailing comma
     const std::string code = ToUpperAscii(f[0]);
+    // A record holds at most 8 fields (9 for CP and SO): more is a value
+    // cut by a comma (a decimal comma), which would shift every field.
+    if (code != "CO" && f.size() > ((code == "CP" || code == "SO") ? 9u : 8u))
+        throw TImportError(number, Format("Ligne %d : enregistrement %s de %d champs (virgule décimale ?) : "
+                                          "illisible.",
+                                          number, f[0], static_cast<int>(f.size())));
     if (code == "CO") {
         const std::size_t comma = body.find(',');
         Comment(Trim(body.substr(comma + 1)), number);

@@ -69,8 +69,18 @@ TRecordingFormat RecogniseRecording(const std::vector<std::string>& firstLines) 
     int lines = 0, gsi = 0, gsiLevelling = 0, gdm = 0, gdmMeasure = 0, m5 = 0, m5Levelling = 0, m5Points = 0;
     int sdr = 0, sdrHeader = 0, sdrObs = 0, rw5 = 0, rw5Strong = 0, nikon = 0, nikonStrong = 0;
     bool shootHeader = false, first = true;
+    // A carriage return ends a line too (recordings with CR-only line ends).
+    std::vector<std::string_view> pieces;
     for (const std::string& raw : firstLines) {
-        std::string_view line = raw;
+        std::string_view rest = raw;
+        while (!rest.empty() && pieces.size() < kRecognitionLines * 4) {
+            const std::size_t cr = rest.find('\r');
+            pieces.push_back(rest.substr(0, cr));
+            if (cr == std::string_view::npos) break;
+            rest.remove_prefix(cr + 1);
+        }
+    }
+    for (std::string_view line : pieces) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\x1a'))
             line.remove_suffix(1);
         if (!line.empty() && (line[0] == '\x02' || line[0] == '\x03')) continue;  // SDR transmission marks

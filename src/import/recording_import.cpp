@@ -157,6 +157,9 @@ TImportResult Convert(TRecordingFormat format, bool textBook, const std::string&
             TM5LevellingReader reader(sinkFor(FileEncoding::Cp1252), report);
             TRecordingLines(next).Each([&](std::string_view l, int n) { reader.Line(l, n); }, progress);
             reader.Finish();
+            if (report.readings == 0)
+                throw TImportError(0, "Aucune lecture de mire dans l'enregistrement " + FormatTitle(format) +
+                                          " : rien n'est écrit.");
             Fill(result, report);
             return result;
         }
@@ -169,7 +172,8 @@ TImportResult Convert(TRecordingFormat format, bool textBook, const std::string&
     reader->Finish();
     writer.Finish();
     if (report.stations == 0 && report.pointings == 0)
-        report.Warn("Aucune station ni visée dans l'enregistrement : le carnet est vide.");
+        throw TImportError(0, "Aucune station ni visée lue dans l'enregistrement " + FormatTitle(format) +
+                                  " : rien n'est écrit.");
     Fill(result, report);
     return result;
 }

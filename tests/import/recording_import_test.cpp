@@ -266,3 +266,37 @@ TEST(DiniImport, RowsInRecordingOrderWithTurningPoints) {
     EXPECT_EQ(d.result.skipped,
               "3 lignes de texte (TO), 2 résumés de cheminement (KD2, Sh, dz), 1 lectures annulées (#####)");
 }
+
+TEST(RecordingMistakes, RefusedWithTheLineOrReadRight) {
+    // CR-only line ends: the same book as with CR LF.
+    const Lines sdr = Read("import/chantier_sdr33.sdr");
+    std::string joined;
+    for (const std::string& l : sdr) joined += l + "\r";
+    Lines crOnly, book;
+    const TImportResult cr = ImportRecordingLines({joined}, TRecordingFormat::Unknown, true, crOnly);
+    EXPECT_EQ(cr.format, TRecordingFormat::Sdr);
+    EXPECT_EQ(crOnly, Import("import/chantier_sdr33.sdr").book);
+
+    // A decimal comma in a comma-separated record shifts its fields: refused.
+    Lines nikon = Read("import/chantier_nikon.raw");
+    ASSERT_EQ(nikon[17].substr(0, 5), "SS,3,");
+    nikon[17].replace(nikon[17].find("45.123"), 6, "45,123");
+    try {
+        ImportRecordingLines(nikon, TRecordingFormat::Unknown, true, book);
+        FAIL() << "decimal comma accepted";
+    } catch (const TImportError& e) {
+        EXPECT_EQ(e.lineNumber(), 18);
+    }
+
+    // A recording read as another format gives no station: refused.
+    EXPECT_THROW(ImportRecordingLines(Read("gsi/station_set.gsi"), TRecordingFormat::Sdr, true, book), TImportError);
+    EXPECT_THROW(ImportRecordingLines(Read("import/chantier_m5.m5"), TRecordingFormat::M5Levelling, true, book),
+                 TImportError);
+
+    // A point name with a blank keeps the book's columns.
+    Lines m5 = Read("import/chantier_m5.m5");
+    m5[9].replace(m5[9].find("  101|"), 6, " 10 1|");
+    const TImportResult named = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
+    EXPECT_EQ(BookLines(book)[1].substr(0, 18), "  numero 10_1     ");
+    EXPECT_EQ(named.warnings[0], "Ligne 10 : le nom « 10 1 » contient des blancs, écrit « 10_1 ».");
+}
