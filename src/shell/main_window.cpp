@@ -158,8 +158,8 @@ void TFMain_velka::BuildToolBar() {
     connect(ToolButtonQuitter, &QAction::triggered, this, [this] { Quitter1Click(); });
     ToolBar1->addSeparator();
     gsi2crt = button(QStyle::SP_ArrowRight, "gsi2crt",
-                     QString::fromUtf8("Importer un relevé (GSI, GDM, shoot, M5, SDR, RW5, Nikon) vers le format carnet"));
-    connect(gsi2crt, &QAction::triggered, this, [this] { ImporterUnReleve1Click(*this); });
+                     "Convertir un fichier Leica GSI ou Trimble GDM vers le format carnet (crt)");
+    connect(gsi2crt, &QAction::triggered, this, [this] { GSIformatcarnet1Click(); });
     ToolButtonReduc = button(QStyle::SP_FileDialogContentsView, "ToolButtonReduc", "Reduction du fichier carnet (crt)");
     connect(ToolButtonReduc, &QAction::triggered, this, [this] { Reduction1Click(); });
 }

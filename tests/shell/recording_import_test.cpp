@@ -1,5 +1,5 @@
-// « Fichier › Importer un relevé… » and the toolbar's conversion button,
-// driven through scripted dialogs: the recording is recognised, the book
+// « Fichier › Importer un relevé… » of the main window and of the
+// documents, driven through scripted dialogs: the recording is recognised, the book
 // written and opened; a file that is no recording is refused.
 #include <QMenu>
 #include <QtTest>
@@ -31,7 +31,7 @@ private slots:
         Param() = TParam();
     }
 
-    void importsFromTheMenuAndTheToolbar() {
+    void importsFromTheMainAndTheDocumentMenus() {
         const QString dir = ScratchDir("recording_import");
         Shell shell;
         QAction* entry = Entry(*shell.main->Fichier1);
@@ -48,11 +48,10 @@ private slots:
         QVERIFY2(shell.prompts->messages.back().contains("Format reconnu : Sokkia SDR33 / SDR2x"),
                  qPrintable(shell.prompts->messages.back()));
 
-        // The entry of a document's own menu, and the toolbar button; a
-        // level's recording gives a levelling book.
-        QVERIFY(Entry(*shell.main->ActiveDocument()->Fichier1));
+        // The entry of a document's own menu; a level's recording gives a
+        // levelling book.
         shell.prompts->names = {kData + "/import/nivellement_dini.m5", dir + "/ligne.na3"};
-        shell.main->gsi2crt->trigger();
+        Entry(*shell.main->ActiveDocument()->Fichier1)->trigger();
         QCOMPARE(shell.prompts->dialogs.back().filter, QString("Fichier Carnet niv (*.na3)|*.na3"));
         QCOMPARE(ActiveFile(*shell.main), dir + "/ligne.na3");
         QVERIFY(ReadBytes(dir + "/ligne.na3").contains("   700001   0.0       1.02213"));
