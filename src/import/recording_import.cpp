@@ -224,7 +224,16 @@ TRecordingFormat RecogniseRecordingFile(const std::string& in, std::string* firs
     std::vector<std::string> lines;
     std::string line;
     while (lines.size() < kRecognitionLines && reader.Next(line)) {
-        if (firstLine && firstLine->empty() && !TrimView(line).empty()) *firstLine = PrintableText(Trim(line)).substr(0, 120);
+        if (firstLine && firstLine->empty() && !TrimView(line).empty()) {
+            // At most 120 bytes, cut between two characters.
+            std::string shown = PrintableText(Trim(line));
+            if (shown.size() > 120) {
+                std::size_t cut = 120;
+                while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+                shown.resize(cut);
+            }
+            *firstLine = shown;
+        }
         lines.push_back(line);
     }
     return RecogniseRecording(lines);
