@@ -277,10 +277,11 @@ struct TM5LevellingReader::Impl {
     }
 
     std::string BookPoint(std::string_view text, int number) {
-        std::string out = Trim(text);
+        std::string out = PrintableText(Trim(text));
         for (char& c : out)
             if (c == ' ') c = '_';
-        if (out != Trim(text)) report.Warn(Format("Ligne %d : nom de point « %s » écrit « %s ».", number, Trim(text), out));
+        if (out != Trim(text))
+            report.Warn(Format("Ligne %d : nom de point « %s » écrit « %s ».", number, PrintableText(Trim(text)), out));
         return out;
     }
 };

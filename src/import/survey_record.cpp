@@ -179,14 +179,14 @@ void TSurveyReader::Flush() {
 }
 
 std::string TSurveyReader::BookName(std::string_view name, int line) {
-    std::string out = Trim(name);
-    bool blank = false;
+    // Blanks and "*" (which opens a comment in the text book) become "_",
+    // control characters "?": the book keeps its fields.
+    std::string out = PrintableText(Trim(name));
     for (char& c : out)
-        if (c == ' ' || c == '\t') {
-            c = '_';
-            blank = true;
-        }
-    if (blank) report_.Warn(Format("Ligne %d : le nom « %s » contient des blancs, écrit « %s ».", line, Trim(name), out));
+        if (c == ' ' || c == '*') c = '_';
+    if (out != Trim(name))
+        report_.Warn(Format("Ligne %d : le nom « %s » contient des blancs ou des caractères réservés, écrit « %s ».",
+                            line, PrintableText(Trim(name)), out));
     return out;
 }
 

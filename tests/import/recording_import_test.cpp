@@ -298,5 +298,5 @@ TEST(RecordingMistakes, RefusedWithTheLineOrReadRight) {
     m5[9].replace(m5[9].find("  101|"), 6, " 10 1|");
     const TImportResult named = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
     EXPECT_EQ(BookLines(book)[1].substr(0, 18), "  numero 10_1     ");
-    EXPECT_EQ(named.warnings[0], "Ligne 10 : le nom « 10 1 » contient des blancs, écrit « 10_1 ».");
+    EXPECT_EQ(named.warnings[0], "Ligne 10 : le nom « 10 1 » contient des blancs ou des caractères réservés, écrit « 10_1 ».");
 }
