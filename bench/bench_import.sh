@@ -1,64 +1,42 @@
 #!/bin/sh
-# Times gdm2crt, gdm2xcrt and crt2xcrt on generated inputs of about 100 MB
-# (a GDM job of repeated station and target blocks; a text book from
-# gen_fieldbook) and prints, per command, the time, the peak memory (GNU
-# time, else the process's VmHWM from /proc) and its ratio to the input.
-# Usage: bench/bench_import.sh [BUILD_DIR] [MEGABYTES]
+# Times "kestrova -x import" on a generated recording of each format (1M
+# records by default) next to gsi2xcrt on a GSI recording of as many lines,
+# and prints the time per record, the ratio to gsi2xcrt and the peak memory
+# (GNU time) against the file size: memory stays flat as the file grows.
+# Usage: bench/bench_import.sh [BUILD_DIR] [RECORDS]
 set -e
 build=${1:-build}
-megabytes=${2:-100}
+records=${2:-1000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-[ -x "$build/bench/gen_fieldbook" ] || { echo "missing $build/bench/gen_fieldbook" >&2; exit 1; }
 Kestrova="$work/ini" "$build/kestrova" -x none -i x -o y >/dev/null 2>&1 || true
 
-# measure COMMAND IN OUT: prints "seconds peak_kb" of one run.
-measure() {
+# run NAME CMD...: prints "seconds peak_KB" of one run.
+run() {
     if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/t" env Kestrova="$work/ini" "$build/kestrova" -x "$1" -i "$2" \
-            -o "$3" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
-        tail -n 1 "$work/t"
-        return
+        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+        cat "$work/time"
+    else
+        start=$(date +%s.%N)
+        "$@" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+        end=$(date +%s.%N)
+        awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f 0\n", e - s }'
     fi
-    start=$(date +%s.%N)
-    env Kestrova="$work/ini" "$build/kestrova" -x "$1" -i "$2" -o "$3" >/dev/null 2>"$work/err" &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid" || { cat "$work/err" >&2; exit 1; }
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" -v p="$peak" 'BEGIN { printf "%.2f %d\n", e - s, p }'
 }
 
-# row COMMAND IN OUT: one line of the table.
-row() {
-    bytes=$(wc -c < "$2")
-    set -- "$1" "$2" "$3" $(measure "$1" "$2" "$3")
-    awk -v c="$1" -v b="$bytes" -v t="$4" -v k="$5" \
-        'BEGIN { printf "%-9s %8.1f %8.2f %8.1f %6.2fx\n", c, b / 1e6, t, k / 1024.0, k * 1024.0 / b }'
-    rm -f "$3"
-}
-
-# A GDM job: stations of 20 targets, each target a block of 7 records.
-awk -v limit=$((megabytes * 1000000)) 'BEGIN {
-    print "0=Job de banc"; print "56=18"; print "74=1008.5"; bytes = 0; s = 0
-    while (bytes < limit) {
-        s++; line = "2=ST" s; print line; print "3=1.542"; bytes += length(line) + 10
-        for (t = 1; t <= 20; t++) {
-            printf "5=P%d\n4=BORNE\n6=1.600\n7=%.4f\n8=%.4f\n9=%.4f\n37=5123.456\n", t, (t * 17.3) % 400,
-                   99 + t / 100, 20 + t * 3.1
-            bytes += 70
-        }
-    }
-}' > "$work/job.gdm"
-# A text book of about the same size (about 105 bytes a pointing).
-"$build/bench/gen_fieldbook" $((megabytes * 9500)) crt "$work/book.crt" >/dev/null
-
-printf '%-9s %8s %8s %8s %7s\n' command "input MB" "time s" "peak MB" "x input"
-row gdm2crt "$work/job.gdm" "$work/job.carnet"
-row gdm2xcrt "$work/job.gdm" "$work/job.xcrt"
-row crt2xcrt "$work/book.crt" "$work/book.xcrt"
+"$build/bench/gen_gsi" "$records" "$work/big.gsi"
+set -- $(run env Kestrova="$work/ini" "$build/kestrova" -x gsi2xcrt -i "$work/big.gsi" -o "$work/gsi.xcrt")
+gsi=$1
+echo "gsi2xcrt: $records lignes, $gsi s, $(awk -v t="$gsi" -v n="$records" 'BEGIN { printf "%.2f", t * 1e6 / n }') µs/enregistrement, mémoire $2 Ko"
+for format in m5 dini sdr rw5 nikon; do
+    "$build/bench/gen_recordings" "$format" "$records" "$work/big.$format"
+    out="$work/out.xcrt"
+    [ "$format" = dini ] && out="$work/out.na3"
+    set -- $(run env Kestrova="$work/ini" "$build/kestrova" -x import -i "$work/big.$format" -o "$out")
+    size=$(du -k "$work/big.$format" | cut -f1)
+    echo "import $format: $records enregistrements ($size Ko), $1 s," \
+         "$(awk -v t="$1" -v n="$records" 'BEGIN { printf "%.2f", t * 1e6 / n }') µs/enregistrement," \
+         "$(awk -v t="$1" -v g="$gsi" 'BEGIN { if (g < 0.01) g = 0.01; printf "%.2f", t / g }') x gsi2xcrt," \
+         "mémoire $2 Ko"
+    rm -f "$work/big.$format" "$out"
+done

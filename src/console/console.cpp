@@ -67,6 +67,8 @@ std::string UsageText() {
            "  -a, --stations       renommer aussi les stations\n"
            "  -n, --no-targets     ne pas renommer les points visés\n"
            "  -g, --angles=UNITÉ   angles d'un fichier GDM : gon, dms (ddd.mmss) ou deg (ini : angles_gdm)\n"
+           "  -r, --format=NOM     format du relevé importé : gsi, gdm, shoot, m5, sdr, rw5, nikon\n"
+           "                       (reconnu d'après le contenu sans cette option)\n"
            "\n"
            "Commandes :\n" +
            (names.empty() ? std::string("  (aucune)\n") : names) +
@@ -81,7 +83,7 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     // Letters, long names and whether each option takes a value; -x and -i
     // are always required, -o by the commands that write a named output.
-    static const char kLetters[] = "xiolwscftang";
+    static const char kLetters[] = "xiolwscftangr";
     ConsoleArgs a;
     std::string exe;
     std::string parseError;
@@ -89,10 +91,10 @@ int RunConsole(const std::vector<std::string>& args, std::ostream& out, std::ost
     {
         TGetOpts opts(args);
         opts.SetOptions(kLetters);
-        opts.SetOptFlags(":::::::::  :");
-        opts.SetReqFlags("xx          ");
-        opts.SetDefaults("-,-,-,-,-,-,-,-,-,-,-,-");
-        opts.SetLongOpts("exe,in,out,log,weighting,sigma,cor,from,to,stations,no-targets,angles");
+        opts.SetOptFlags(":::::::::  ::");
+        opts.SetReqFlags("xx           ");
+        opts.SetDefaults("-,-,-,-,-,-,-,-,-,-,-,-,-");
+        opts.SetLongOpts("exe,in,out,log,weighting,sigma,cor,from,to,stations,no-targets,angles,format");
         try {
             while (opts.NextOption()) {
                 switch (opts.CurrentLetter) {

@@ -5,6 +5,7 @@
 #include "console/cmd_gsi2xcrt.hpp"
 #include "console/cmd_crt2xcrt.hpp"
 #include "console/cmd_gdm2crt.hpp"
+#include "console/cmd_import.hpp"
 #include "console/cmd_gsi2crt.hpp"
 #include "console/cmd_shoot2crt.hpp"
 #include "console/cmd_rename.hpp"
@@ -39,6 +40,8 @@ const std::vector<ConsoleCommand>& ConsoleCommands() {
          [](const ConsoleArgs& a) { return RunCrt2Xcrt(a.in, a.out); }},
         {"rename", "renomme un point d'un carnet (.crt) ou d'un carnet de nivellement (.na3), copie .backup", false,
          [](const ConsoleArgs& a) { return RunRename(a); }},
+        {"import", "relevé d'instrument (GSI, GDM, shoot, M5, SDR, RW5, Nikon RAW) reconnu -> carnet (.xcrt, .crt) ou .na3 (-r FORMAT)", true,
+         RunImport},
         {"gsi2na3", "enregistrement GSI de niveau -> carnet de nivellement (.na3)", true, RunGsi2Na3},
         {"na32obs", "carnet de nivellement (.na3) -> .obs .iob .gkf sans crapauds (-w, -s)", true, RunNa32Obs},
         {"obs2tri", "dénivelées (.obs, .iob) -> fichier obs trié (.tri)", true, RunObs2Tri},

@@ -35,6 +35,7 @@
 #include "shell/prompts.hpp"
 #include "shell/qt_text.hpp"
 #include "shell/xml_view.hpp"
+#include "shell/recording_import_command.hpp"
 
 namespace kestrova {
 
@@ -94,6 +95,7 @@ void TFMain_velka::BuildMenus() {
     a = Fichier1->addAction("&Ouvrir", this, [this] { Ouvrir1Click(); });
     a->setObjectName("Ouvrir1");
     a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    AddRecordingImportEntry(*this, *Fichier1);
     Fichier1->addSeparator();
     a = Fichier1->addAction("&Quitter", this, [this] { Quitter1Click(); });
     a->setObjectName("Quitter1");
@@ -307,6 +309,7 @@ TEditForm* TFMain_velka::NewDocument() {
     connect(document, &TEditForm::reductionRequested, this, [this] { Reduction1Click(); });
     connect(document, &TEditForm::statusTextChanged, this, [this](const QString& text) { SetStatusText(text); });
     AddEditingToolContextEntries(*this, *document);
+    AddRecordingImportEntry(*this, *document->Fichier1);
     AddChild(document);
     return document;
 }

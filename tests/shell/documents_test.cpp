@@ -579,7 +579,8 @@ private slots:
         QStringList fileEntries;
         for (QAction* a : doc->Fichier1->actions())
             if (!a->isSeparator()) fileEntries << a->text() + "=" + a->shortcut().toString();
-        QCOMPARE(fileEntries, (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Fermer=", "&Sauver=Ctrl+S",
+        QCOMPARE(fileEntries, (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", QString::fromUtf8("&Importer un relevé…="),
+                                           "&Fermer=", "&Sauver=Ctrl+S",
                                            "S&auver sous=", "&Imprimer=Ctrl+P", "Configuration de l'impression=",
                                            "&Quitter=Ctrl+Q"}));
 

@@ -63,7 +63,8 @@ private slots:
     void menusHoldTheirCaptionsAndKeys() {
         Shell shell;
         TFMain_velka& m = *shell.main;
-        QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O", "&Quitter=Ctrl+Q"}));
+        QCOMPARE(Entries(m.Fichier1), (QStringList{"&Nouveau=Ctrl+N", "&Ouvrir=Ctrl+O",
+                                                   QString::fromUtf8("&Importer un relevé…="), "&Quitter=Ctrl+Q"}));
         // "Affecter les cibles aux points" on Shift+F9: F9 is the documents'
         // block selection.
         QCOMPARE(Entries(m.Topo1),
