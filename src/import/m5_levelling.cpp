@@ -1,5 +1,7 @@
 #include "import/m5_levelling.hpp"
 
+#include <algorithm>
+
 #include <cmath>
 #include <vector>
 
@@ -103,8 +105,36 @@ struct TM5LevellingReader::Impl {
         ++report.readings;
     }
 
+    // The rows of a set-up in the order the turning-point elimination
+    // reads them, whatever order the level recorded them in (the alternating
+    // methods take every second set-up foresight first): the backsight, the
+    // intermediate sights, the foresight. A row without a reading (a height)
+    // stays after the reading it followed.
+    static int Rank(const Tobs_niv& r) {
+        if (r.foresight != 0.0) return 3;
+        if (r.intermediate != 0.0) return 2;
+        return r.backsight != 0.0 ? 1 : 0;
+    }
+
     void CloseSetup() {
         if (backCount > 0 && foreCount > 0) lastForeName = rows[static_cast<std::size_t>(foreRow)].name;
+        std::vector<std::vector<Tobs_niv>> groups;
+        std::vector<int> ranks;
+        for (const Tobs_niv& r : rows) {
+            const int rank = Rank(r);
+            if (rank == 0 && !groups.empty()) {
+                groups.back().push_back(r);
+                continue;
+            }
+            groups.push_back({r});
+            ranks.push_back(rank);
+        }
+        std::vector<std::size_t> order(groups.size());
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return ranks[a] < ranks[b]; });
+        rows.clear();
+        for (std::size_t i : order) rows.insert(rows.end(), groups[i].begin(), groups[i].end());
         for (const Tobs_niv& r : rows) Emit(r);
         rows.clear();
         backRow = foreRow = -1;

@@ -118,6 +118,11 @@ TEST_F(RecordingImportTest, DiniRecordingGivesALevellingBookThatReduces) {
     EXPECT_TRUE(Has(obs, "4     RN12      B45      0.87135")) << obs;
     // The intermediate sight: 0.95435 - 1.10000.
     EXPECT_TRUE(Has(obs, "4      B45       P7     -0.14565")) << obs;
+    // The aBF run records its second set-up foresight first (RN13, 4.265 ft
+    // = 1.29997 m, then the backsight 1.50000 on the change point):
+    // B45 -> RN13 = (0.95435 - 1.40000) + (1.50000 - 1.29997) = -0.24562,
+    // of which 0.14565 is already in B45 -> P7.
+    EXPECT_TRUE(Has(obs, "4       P7     RN13     -0.09997")) << obs;
 }
 
 TEST_F(RecordingImportTest, OlderRoutesGiveTheBooksOfTheirOwnCommands) {

@@ -238,7 +238,7 @@ TEST(M5Import, ValuesThatCannotBeReadStopTheImport) {
     }
 }
 
-TEST(DiniImport, RowsInRecordingOrderWithTurningPoints) {
+TEST(DiniImport, RowsOfEachSetUpBackThenForeWithTurningPoints) {
     const Imported d = Import("import/nivellement_dini.m5");
     Lines rows;
     for (std::size_t i = 6; i < d.book.size(); ++i) rows.push_back(d.book[i]);
@@ -254,13 +254,15 @@ TEST(DiniImport, RowsInRecordingOrderWithTurningPoints) {
         "      B45   0.0       1.20321   0.0     0 / 0.0   0.0      28.621      0.0",
         "      B45   0.0       0.0       0.0     0 / 0.0   0.0       0.0      102.1059",
         code,
-        // aBF: the second set-up reads its foresight first (RN13, in feet).
+        // aBF: the second set-up reads its foresight first (RN13, in feet);
+        // the book holds it after the backsight, with the height that
+        // followed the backsight.
         "      B45   0.95435   0.0       0.0     0 / 0.0   0.0      30.120      0.0",
         "       P7   0.0       0.0       1.10000 0 / 0.0   0.0      12.000    102.0",
         "   700002   0.0       1.40000   0.0     0 / 0.0   0.0      30.000      0.0",
-        "     RN13   0.0       1.29997   0.0     0 / 0.0   0.0      25.000      0.0",
         "   700002   1.50000   0.0       0.0     0 / 0.0   0.0      25.100      0.0",
         "     RN13   0.0       0.0       0.0     0 / 0.0   0.0       0.0      101.8602",
+        "     RN13   0.0       1.29997   0.0     0 / 0.0   0.0      25.000      0.0",
     };
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(d.result.skipped,
