@@ -12,32 +12,12 @@ trap 'rm -rf "$work"' EXIT
 [ -x "$build/bench/gen_fieldbook" ] || { echo "missing $build/bench/gen_fieldbook" >&2; exit 1; }
 Kestrova="$work/ini" "$build/kestrova" -x none -i x -o y >/dev/null 2>&1 || true
 
-# measure COMMAND IN OUT: prints "seconds peak_kb" of one run.
-measure() {
-    if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/t" env Kestrova="$work/ini" "$build/kestrova" -x "$1" -i "$2" \
-            -o "$3" >/dev/null 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
-        tail -n 1 "$work/t"
-        return
-    fi
-    start=$(date +%s.%N)
-    env Kestrova="$work/ini" "$build/kestrova" -x "$1" -i "$2" -o "$3" >/dev/null 2>"$work/err" &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid" || { cat "$work/err" >&2; exit 1; }
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" -v p="$peak" 'BEGIN { printf "%.2f %d\n", e - s, p }'
-}
+. "$(dirname "$0")/measure.sh"
 
 # row COMMAND IN OUT: one line of the table.
 row() {
     bytes=$(wc -c < "$2")
-    set -- "$1" "$2" "$3" $(measure "$1" "$2" "$3")
+    set -- "$1" "$2" "$3" $(peak_run "$build/kestrova" -x "$1" -i "$2" -o "$3")
     awk -v c="$1" -v b="$bytes" -v t="$4" -v k="$5" \
         'BEGIN { printf "%-9s %8.1f %8.2f %8.1f %6.2fx\n", c, b / 1e6, t, k / 1024.0, k * 1024.0 / b }'
     rm -f "$3"

@@ -16,34 +16,15 @@ kestrova="$build/kestrova"
 [ -x "$gen" ] || { echo "missing $gen (build the target gen_levelling)" >&2; exit 1; }
 Kestrova="$work/ini" "$kestrova" -x none -i x -o y >/dev/null 2>&1 || true
 
-# run LABEL CMD...: prints "seconds peak_kb" of one run.
-run() {
-    if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/t" env Kestrova="$work/ini" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-        cat "$work/t"
-        return
-    fi
-    start=$(date +%s.%N)
-    env Kestrova="$work/ini" "$@" >/dev/null 2>&1 &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid" || { echo "failed: $*" >&2; exit 1; }
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" -v p="$peak" 'BEGIN { printf "%.2f %d\n", e - s, p }'
-}
+. "$(dirname "$0")/measure.sh"
 
 printf "%-9s %-8s %9s %8s %11s %9s %8s %11s\n" readings book_MB na32obs_s growth peak_MB gsi_MB gsi2na3_s peak_MB
 prev=""
 for n in $sizes; do
     "$gen" "$n" "$work/b.na3" "$work/r.gsi"
-    set -- $(run "$kestrova" -x na32obs -i "$work/b.na3" -o "$work/out")
+    set -- $(peak_run "$kestrova" -x na32obs -i "$work/b.na3" -o "$work/out")
     t=$1; m=$2
-    set -- $(run "$kestrova" -x gsi2na3 -i "$work/r.gsi" -o "$work/conv.na3")
+    set -- $(peak_run "$kestrova" -x gsi2na3 -i "$work/r.gsi" -o "$work/conv.na3")
     tg=$1; mg=$2
     # The converted recording reduces to the same differences as the book.
     Kestrova="$work/ini" "$kestrova" -x na32obs -i "$work/conv.na3" -o "$work/out2" >/dev/null 2>&1

@@ -17,32 +17,13 @@ mkdir -p "$work/ini"
 printf '[parametres_renormalisation]\r\nrenormalisation=Y\r\nAH_add=0.0003\r\nDp_add=0.0010\r\nDp_mult=2.0000\r\n' \
     > "$work/ini/Kestrova.ini"
 
-# run CMD...: prints "seconds peak_kb" of one run.
-run() {
-    if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/t" env Kestrova="$work/ini" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-        cat "$work/t"
-        return
-    fi
-    start=$(date +%s.%N)
-    env Kestrova="$work/ini" "$@" >/dev/null 2>&1 &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid" || { echo "failed: $*" >&2; exit 1; }
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" -v p="$peak" 'BEGIN { printf "%.2f %d\n", e - s, p }'
-}
+. "$(dirname "$0")/measure.sh"
 
 # row COMMAND INPUT [OPTIONS...]: one line of the table.
 row() {
     command=$1 input=$2
     shift 2
-    set -- $(run "$kestrova" -x "$command" -i "$input" -o "$work/out" "$@")
+    set -- $(peak_run "$kestrova" -x "$command" -i "$input" -o "$work/out" "$@")
     awk -v c="$command" -v sz="$(stat -c %s "$input")" -v t="$1" -v m="$2" \
         'BEGIN { printf "%-8s %9.1f %8.2f %9.1f %7.2fx\n", c, sz / 1e6, t, m / 1024, m * 1024 / sz }'
     rm -f "$work"/out*

@@ -13,32 +13,13 @@ trap 'rm -rf "$work"' EXIT
 [ -x "$build/bench/gen_shoot" ] || { echo "missing $build/bench/gen_shoot (build the target gen_shoot)" >&2; exit 1; }
 Kestrova="$work/ini" "$build/kestrova" -x none -i x -o y >/dev/null 2>&1 || true
 
-run() {  # run N: prints "seconds peak_kb"
-    if [ -x /usr/bin/time ]; then
-        /usr/bin/time -f "%e %M" -o "$work/t" env Kestrova="$work/ini" "$build/kestrova" -x shoot2crt \
-            -i "$work/log.shoot" -o "$work/log" >/dev/null
-        tail -n 1 "$work/t"
-        return
-    fi
-    start=$(date +%s.%N)
-    env Kestrova="$work/ini" "$build/kestrova" -x shoot2crt -i "$work/log.shoot" -o "$work/log" >/dev/null &
-    pid=$!
-    peak=0
-    while kill -0 "$pid" 2>/dev/null; do
-        hwm=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-        [ -n "$hwm" ] && peak=$hwm
-        sleep 0.01
-    done
-    wait "$pid"
-    end=$(date +%s.%N)
-    awk -v s="$start" -v e="$end" -v p="$peak" 'BEGIN { printf "%.2f %d\n", e - s, p }'
-}
+. "$(dirname "$0")/measure.sh"
 
 previous=""
 for n in $sizes; do
     "$build/bench/gen_shoot" "$n" "$work/log.shoot"
     size_kb=$(( $(wc -c < "$work/log.shoot") / 1024 ))
-    set -- $(run "$n")
+    set -- $(peak_run "$build/kestrova" -x shoot2crt -i "$work/log.shoot" -o "$work/log")
     growth=$(awk -v a="$1" -v b="$previous" 'BEGIN { if (b == "" || b == 0) print "-"; else printf "%.1fx", a / b }')
     echo "shoot2crt $n shots: ${size_kb} KB log, $1 s, growth $growth, peak memory $2 KB," \
          "$(wc -l < "$work/log.crt") book lines, $(wc -l < "$work/log.xcrt") XML lines"
