@@ -457,3 +457,23 @@ std::vector<std::string> AdjustSummaryLines(const AdjustOutcome& outcome, const 
 }
 
 }  // namespace kestrova
+
+namespace kestrova {
+
+AdjustRun RunAdjustment(const std::string& program, AdjustInputKind kind, const std::vector<std::string>& lines,
+                        const std::string& name, const std::vector<std::string>& corLines,
+                        const std::string& corName, const AdjustFiles& files, std::vector<std::string>& warnings,
+                        TProgress& progress) {
+    AdjustRun run{MakeAdjustSource(kind, lines, name, corLines, corName, progress), {}};
+    warnings = run.source.warnings;
+    run.outcome = AdjustWithGama(program, BuildGamaInput(run.source, progress), progress);
+    progress.Stage("Écriture des résultats");
+    TOutputSet outputs;
+    WriteGamaOutputs(run.outcome, outputs, files);
+    ProduceAdjustReport(run.outcome, run.source, files, outputs.Add(files.html));
+    progress.ThrowIfCancelled();
+    outputs.Commit();
+    return run;
+}
+
+}  // namespace kestrova

@@ -76,3 +76,22 @@ namespace kestrova {
 std::vector<std::string> AdjustSummaryLines(const AdjustOutcome& outcome, const AdjustSource& source);
 
 }  // namespace kestrova
+
+namespace kestrova {
+
+// The adjustment command, the same from the console and from the window:
+// the source read from the input's and the coordinate file's lines (its
+// warnings in `warnings`, filled before gama-local runs), gama-local run
+// until the approximations settle, and the four files written together
+// (nothing written on failure or cancel). Throws what MakeAdjustSource,
+// BuildGamaInput and AdjustWithGama throw, and the output set's errors.
+struct AdjustRun {
+    AdjustSource source;
+    AdjustOutcome outcome;
+};
+AdjustRun RunAdjustment(const std::string& program, AdjustInputKind kind, const std::vector<std::string>& lines,
+                        const std::string& name, const std::vector<std::string>& corLines,
+                        const std::string& corName, const AdjustFiles& files, std::vector<std::string>& warnings,
+                        TProgress& progress);
+
+}  // namespace kestrova

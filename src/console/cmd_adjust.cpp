@@ -35,16 +35,14 @@ int RunAdjust(const ConsoleArgs& args) {
     if (!ReadConsoleInput(cor, "de coordonnées", &corLines)) return 1;
     TProgress& progress = *args.progress;
     try {
-        const AdjustSource source = MakeAdjustSource(kind, lines, args.in, corLines, cor, progress);
-        for (const std::string& w : source.warnings) std::cerr << "Avertissement : " << w << "\n";
-        const AdjustOutcome outcome = AdjustWithGama(program, BuildGamaInput(source, progress), progress);
-        progress.Stage("Écriture des résultats");
-        TOutputSet outputs;
-        WriteGamaOutputs(outcome, outputs, files);
-        ProduceAdjustReport(outcome, source, files, outputs.Add(files.html));
-        progress.ThrowIfCancelled();
-        outputs.Commit();
-        for (const std::string& l : AdjustSummaryLines(outcome, source)) std::cout << l << "\n";
+        struct PrintWarnings {  // also when the adjustment fails
+            std::vector<std::string> list;
+            ~PrintWarnings() {
+                for (const std::string& w : list) std::cerr << "Avertissement : " << w << "\n";
+            }
+        } warnings;
+        const AdjustRun run = RunAdjustment(program, kind, lines, args.in, corLines, cor, files, warnings.list, progress);
+        for (const std::string& l : AdjustSummaryLines(run.outcome, run.source)) std::cout << l << "\n";
         std::cout << "Fichiers écrits : " << files.gkf << ", " << files.xml << ", " << files.txt << ", " << files.html
                   << "\n";
     } catch (const AdjustInputError& e) {

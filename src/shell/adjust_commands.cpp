@@ -77,15 +77,7 @@ void Adjust(TFMain_velka& main, bool levellingMenu) {
         &main, main.prompts(), source, QString::fromUtf8(kTitle),
         QString::fromUtf8("Ajustement de %1 impossible :\n%2"), [&](TProgress& progress) {
             try {
-                const AdjustSource input = MakeAdjustSource(kind, *lines, S(source), corLines, S(*cor), progress);
-                warnings = input.warnings;
-                const AdjustOutcome outcome = AdjustWithGama(program, BuildGamaInput(input, progress), progress);
-                progress.Stage("Écriture des résultats");
-                TOutputSet outputs;
-                WriteGamaOutputs(outcome, outputs, files);
-                ProduceAdjustReport(outcome, input, files, outputs.Add(files.html));
-                progress.ThrowIfCancelled();
-                outputs.Commit();
+                RunAdjustment(program, kind, *lines, S(source), corLines, S(*cor), files, warnings, progress);
             } catch (const GamaRunError& e) {
                 throw std::runtime_error(std::string("gama-local n'a pas ajusté le réseau : ") + e.what() +
                                          " ; rien n'est écrit");
