@@ -15,6 +15,8 @@ FUZZ_SMOKE_SECONDS ?= 3
 # GNU Gama's gama-local for the interop tests and the example's adjustment:
 # GAMA_LOCAL from the environment, else the PATH, else the shared tools
 # beside the repository. Tests that need it are skipped without it.
+# The compiler cache, when the machine has one (not needed to build).
+CCACHE_LAUNCHER = $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 GAMA_LOCAL ?= $(or $(shell command -v gama-local 2>/dev/null),$(wildcard $(abspath $(CURDIR)/../shared/tools/gama-local)))
 export GAMA_LOCAL
 
@@ -46,7 +48,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CCACHE_LAUNCHER)
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
