@@ -24,6 +24,10 @@ std::string ExportClock(const TExportTime& t);
 // A pointing or target has a distance when it exceeds 5 cm.
 inline bool HasDistance(double dp) { return dp > 0.05; }
 
+// A target has a zenith angle unless every face left it out: the books write
+// a pointing without one as 0, a sight straight up that no station takes.
+inline bool HasZenith(double v) { return v > 0.0; }
+
 // Instrument and target heights are exported (ini export_hauteurs_brelix).
 bool ExportHeights();
 

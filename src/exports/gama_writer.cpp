@@ -140,13 +140,14 @@ void ProduceGamaFile(const Tday_obs& book, const std::string& path, const TExpor
         };
         if (sortByCode) {
             for (const TPt_vise& t : st.pts_vise) out.push_back(direction(t));
-            for (const TPt_vise& t : st.pts_vise) out.push_back(zenith(t));
+            for (const TPt_vise& t : st.pts_vise)
+                if (HasZenith(t.V)) out.push_back(zenith(t));
             for (const TPt_vise& t : st.pts_vise)
                 if (HasDistance(t.Dp)) out.push_back(distance(t));
         } else {
             for (const TPt_vise& t : st.pts_vise) {
                 out.push_back(direction(t));
-                out.push_back(zenith(t));
+                if (HasZenith(t.V)) out.push_back(zenith(t));
                 if (HasDistance(t.Dp)) out.push_back(distance(t));
             }
         }

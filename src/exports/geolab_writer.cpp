@@ -201,6 +201,7 @@ void ProduceGeolabFile(const Tday_obs& book, TLineSink& sink) {
     for (const TStation& st : book.stations) {
         if (!st.valid) continue;
         for (const TPt_vise& t : st.pts_vise) {
+            if (!HasZenith(t.V)) continue;
             const bool blank = names(st, t);
             out.Add(BuildAngleLine(line, " ZANG ZA", blank ? station : st.pt_sta, blank ? target : t.pt_vis, t.V));
         }

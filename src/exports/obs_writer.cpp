@@ -88,7 +88,8 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
     if (s.sortByCode) {
         for (std::size_t i = 0; i < st.pts_vise.size(); ++i) out.Add(direction(i));
         out.Add(" ");
-        for (const TPt_vise& t : st.pts_vise) out.Add(zenith(t));
+        for (const TPt_vise& t : st.pts_vise)
+            if (HasZenith(t.V)) out.Add(zenith(t));
         out.Add("");
         for (const TPt_vise& t : st.pts_vise) {
             if (!HasDistance(t.Dp)) continue;
@@ -99,7 +100,7 @@ void AppendStationBlock(TLineSink& out, const TStation& st, int k, const ObsSett
         for (std::size_t i = 0; i < st.pts_vise.size(); ++i) {
             const TPt_vise& t = st.pts_vise[i];
             out.Add(direction(i));
-            out.Add(zenith(t));
+            if (HasZenith(t.V)) out.Add(zenith(t));
             if (HasDistance(t.Dp)) out.Add(distance(t, s.sigmaDp));
         }
         out.Add(" ");

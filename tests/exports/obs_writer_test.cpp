@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "export_test_support.hpp"
+#include "exports/gama_writer.hpp"
 #include "exports/geolab_writer.hpp"
 #include "exports/obs_records.hpp"
 
@@ -208,4 +209,37 @@ TEST_F(ObsWriterTest, NamesWithABlankAreWrittenWithAnUnderscore) {
     EXPECT_TRUE(read);
     book.stations[0].pts_vise[1].pt_vis = "T2";
     EXPECT_TRUE(BlankNameWarnings(book).empty());
+}
+
+TEST_F(ObsWriterTest, APointingWithoutZenithAngleGivesNoZenithObservationInAnyFile) {
+    // One face: T1 complete, T2 with a direction and a distance but no zenith
+    // angle (written 0 in the book), T3 with a direction only.
+    const Tday_obs book = Reduce({
+        " station S1 Temp_deg 12.0 Press_mmHg 760.0 ht_m 1.550",
+        "  numero T1 AH_gr 0.0000 AV_gr 100.0000 Dp_m 50.0000 ppm_cste_mm 0000+000 hv_m 1.600",
+        "  numero T2 AH_gr 100.0010 AV_gr 0.0000 Dp_m 80.0000 ppm_cste_mm 0000+000 hv_m 1.700",
+        "  numero T3 AH_gr 150.0000 AV_gr 0.0000 Dp_m 0.0000 ppm_cste_mm 0000+000 hv_m 1.700",
+    });
+    ASSERT_EQ(book.stations.size(), 1u);
+    ASSERT_TRUE(book.stations[0].valid);
+    auto count = [](const std::vector<std::string>& lines, const std::string& part) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    };
+    for (const char* order : {"code", "obs"}) {
+        Param().tri_fichier_brelix = order;
+        const std::vector<std::string> obs = ObsFileLines(book, "x.obs", kTime);
+        EXPECT_EQ(count(obs, "6 S1               T1                 100.0000"), 1) << order;
+        EXPECT_EQ(count(obs, "6 S1"), 1) << order;
+        EXPECT_EQ(count(obs, "5 S1               T2"), 1) << order;
+        EXPECT_EQ(count(obs, "3 S1               T2                  80.0000"), 1) << order;
+        EXPECT_EQ(count(obs, "5 S1               T3"), 1) << order;
+        const std::vector<std::string> gkf = GamaFileLines(book, "x.gkf", kTime);
+        EXPECT_EQ(count(gkf, "<z-angle"), 1) << order;
+        EXPECT_EQ(count(gkf, "<direction"), 3) << order;
+        EXPECT_EQ(count(gkf, "<s-distance"), 2) << order;
+    }
+    const std::vector<std::string> iob = GeolabFileLines(book);
+    EXPECT_EQ(count(iob, " ZANG ZA"), 1);
+    EXPECT_EQ(count(iob, " DIR"), 3);
 }
