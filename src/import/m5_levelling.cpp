@@ -11,6 +11,7 @@
 #include "base/text_helpers.hpp"
 #include "import/m5_line.hpp"
 #include "levelling/na3_format.hpp"
+#include "levelling/niv_model.hpp"
 
 namespace kestrova {
 
@@ -82,6 +83,7 @@ struct TM5LevellingReader::Impl {
     TImportReport& report;
     bool doubleReadings = false;
     bool runWritten = false;
+    int runsWritten = 0;
     int nextTurningPoint = 1;
     std::string lastForeName;  // foresight point of the last set-up
     std::string text;          // the row being written
@@ -99,6 +101,7 @@ struct TM5LevellingReader::Impl {
         if (!runWritten) {
             sink.Add(Na3CodeLine());
             runWritten = true;
+            ++runsWritten;
         }
         AppendRow(text, row);
         sink.Add(text);
@@ -150,8 +153,14 @@ struct TM5LevellingReader::Impl {
                 if (rows[i].backsight != 0.0) rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i--));
             report.Skip("lectures arrière sans lecture avant");
         }
-        (void)number;
         CloseSetup();
+        // Its last height difference could not be closed: the run stops on a
+        // point that the reduction eliminates.
+        if (runWritten && IsTurningPoint(lastForeName)) {
+            const std::string where = number > 0 ? Format("Ligne %d : ", number) : std::string("En fin de fichier : ");
+            report.Warn(Format("%scheminement %d du carnet : se termine sur le point nodal %s, sans point d'arrivée.",
+                               where, runsWritten, lastForeName));
+        }
         runWritten = false;
         lastForeName.clear();
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/format.hpp"
 #include "base/text_file.hpp"
 #include "fieldbook/model.hpp"
 #include "import/recording_import.hpp"
@@ -301,4 +302,33 @@ TEST(RecordingMistakes, RefusedWithTheLineOrReadRight) {
     const TImportResult named = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
     EXPECT_EQ(BookLines(book)[1].substr(0, 18), "  numero 10_1     ");
     EXPECT_EQ(named.warnings[0], "Ligne 10 : le nom « 10 1 » contient des blancs ou des caractères réservés, écrit « 10_1 ».");
+}
+
+TEST(DiniImport, ARunThatStopsOnAnUnnamedChangePointIsNamedInAWarning) {
+    // One M5 levelling line: block 22-48 holds the point name (1-8) and the
+    // line number (24-27), then three value blocks.
+    auto kd1 = [](int adr, const char* point, const char* id, const char* value) {
+        return Format("For M5|Adr %5d|KD1 %-8s%15s%4s|%-2s %14s %-4s|HD %14s m   |%22s| ", adr, point, "", "2", id,
+                      value, "m", "20.000", "");
+    };
+    auto to = [](int adr, const char* text) { return Format("For M5|Adr %5d|TO  %-27s|%22s|%22s|%22s| ", adr, text, "", "", ""); };
+    Lines m5 = {to(1, "Start-Line       BF      2"), kd1(2, "A", "Rb", "1.50000"), kd1(3, "", "Rf", "1.00000"),
+                kd1(4, "", "Rb", "1.40000"),         kd1(5, "", "Rf", "1.20000"),  to(6, "End-Line         2")};
+    Lines book;
+    TImportResult r = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
+    EXPECT_EQ(r.format, TRecordingFormat::M5Levelling);
+    ASSERT_FALSE(r.warnings.empty());
+    EXPECT_EQ(r.warnings.back(), "Ligne 6 : cheminement 1 du carnet : se termine sur le point nodal 700002, sans "
+                                 "point d'arrivée.");
+    // Closed on a named point, the run gives no such warning; without its
+    // closing line, the end of the file names it.
+    m5[4] = kd1(5, "B", "Rf", "1.20000");
+    r = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
+    for (const std::string& w : r.warnings) EXPECT_EQ(w.find("point nodal"), std::string::npos) << w;
+    m5[4] = kd1(5, "", "Rf", "1.20000");
+    m5.pop_back();
+    r = ImportRecordingLines(m5, TRecordingFormat::Unknown, true, book);
+    ASSERT_FALSE(r.warnings.empty());
+    EXPECT_EQ(r.warnings.back(), "En fin de fichier : cheminement 1 du carnet : se termine sur le point nodal "
+                                 "700002, sans point d'arrivée.");
 }
