@@ -54,9 +54,16 @@ double MeanDirection(std::span<Tobs* const> obs) {
 namespace {
 
 double MeanZenith(std::span<Tobs* const> obs) {
+    // A pointing without zenith angle (0 in the book) does not count; none
+    // gives 0, the book's "no zenith angle".
     double sum = 0.0;
-    for (const Tobs* o : obs) sum += o->V;
-    return sum / static_cast<double>(obs.size());
+    int count = 0;
+    for (const Tobs* o : obs) {
+        if (o->V <= 0.0) continue;
+        sum += o->V;
+        ++count;
+    }
+    return count ? sum / count : 0.0;
 }
 
 // Mean of the measured distances (0 when none).
@@ -359,10 +366,12 @@ void ReduceStation(TStation& s) {
             const double h1 = UnwrappedDirection(t.Hz1);
             const double h2 = DirectionNear(UnwrappedDirection(t.Hz2), h1);
             t.Hz = (h1 + h2) / 2.0;
-            t.V = (t.V1 + 400.0 - t.V2) / 2.0;
+            // A face without zenith angle leaves the other face's alone.
+            const bool v1 = t.V1 > 0.0, v2 = t.V2 > 0.0;
+            t.V = v1 && v2 ? (t.V1 + 400.0 - t.V2) / 2.0 : v1 ? t.V1 : v2 ? 400.0 - t.V2 : 0.0;
             const bool d1 = t.Dp1 > kNoDistance, d2 = t.Dp2 > kNoDistance;
             t.Dp = d1 && d2 ? (t.Dp1 + t.Dp2) / 2.0 : d1 ? t.Dp1 : d2 ? t.Dp2 : 0.0;
-            t.V1V2 = t.V1 + t.V2;
+            t.V1V2 = v1 && v2 ? t.V1 + t.V2 : 0.0;  // 0: the target gives no index error
         } else if (!t.obsC1.empty()) {
             t.Hz = t.Hz1;
             t.V = t.V1;
@@ -388,19 +397,27 @@ std::span<const TPt_vise> Z0Targets(const TStation& s, bool useFirstTarget) {
     return std::span<const TPt_vise>(s.pts_vise).subspan(first);
 }
 
+// The values of a station's counting targets appended to `values`; a
+// target without zenith angle in one face has none.
+void AddZ0Values(const TStation& s, bool useFirstTarget, std::vector<double>& values) {
+    for (const TPt_vise& t : Z0Targets(s, useFirstTarget))
+        if (t.V1V2 > 0.0) values.push_back(t.V1V2);
+}
+
 // The station's own Z0 and its spread.
 void StationZ0(TStation& s, bool useFirstTarget) {
     s.Z0 = 0.0;
     s.SigmaZ0 = 0.0;
-    const std::span<const TPt_vise> targets = Z0Targets(s, useFirstTarget);
-    if (targets.empty()) return;
-    const auto n = static_cast<double>(targets.size());
+    std::vector<double> values;
+    AddZ0Values(s, useFirstTarget, values);
+    if (values.empty()) return;
+    const auto n = static_cast<double>(values.size());
     double stationSum = 0.0;
-    for (const TPt_vise& t : targets) stationSum += t.V1V2;
+    for (const double v : values) stationSum += v;
     s.Z0 = stationSum / n;
     double squares = 0.0;
-    for (const TPt_vise& t : targets) {
-        const double d = t.V1V2 - s.Z0;
+    for (const double v : values) {
+        const double d = v - s.Z0;
         squares += d * d;
     }
     s.SigmaZ0 = std::sqrt(squares / n);
@@ -429,10 +446,6 @@ void BookZ0(Tday_obs& book, std::span<const std::vector<double>> values) {
     book.SigmaZ0 = std::sqrt(squares / static_cast<double>(count));
 }
 
-// The values of a station's counting targets appended to `values`.
-void AddZ0Values(const TStation& s, bool useFirstTarget, std::vector<double>& values) {
-    for (const TPt_vise& t : Z0Targets(s, useFirstTarget)) values.push_back(t.V1V2);
-}
 
 // The same, gathered here: the targets lie far apart in memory, and both
 // sums go over them.

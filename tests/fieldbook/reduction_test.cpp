@@ -278,6 +278,25 @@ TEST(Reduction, DirectionsAndZenithAnglesOfATwoCircleStation) {
     EXPECT_NEAR(book.Z0, 400.0020, 1e-9);
 }
 
+TEST(Reduction, AFaceWithoutZenithAngleLeavesTheOtherFaceAloneAndNoIndexError) {
+    // B has no zenith angle in face left (0 in the book), C has both.
+    Tday_obs book;
+    Reduce(book, {Station("S1"), Obs("A", 0.0, 100.0, 50.0), Obs("B", 100.0, 0.0, 80.0), Obs("C", 150.0, 99.5, 30.0),
+                  Obs("C", 350.0, 300.5020, 30.0), Obs("B", 300.0020, 301.0020, 80.0), Obs("A", 200.0, 300.0, 50.0)});
+    const TStation& s = book.stations[0];
+    ASSERT_TRUE(s.valid) << (s.logs.empty() ? "" : s.logs[0]);
+    const TPt_vise& b = Target(s, "B");
+    const TPt_vise& c = Target(s, "C");
+    EXPECT_NEAR(b.V, 98.9980, 1e-9);
+    EXPECT_DOUBLE_EQ(b.V1V2, 0.0);
+    EXPECT_NEAR(c.V, 99.4990, 1e-9);
+    EXPECT_NEAR(c.V1V2, 400.0020, 1e-9);
+    // Z0 from C alone: B gives no index error, A opens the station.
+    EXPECT_NEAR(s.Z0, 400.0020, 1e-9);
+    EXPECT_NEAR(s.SigmaZ0, 0.0, 1e-9);
+    EXPECT_NEAR(book.Z0, 400.0020, 1e-9);
+}
+
 TEST(Reduction, DirectionsAcrossZeroAverageAcrossZero) {
     Tday_obs book;
     Reduce(book, {Station("S1"), Obs("A", 100.0, 100.0), Obs("B", 399.9990, 100.0), Obs("A", 100.0, 100.0),
