@@ -145,6 +145,11 @@ TEST_F(AdjustCommandTest, FailuresWriteNothing) {
     EXPECT_NE(r.err.find("gama-local, le programme d'ajustement de GNU Gama, est introuvable"), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("GAMA_LOCAL"), std::string::npos) << r.err;
+    // The place that was set and is wrong is named.
+    EXPECT_NE(r.err.find("La variable d'environnement GAMA_LOCAL donne « " + (dir_ / "nulle-part" / "gama-local").string() +
+                         " », qui n'est pas un programme exécutable."),
+              std::string::npos)
+        << r.err;
     nothingWritten();
 
     if (GamaLocal().empty()) GTEST_SKIP() << "gama-local absent (GAMA_LOCAL) : refus de gama-local non testé";
