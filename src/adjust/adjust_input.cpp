@@ -30,6 +30,23 @@ std::string ValueErrorText(const std::string& file, const ObsValueError& e) {
            " ; rien n'est écrit";
 }
 
+// The adjustment is in three dimensions: its zenith angles go from the
+// instrument to the target, so the instrument and target heights must reach
+// the GNU Gama input whatever the ini says for the exported files (left out,
+// every height would come out wrong by the difference of the two heights,
+// 20 cm on the bundled example, and the zenith angles would be blamed).
+// The ini setting is put back when the input is built.
+class HeightsExported {
+public:
+    HeightsExported() : saved_(Param().export_hauteurs_brelix) { Param().export_hauteurs_brelix = "Y"; }
+    ~HeightsExported() { Param().export_hauteurs_brelix = saved_; }
+    HeightsExported(const HeightsExported&) = delete;
+    HeightsExported& operator=(const HeightsExported&) = delete;
+
+private:
+    std::string saved_;
+};
+
 }  // namespace
 
 AdjustInputKind AdjustInputKindOf(const std::string& path) {
@@ -64,6 +81,7 @@ AdjustSource MakeAdjustSource(AdjustInputKind kind, const std::vector<std::strin
                                      ") : seules les " + std::to_string(book.stations.size()) +
                                      " stations lues avant sont ajustées");
             progress.Stage("Réduction du carnet " + name);
+            const HeightsExported heights;
             ReduceBook(book, progress);
             s.obsLines = ObsFileLines(book, ChangeFileExt(name, ".obs"), CurrentExportTime());
             break;
@@ -109,6 +127,7 @@ std::vector<std::string> BuildGamaInput(const AdjustSource& source, TProgress& p
         throw AdjustInputError("Format non reconnu ! " + source.corName + " ne contient aucun point");
     TLineCollector gkf;
     try {
+        const HeightsExported heights;
         ProduceGamaFromObs(reading.records, points, gkf);
     } catch (const CorValueError& e) {
         throw AdjustInputError(ValueErrorText(source.corName, e));

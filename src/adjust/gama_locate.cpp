@@ -52,6 +52,22 @@ std::string FindGamaLocal() {
                          std::getenv("PATH"));
 }
 
+std::string GamaLocalAbsentText(const std::string& iniValue, const char* envValue) {
+    std::string wrong;
+    if (!iniValue.empty())
+        wrong = "La clé gama_local du fichier Kestrova.ini donne « " + iniValue + " »";
+    else if (envValue && *envValue)
+        wrong = "La variable d'environnement GAMA_LOCAL donne « " + std::string(envValue) + " »";
+    if (wrong.empty()) return kGamaLocalAbsent;
+    return wrong + ", qui n'est pas un programme exécutable.\n" + kGamaLocalAbsent;
+}
+
+std::string GamaLocalAbsentText() {
+    TProfile ini(IniFilePath());
+    ini.Load();
+    return GamaLocalAbsentText(ini.ReadString("general", "gama_local", ""), std::getenv("GAMA_LOCAL"));
+}
+
 std::string GamaLocalVersion(const std::string& program, TProgress& progress) {
     const ChildResult r = RunChild({program, "--version"}, progress);
     // "gama-local (GNU Gama) 2.24 / GNU C/C++ 12.2"

@@ -11,6 +11,12 @@ namespace kestrova {
 // What the user is told when gama-local cannot be found.
 extern const char* const kGamaLocalAbsent;
 
+// kGamaLocalAbsent, after the place that was set and is wrong when one is
+// (the ini key, then GAMA_LOCAL, as FindGamaLocal takes them): the user
+// who set it is told which path does not hold the program.
+std::string GamaLocalAbsentText(const std::string& iniValue, const char* envValue);
+std::string GamaLocalAbsentText();
+
 // The path of gama-local, or "" when none of the three places gives an
 // executable file. `iniValue` is the ini key's value ("" when unset);
 // `envValue` and `pathValue` those of GAMA_LOCAL and PATH (null: unset).

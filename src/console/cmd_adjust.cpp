@@ -23,7 +23,7 @@ int RunAdjust(const ConsoleArgs& args) {
     if (OutputReplacesInput({files.gkf, files.xml, files.txt, files.html}, {args.in, cor})) return 1;
     const std::string program = FindGamaLocal();
     if (program.empty()) {
-        std::cerr << kGamaLocalAbsent << "\n";
+        std::cerr << GamaLocalAbsentText() << "\n";
         return 1;
     }
     const AdjustInputKind kind = AdjustInputKindOf(args.in);

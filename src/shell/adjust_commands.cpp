@@ -34,7 +34,7 @@ void Adjust(TFMain_velka& main, bool levellingMenu) {
     if (!document) return;
     const std::string program = FindGamaLocal();
     if (program.empty()) {
-        main.prompts().Error(&main, QString::fromUtf8(kGamaLocalAbsent));
+        main.prompts().Error(&main, QString::fromStdString(GamaLocalAbsentText()));
         return;
     }
     const QString source = document->FileName();

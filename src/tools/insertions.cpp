@@ -35,6 +35,18 @@ std::string HeightText(double height) {
     return FormatFixed(height, 4);
 }
 
+// A name is one word of the line it goes in: empty, or with a blank or a
+// control character inside, it would shift the fields read after it (a prism
+// "MI NI" would be read as "MI" without its constant). In a book a "*" starts
+// the comment and cuts the line too.
+bool BadName(const std::string& name, bool book) {
+    const std::string t = Trim(name);
+    if (t.empty()) return true;
+    for (const char c : t)
+        if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f' || (book && c == '*')) return true;
+    return false;
+}
+
 }  // namespace
 
 TStationFormat DefaultStationFormat(const std::vector<std::string>& lines) {
@@ -59,7 +71,7 @@ TStationHeaderResult BuildStationHeader(const TStationHeaderInput& in) {
     const auto temperature = Number(in.temperature);
     const auto pressure = Number(in.pressure);
     const auto height = Number(in.height);
-    r.badName = Trim(in.name).empty();
+    r.badName = BadName(in.name, true);
     r.badTemperature = !temperature;
     r.badPressure = !pressure;
     r.badHeight = !height;
@@ -79,7 +91,7 @@ TStationHeaderResult BuildStationHeader(const TStationHeaderInput& in) {
 static TDefinitionResult BuildDefinition(const char* fmt, const std::string& name, const std::string& value) {
     TDefinitionResult r;
     const auto number = Number(value);
-    r.badName = Trim(name).empty();
+    r.badName = BadName(name, true);
     r.badValue = !number;
     if (!r.badName && !r.badValue) r.line = Format(fmt, name, *number);
     return r;
@@ -101,8 +113,8 @@ TCentringResult BuildCentringEquation(const TCentringInput& in) {
     r.badHeight = !height;
     r.badSigmaHeight = !sigmaHeight || *sigmaHeight == 0.0;
     r.badSigmaCentring = !sigmaCentring || *sigmaCentring == 0.0;
-    r.badFrom = Trim(in.from).empty();
-    r.badTo = Trim(in.to).empty();
+    r.badFrom = BadName(in.from, false);
+    r.badTo = BadName(in.to, false);
     if (r.badHeight || r.badSigmaHeight || r.badSigmaCentring || r.badFrom || r.badTo) return r;
     const char* fmt = "%d %-16s %-16s %.4f %.4f %.4f %.4f %.4f";
     r.lines.push_back(Format(fmt, 9, in.from, in.to, 0.0, *sigmaCentring, 0.0, 0.0, 0.0));

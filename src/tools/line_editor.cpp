@@ -130,6 +130,21 @@ bool BadName(const std::string& name) {
     return t.empty() || t.find_first_of(" \t*") != std::string::npos;
 }
 
+// The packed "ppm_cste_mm" text as the book reader takes it apart: the
+// correction in 4 characters (after a "-" when negative), then the constant
+// in millimetres with its sign ("0012+000", "-0005-034"). Anything else ("0",
+// "12") makes the reader drop the whole pointing.
+bool ReadablePackedPpm(const std::string& text) {
+    auto integer = [](std::string_view t) {
+        if (!t.empty() && (t[0] == '+' || t[0] == '-')) t.remove_prefix(1);
+        return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const std::string_view t = text;
+    const std::size_t start = !t.empty() && t[0] == '-' ? 1 : 0;
+    if (t.size() < start + 5 || t.size() > start + 8) return false;
+    return integer(t.substr(start, 4)) && integer(t.substr(start + 4, 4));
+}
+
 }  // namespace
 
 TObsEdit ValidateTextLine(const std::string& line, const TObsFields& typed) {
@@ -161,6 +176,10 @@ TObsEdit ValidateTextLine(const std::string& line, const TObsFields& typed) {
             edit.messages.push_back("Attention : Angle vertical incohérent");
         if (changed(&TObsFields::Dp) && (tooLong(dp, 9) || !IsNumber(dp)))
             edit.messages.push_back("Attention : Distance incohérente");
+        const bool packedPpm = w.words.size() < 9 || Trim(w.words[8]).empty() || w.words[8] == "ppm_cste_mm";
+        if (changed(&TObsFields::ppm) && packedPpm && !Trim(typed.ppm).empty() && !ReadablePackedPpm(Trim(typed.ppm)))
+            edit.messages.push_back("Attention : Ppm incohérent (correction en 4 chiffres puis constante signée en mm, "
+                                    "par exemple 0012+000)");
         if (changed(&TObsFields::Hv) && !IsNumber(hv)) edit.messages.push_back("Attention : Hauteur incohérente");
         if (changed(&TObsFields::prisme) && !Trim(typed.prisme).empty() && BadName(typed.prisme))
             edit.messages.push_back("Attention : Nom du prisme incohérent (avec un blanc ou une *)");

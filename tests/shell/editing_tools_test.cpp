@@ -116,7 +116,7 @@ private slots:
             Type(f.Ah, "123.4567");
             Type(f.Av, "100.0000");
             Type(f.Dp, "25.123");
-            f.ppm->setText("0");
+            f.ppm->setText("0000+000");
             Type(f.Hv, "1.600");
             Click(f.Valider);
             // Station line: refused values, every message in order.
@@ -148,7 +148,7 @@ private slots:
         QCOMPARE(lines.size(), kBook.size() + 1);
         QCOMPARE(lines[2], kBook[2]);
         QCOMPARE(lines[3], std::string(" numero       P12 AH_gr  123.4567 AV_gr  100.0000 Dp_m    25.123 "
-                                       "ppm_cste_mm         0 hv_m     1.600"));
+                                       "ppm_cste_mm  0000+000 hv_m     1.600"));
         QCOMPARE(lines[4], std::string(" numero        N1 AH_gr         1 AV_gr         2 Dp_m         3 "
                                        "ppm_cste_mm  0000+000 hv_m       1.5"));
         QCOMPARE(lines[5], kBook[4]);

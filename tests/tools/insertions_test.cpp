@@ -46,6 +46,26 @@ TEST(Insertions, PrismAndHeightDefinitions) {
     EXPECT_FALSE(bad.line);
 }
 
+TEST(Insertions, ANameThatWouldShiftTheFieldsIsRefused) {
+    // "MI NI" would be read back as the prism "MI" without its constant.
+    for (const char* name : {"MI NI", "GPR\t1", "P*1", "S\x01T"}) {
+        SCOPED_TRACE(name);
+        const TDefinitionResult prism = BuildPrismDefinition(name, "0.0175");
+        EXPECT_TRUE(prism.badName);
+        EXPECT_FALSE(prism.line);
+        EXPECT_TRUE(BuildHeightDefinition(name, "1.5").badName);
+        const TStationHeaderResult station = BuildStationHeader({name, "12", "760", "1.5", TStationFormat::Carnet});
+        EXPECT_TRUE(station.badName);
+        EXPECT_FALSE(station.line);
+        EXPECT_TRUE(BuildStationHeader({name, "12", "760", "1.5", TStationFormat::Gsi}).badName);
+    }
+    EXPECT_TRUE(BuildCentringEquation({"S 1", "S1C", "1.6", "0.001", "0.0005"}).badFrom);
+    EXPECT_TRUE(BuildCentringEquation({"S1", "S1 C", "1.6", "0.001", "0.0005"}).badTo);
+    // Blanks around a name are not part of it; letters outside ASCII are.
+    EXPECT_FALSE(BuildPrismDefinition(" Łódź ", "0").badName);
+    EXPECT_FALSE(BuildStationHeader({"1002", "12", "760", "1.5", TStationFormat::Carnet}).badName);
+}
+
 TEST(Insertions, CentringEquationGivesThreeLinesAndRefusesAZeroSigma) {
     TCentringResult r = BuildCentringEquation({"S1", "S1C", "1.6", "0.001", "0.0005"});
     ASSERT_EQ(r.lines.size(), 3u);

@@ -98,11 +98,11 @@ TEST(LineEditor, ShowsEachKindOfLine) {
 }
 
 TEST(LineEditor, ObservationLineIsRebuiltFromTheFields) {
-    const TObsEdit e = ValidateTextLine(kTextBook[3], ObsFields("P12", "123.4567", "100.0000", "25.123", "0", "1.600"));
+    const TObsEdit e = ValidateTextLine(kTextBook[3], ObsFields("P12", "123.4567", "100.0000", "25.123", "0000+000", "1.600"));
     EXPECT_TRUE(e.messages.empty());
     ASSERT_TRUE(e.line);
     EXPECT_EQ(*e.line,
-              " numero       P12 AH_gr  123.4567 AV_gr  100.0000 Dp_m    25.123 ppm_cste_mm         0 hv_m     1.600");
+              " numero       P12 AH_gr  123.4567 AV_gr  100.0000 Dp_m    25.123 ppm_cste_mm  0000+000 hv_m     1.600");
     // The prism, then the comment of the line, are kept.
     const TObsEdit p = ValidateTextLine(kTextBook[4], ObsFields("13", "1", "2", "3", "0012+000", "1.6", "P1"));
     ASSERT_TRUE(p.line);
@@ -111,13 +111,34 @@ TEST(LineEditor, ObservationLineIsRebuiltFromTheFields) {
 }
 
 TEST(LineEditor, EveryFailingCheckIsReportedInOrderAndTheLineStays) {
-    EXPECT_TRUE(ValidateTextLine(kTextBook[3], ObsFields("123456789", "1", "1", "1", "0", "1")).line);
-    const TObsEdit e = ValidateTextLine(kTextBook[3], ObsFields("1234567890", "1234567890", "abc", "1e3", "0", ""));
+    EXPECT_TRUE(ValidateTextLine(kTextBook[3], ObsFields("123456789", "1", "1", "1", "0012+000", "1")).line);
+    const TObsEdit e =
+        ValidateTextLine(kTextBook[3], ObsFields("1234567890", "1234567890", "abc", "1e3", "0012+000", ""));
     EXPECT_FALSE(e.line);
     EXPECT_EQ(e.messages, (std::vector<std::string>{"Attention : Nom du point visé trop grand",
                                                     "Attention : Angle horizontal incohérent",
                                                     "Attention : Angle vertical incohérent",
                                                     "Attention : Hauteur incohérente"}));
+}
+
+// The reader drops a pointing whose packed ppm text it cannot take apart:
+// such a text is refused, one it reads is written as typed.
+TEST(LineEditor, PpmMustBeAPackedTextTheReaderReads) {
+    for (const char* bad : {"0", "12", "0012", "12 ppm", "00a2+000", "0012+00000"}) {
+        const TObsEdit e = ValidateTextLine(kTextBook[3], ObsFields("12", "100.0000", "100.0000", "25.0000", bad, "1.6000"));
+        EXPECT_FALSE(e.line) << bad;
+        ASSERT_EQ(e.messages.size(), 1u) << bad;
+        EXPECT_EQ(e.messages[0].rfind("Attention : Ppm incohérent", 0), 0u) << bad;
+    }
+    for (const char* good : {"0020+000", "-0005-034", "0012+0", "0003+017"}) {
+        const TObsEdit e = ValidateTextLine(kTextBook[3], ObsFields("12", "100.0000", "100.0000", "25.0000", good, "1.6000"));
+        ASSERT_TRUE(e.line) << good;
+        EXPECT_NE(e.line->find(std::string(" ") + good + " hv_m"), std::string::npos) << *e.line;
+    }
+    // Left empty: the reader's "no correction, no constant".
+    const TObsEdit empty = ValidateTextLine(kTextBook[3], ObsFields("12", "100.0000", "100.0000", "25.0000", "", "1.6000"));
+    ASSERT_TRUE(empty.line);
+    EXPECT_NE(empty.line->find(" 0000+000 hv_m"), std::string::npos) << *empty.line;
 }
 
 TEST(LineEditor, StationLineChecksPressureAndKeepsTheHeightsDecimals) {
