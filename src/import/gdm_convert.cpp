@@ -363,6 +363,7 @@ private:
         std::optional<double> horizontal;
         const SourceLine* horizontalLine = nullptr;
         bool slope = false;
+        bool measured = false;
         for (size_t j = 1; j < block_.size(); ++j) {
             const SourceLine& l = block_[j];
             const Record f = Split(l.text);
@@ -373,9 +374,11 @@ private:
                 hv = h ? Format("%-8.4f", NormaliseHeight(*h)) : std::string(f.value);
             } else if (IsOneOf(f, {"7", "17", "21", "24"})) {
                 hz = TextAngle(l, f, gon);
+                measured = true;
             } else if (IsOneOf(f, {"8", "18", "25"})) {
                 v = TextAngle(l, f, gon);
                 zenith = gon;
+                measured = true;
             } else if (f.label == "9") {
                 try {
                     dp = FormatDistanceText(f.value);
@@ -383,13 +386,23 @@ private:
                     Unreadable(l, f);
                 }
                 slope = true;
+                measured = true;
             } else if (f.label == "11") {
                 horizontal = Value(l, f, f.value, true);
                 horizontalLine = &l;
             }
         }
         if (horizontal && !slope)
-            if (auto d = SlopeOf(*horizontalLine, name, *horizontal, zenith)) dp = FormatDistanceText(FormatFixed(*d, 4));
+            if (auto d = SlopeOf(*horizontalLine, name, *horizontal, zenith)) {
+                dp = FormatDistanceText(FormatFixed(*d, 4));
+                measured = true;
+            }
+        // A block without any angle or distance is no pointing (it would
+        // give a direction of 0 to the point).
+        if (!measured) {
+            ++report_.skippedTargets;
+            return;
+        }
         sink_.Add("  numero " + Format("%-16s", name) + " AH_gr " + hz + " AV_gr " + v + " Dp_m  " + dp +
                   " ppm_cste_mm 0000+000 hv_m " + hv);
     }

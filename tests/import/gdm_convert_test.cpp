@@ -59,13 +59,14 @@ TEST(GdmTextBook, StationWeatherAndTarget) {
 }
 
 TEST(GdmTextBook, DefaultsAndLongNames) {
-    // No "2=": the default station first; a target without measures keeps
-    // the default texts; a station without "3=" ends with "ht_m ".
+    // A target without any angle or distance is no pointing (left out and
+    // counted); the texts of the fields not measured keep their defaults; a
+    // station without "3=" ends with "ht_m ".
     GdmBook book = GdmToTextBook({"5=A", "", "2=STATION_LONGUE", "5=B", "9=3"});
     EXPECT_EQ(book.stationCount, 1);
-    EXPECT_EQ(book.lines, (Lines{"  numero A                AH_gr 000.0000 AV_gr 000.0000 Dp_m  0000.0000 "
-                                 "ppm_cste_mm 0000+000 hv_m 0.000   ",
-                                 " station STATION_LONGUE Temp_deg 12.0     Press_mmHg 760.1    ht_m ",
+    ASSERT_EQ(book.warnings.size(), 1u);
+    EXPECT_NE(book.warnings[0].find("1 point visé sans angle ni distance"), std::string::npos) << book.warnings[0];
+    EXPECT_EQ(book.lines, (Lines{" station STATION_LONGUE Temp_deg 12.0     Press_mmHg 760.1    ht_m ",
                                  "  numero B                AH_gr 000.0000 AV_gr 000.0000 Dp_m  0003.0000 "
                                  "ppm_cste_mm 0000+000 hv_m 0.000   "}));
     book = GdmToTextBook({"5=A", "7=1"});
@@ -86,7 +87,8 @@ TEST(GdmTextBook, UnreadableMeasureStopsAndNamesTheLine) {
     }
     // Values the route does not read as numbers stay lenient: a height or
     // a weather value that is not a number.
-    const GdmBook book = GdmToTextBook({"56=abc", "2=S1", "3=x", "5=P1", "6=haut"});
+    const GdmBook book = GdmToTextBook({"56=abc", "2=S1", "3=x", "5=P1", "6=haut", "9=10"});
+    ASSERT_EQ(book.lines.size(), 2u);
     EXPECT_EQ(book.lines[0], " station S1       Temp_deg 12.0     Press_mmHg 760.1    ht_m ");
     EXPECT_EQ(book.lines[1].substr(book.lines[1].size() - 10), " hv_m haut");
 }
@@ -140,10 +142,8 @@ TEST(GdmBothRoutes, RecordsInsideBlocks) {
     EXPECT_EQ(text.lines, (Lines{" station ST1      Temp_deg 12.0     Press_mmHg 760.1    ht_m 1.5420  ",
                                  "  numero 101              AH_gr 000.00120 AV_gr 099.87650 Dp_m  0124.5678 "
                                  "ppm_cste_mm 0000+000 hv_m 1.6000  ",
-                                 // "5=102" has an empty block: the "7=" after
-                                 // "2=ST2" belongs to the station.
-                                 "  numero 102              AH_gr 000.0000 AV_gr 000.0000 Dp_m  0000.0000 "
-                                 "ppm_cste_mm 0000+000 hv_m 0.000   ",
+                                 // "5=102" has an empty block: no pointing; the
+                                 // "7=" after "2=ST2" belongs to the station.
                                  " station ST2      Temp_deg 12.0     Press_mmHg 760.1    ht_m "}));
     const GdmBook xml = GdmToXmlBook(lines);
     EXPECT_TRUE(Contains(xml.lines, "      <station num=\"1\" pt_sta=\"ST1\" temp=\"12.0\" press=\"760.1\" "
@@ -193,14 +193,15 @@ TEST(GdmDegrees, DmsAnglesBecomeGonsInBothRoutes) {
     const Lines expected = {
         " station ST1      Temp_deg 12.0     Press_mmHg 760.1    ht_m 1.5500  ",
         "  numero P1               AH_gr 093.42562 AV_gr 105.78704 Dp_m  0100.4146 ppm_cste_mm 0000+000 hv_m 1.6000  ",
-        "  numero P1               AH_gr 293.42562 AV_gr 294.21296 Dp_m  0100.4150 ppm_cste_mm 0000+000 hv_m 1.6000  ",
-        "  numero ST1              AH_gr 000.0000 AV_gr 000.0000 Dp_m  0000.0000 ppm_cste_mm 0000+000 hv_m 0.000   "};
+        "  numero P1               AH_gr 293.42562 AV_gr 294.21296 Dp_m  0100.4150 ppm_cste_mm 0000+000 hv_m 1.6000  "};
+    // "5=ST1" without measures (the station's own point) is no pointing.
     EXPECT_EQ(GdmToTextBook(dms, GdmAngleUnit::Dms).lines, expected);
     Lines labelled = dms;
     labelled.insert(labelled.begin() + 1, "23=2112");
     const GdmBook fromLabel = GdmToTextBook(labelled);
     EXPECT_EQ(fromLabel.lines, expected);
-    EXPECT_TRUE(fromLabel.warnings.empty());
+    ASSERT_EQ(fromLabel.warnings.size(), 1u);  // the block of ST1 only, no word on units
+    EXPECT_NE(fromLabel.warnings[0].find("sans angle ni distance"), std::string::npos) << fromLabel.warnings[0];
 
     const GdmBook xml = GdmToXmlBook(labelled);
     EXPECT_TRUE(Contains(xml.lines, "            <obs num=\"1\" pt_vis=\"P1\" Hv=\"1.6000  \" Hz=\"93.42562\" "
@@ -216,8 +217,8 @@ TEST(GdmDegrees, DmsAnglesBecomeGonsInBothRoutes) {
 
     // Read as gons, the same file warns that it looks like degrees.
     const GdmBook asGons = GdmToTextBook(dms);
-    ASSERT_EQ(asGons.warnings.size(), 1u);
-    EXPECT_NE(asGons.warnings[0].find("semble être en degrés"), std::string::npos) << asGons.warnings[0];
+    ASSERT_EQ(asGons.warnings.size(), 2u);
+    EXPECT_NE(asGons.warnings[1].find("semble être en degrés"), std::string::npos) << asGons.warnings[1];
     EXPECT_TRUE(GdmToTextBook(kSimple).warnings.empty());  // 98.7654 is no ddd.mmss
 }
 
