@@ -401,6 +401,10 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
         {"3 S1 T1 100.0000 0.0010 x 0.0000 0.0000", "sixième champ « x » non numérique"},
         {"3 S1 T1 1000000000000000 0.0010 0.0000 0.0000 0.0000", "valeur « 1000000000000000 » hors limites"},
         {"7 S1 T1 0.0000", "champ écart type vide"},
+        // Longer than its slot: the whole text is judged, not a plausible prefix.
+        {"3 S1 T1 100.0000 0.0010000000abc 0.0000 0.0000 0.0000", "écart type « 0.0010000000abc » non numérique"},
+        {"3 S1 T1 1000000.00000000001x 0.0010 0.0000 0.0000 0.0000", "valeur « 1000000.00000000001x » non numérique"},
+        {"6 S1 T1 99.5000 0.0012 0.0000 1.50000000000m 1.6000", "hauteur de station « 1.50000000000m » non"},
     };
     for (const char* name : {"old.iob", "old_2.obs", "old.gkf", "old.obs"}) WriteFile(name, {"ancien contenu"});
     for (const Case& c : cases) {
@@ -431,6 +435,23 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
         EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée « 1000,5 » "
                                          "non numérique (utilisez le point décimal) ; rien n'est écrit");
     }
+    try {
+        ConvertObsToGama({"7 S1 T1 0.0000 0.0008"}, "m.obs", {"1 S1 1000 2000 100.00000000000x 0.001 0.001"},
+                         "pts.cor", Path("old.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée "
+                                         "« 100.00000000000x » non numérique ; rien n'est écrit");
+    }
+    EXPECT_EQ(ReadCrLfLines(Path("old.gkf")), (std::vector<std::string>{"ancien contenu"}));
+    // A number wider than its slot loses decimals only, never digits before
+    // the point (12345678901 is no 1234567890), renormalised or not.
+    const ObsReading wide = ReadObsLines({"3 S1 T1 100.000000000000001 12345678901 0.0000 1.23456789012 0.0000"},
+                                         RenormSign::Unsigned);
+    ASSERT_EQ(wide.records.size(), 1u);
+    EXPECT_EQ(wide.records[0].value, "100.000000000000");
+    EXPECT_EQ(wide.records[0].sigma, "24691357802.0000");  // renormalised: twice
+    EXPECT_EQ(wide.records[0].item7, "1.23456789");
 }
 
 // A line in the columns of the observation file whose name holds a blank
