@@ -172,6 +172,7 @@ std::vector<CorRecord> ReadCorLines(const std::vector<std::string>& lines) {
         c.z = NumberSlot(f.fields[4], 16);
         c.sigmaPlan = NumberSlot(f.fields[5], 10);
         c.sigmaHeight = NumberSlot(f.fields[6], 10);
+        if (PlainFieldNumber(f.fields[7])) c.extraNumber = f.fields[7];
         c.lineNumber = number;
         out.push_back(std::move(c));
     }

@@ -30,6 +30,9 @@ struct CorRecord {
     std::string line;
     std::string code;  // "0" free, "1" fixed in 3D, "2" fixed in plan, "3" fixed in height
     std::string name, x, y, z, sigmaPlan, sigmaHeight;
+    // A number after the five numeric fields: the line holds one field
+    // more than its layout, as when the name holds a blank ("P 1").
+    std::string extraNumber;
     int lineNumber = 0;
 };
 

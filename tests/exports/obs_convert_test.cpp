@@ -443,6 +443,17 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
         EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée "
                                          "« 100.00000000000x » non numérique ; rien n'est écrit");
     }
+    // A name with a blank moves every field of a coordinate line by one
+    // ("P 1": x 1, y 1000, z 2000): the number left over stops it.
+    try {
+        ConvertObsToGama({"7 P_1 T1 0.0000 0.0008"}, "m.obs", {"0 T1", "1 P 1 1000 2000 100 0.001 0.001"}, "pts.cor",
+                         Path("old.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 2 : nombre « 0.001 » de "
+                                         "trop après les coordonnées et leurs écarts types (un nom avec un blanc ?) ; "
+                                         "rien n'est écrit");
+    }
     EXPECT_EQ(ReadCrLfLines(Path("old.gkf")), (std::vector<std::string>{"ancien contenu"}));
     // A number wider than its slot loses decimals only, never digits before
     // the point (12345678901 is no 1234567890), renormalised or not.
