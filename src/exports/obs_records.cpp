@@ -113,6 +113,17 @@ bool TObsRecordReader::Next(ObsRecord& rec) {
         // their slots: the items are read from the slots all the same.
         rec.from = Utf8Left(f.fields[1], 16);
         rec.to = Utf8Left(f.fields[2], 16);
+        // The files hold 16 characters of a name: two names alike in those
+        // become one point, which is told.
+        for (int k : {1, 2}) {
+            if (f.fields[k].size() <= 16 || Utf8Length(f.fields[k]) <= 16) continue;
+            const std::string cut = Utf8Left(f.fields[k], 16);
+            const auto [known, added] = longNames_.emplace(cut, f.fields[k]);
+            if (!added && known->second != f.fields[k])
+                Warn(Format("ligne %d : les noms « %s » et « %s » ont les mêmes 16 premiers caractères, ils deviennent "
+                            "un seul point « %s »",
+                            number, known->second, f.fields[k], cut));
+        }
         rec.value = NumberSlot(f.fields[3], 16);
         rec.sigma = NumberSlot(f.fields[4], 10);
         rec.item6 = NumberSlot(f.fields[5], 10);

@@ -3,6 +3,7 @@
 // formats read them, and the renormalisation of the a priori standard
 // deviations.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ private:
     bool observationMet_ = false;
     std::vector<std::string> warnings_;
     int moreWarnings_ = 0;
+    // Names longer than the 16 characters the files hold, by their cut form:
+    // two of them alike in their first 16 would become one point.
+    std::map<std::string, std::string> longNames_;
 };
 
 // All records of the lines at once (the same rules).

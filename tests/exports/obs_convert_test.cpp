@@ -508,6 +508,19 @@ TEST_F(ObsConvertTest, NamesWithABlankOrAControlCharacterKeepTheirFields) {
     std::vector<std::string> warnings;
     ConvertObsToGeolab(lines, "m.obs", Path("w.iob"), "", NoProgress(), &warnings);
     EXPECT_EQ(warnings, reading.warnings);
+
+    // Names past 16 characters are cut in every output: two names alike in
+    // their first 16 become one point, which is told once a pair; a long
+    // name alone is not.
+    const ObsReading cut = ReadObsLines({"4 REPERE_NIVELLEMENT_1 REPERE_NIVELLEMENT_2 0.1500 0.0005",
+                                         "4 REPERE_NIVELLEMENT_1 BORNE_DU_CARREFOUR_3 0.1 0.001"},
+                                        RenormSign::Unsigned);
+    ASSERT_EQ(cut.records.size(), 2u);
+    EXPECT_EQ(cut.records[0].from, cut.records[0].to);
+    EXPECT_EQ(cut.warnings,
+              (std::vector<std::string>{"ligne 1 : les noms « REPERE_NIVELLEMENT_1 » et « REPERE_NIVELLEMENT_2 » ont "
+                                        "les mêmes 16 premiers caractères, ils deviennent un seul point « "
+                                        "REPERE_NIVELLEME »"}));
 }
 
 // Angles laid out from their value: leading zeros, a "+" or a "-" typed
