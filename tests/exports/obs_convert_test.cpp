@@ -125,10 +125,19 @@ TEST_F(ObsConvertTest, GeolabDistanceAndAngleColumns) {
     EXPECT_EQ(dir.substr(0, 4), " DIR");
     EXPECT_EQ(dir.substr(49, 15), "+  3  5    12.0");
     EXPECT_EQ(dir.substr(73, 1), "8");
-    // 10000 m or more: no value, the standard deviation still at 70.
-    const std::string far = GeolabObsDistanceLine(r[3]);
-    EXPECT_EQ(far.find("12345"), std::string::npos);
-    EXPECT_EQ(far.substr(69, 6), "0.0010");
+    // 10000 m or more does not fit: the distance is not lost silently, the
+    // conversion stops naming the line, nothing is written.
+    EXPECT_THROW(GeolabObsDistanceLine(r[3]), ObsValueError);
+    WriteFile("far.iob", {"ancien contenu"});
+    try {
+        ConvertObsToGeolab(lines, "m.obs", Path("far.iob"), "");
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier m.obs, ligne 4 : valeur « 12345.6789 » "
+                                         ": une distance de 10000 m ou plus ne tient pas dans les colonnes Geolab ; "
+                                         "rien n'est écrit");
+    }
+    EXPECT_EQ(ReadCrLfLines(Path("far.iob")), (std::vector<std::string>{"ancien contenu"}));
 }
 
 TEST_F(ObsConvertTest, GeolabFileLayout) {
