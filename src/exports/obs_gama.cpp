@@ -184,6 +184,11 @@ void TGamaFromObs::Impl::Start(const std::vector<CorRecord>& points) {
     constraints.reserve(points.size());
     int dim = 0;
     for (const CorRecord& c : points) {
+        // Read by blanks, the fields of such a line have all moved by one:
+        // the name's second part taken for x, x for y, and so on.
+        if (!c.extraNumber.empty())
+            throw CorValueError(c.lineNumber, "nombre « " + c.extraNumber + " » de trop après les coordonnées et leurs "
+                                              "écarts types (un nom avec un blanc ?)");
         const Constraint k = ConstraintOf(c);
         constraints.push_back(k);
         dim += k.Dimension();

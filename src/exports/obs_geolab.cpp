@@ -76,8 +76,13 @@ std::string GeolabObsDistanceLine(const ObsRecord& r) {
     if (value.size() < width) value.insert(0, width - value.size(), ' ');
     const std::size_t point = value.find('.');
     // The point falls at column 60 when it is among the first five
-    // characters; a value of 10000 m or more is written without value.
-    if (point != std::string::npos && point >= 1 && point <= 4) InsertAtColumn(line, 60 - point, value);
+    // characters. A value of 10000 m or more does not fit these columns:
+    // written without its value the record would lose the distance, so
+    // the conversion stops as for an angle of 1000 gon.
+    if (point == std::string::npos || point < 1 || point > 4)
+        throw ObsValueError(r.lineNumber, "valeur « " + r.value + " » : une distance de 10000 m ou plus ne tient pas "
+                                                                  "dans les colonnes Geolab");
+    InsertAtColumn(line, 60 - point, value);
     InsertAtColumn(line, 70, FormatFixed(SigmaNumber(r.sigma, r.lineNumber), 4));
     InsertAtColumn(line, 77, "m");
     return Cut(std::move(line));

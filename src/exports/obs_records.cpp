@@ -5,6 +5,7 @@
 
 #include "base/format.hpp"
 #include "base/numbers.hpp"
+#include "base/obs_columns.hpp"
 #include "base/param.hpp"
 #include "base/text_helpers.hpp"
 #include "base/utf8.hpp"
@@ -35,48 +36,16 @@ bool IsObsCode(char c) {
     return c == '1' || c == '3' || c == '4' || c == '5' || c == '6' || c == '7' || c == '9';
 }
 
-// The observation file's columns: code, a blank, the station in 16, a
-// blank, the target in 16, a blank, the value right-aligned in 10, a
-// blank, the standard deviation right-aligned in 10, a blank. When `line`
-// is laid out so (as every writer of the file lays it) and one of its
-// names holds a blank, which a reading by blanks would take for two
-// fields, gives the two names (trailing blanks removed) and the text after
-// them. A line typed by hand with single blanks meets all these columns
-// only by a rare chance; it is then read by blanks as always.
-bool NamesByColumns(const std::string& line, std::string& from, std::string& to, std::string_view& rest) {
-    // Cheap refusals first: most lines are short or plainly blank-separated.
-    if (line.size() < 57 || line[1] != ' ' || line[2] == ' ') return false;
-    // Byte offsets of the first 58 characters (and of the end).
-    std::array<std::size_t, 59> at{};
-    std::size_t i = 0, k = 0;
-    for (; k < at.size(); ++k) {
-        at[k] = i;
-        if (i >= line.size()) break;
-        const unsigned char b = static_cast<unsigned char>(line[i]);
-        i += b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-    }
-    if (k < 57) return false;  // fewer than 57 characters
-    auto is = [&](std::size_t column, char c) { return line[at[column]] == c; };
-    auto digit = [&](std::size_t column) { return line[at[column]] >= '0' && line[at[column]] <= '9'; };
-    if (!is(18, ' ') || !is(35, ' ') || is(19, ' ') || !digit(45) || !is(46, ' ') || !digit(56)) return false;
-    if (k > 57 && !is(57, ' ')) return false;
-    const std::string_view fromColumn = TrimView(std::string_view(line).substr(at[2], at[18] - at[2]));
-    const std::string_view toColumn = TrimView(std::string_view(line).substr(at[19], at[35] - at[19]));
-    if (fromColumn.find(' ') == std::string_view::npos && toColumn.find(' ') == std::string_view::npos) return false;
-    rest = std::string_view(line).substr(at[36]);
-    TLineFieldViews f;
-    SplitLineFields(rest, f);
-    if (f.count < 2 || !PlainFieldNumber(f.fields[0]) || !PlainFieldNumber(f.fields[1])) return false;
-    from = std::string(fromColumn);
-    to = std::string(toColumn);
-    return true;
-}
-
-// A name with a blank in a file whose fields are separated by blanks.
-std::string WithoutBlanks(std::string name) {
-    for (char& c : name)
-        if (c == ' ') c = '_';
-    return name;
+// A numeric field cut to the width of its slot. The cut may only drop
+// decimals of a number: a text that is no number, or one whose digits
+// before the point go past the width, is kept whole, so that the check of
+// the field reports what the file holds instead of a plausible prefix
+// ("0.0010000000abc" is no 0.00100000, "12345678901" no 1234567890).
+std::string NumberSlot(std::string_view text, std::size_t width) {
+    std::string cut = Utf8Left(text, width);
+    if (cut.size() == text.size()) return cut;
+    if (PlainFieldNumber(text) && cut.find('.') != std::string::npos) return cut;
+    return std::string(text);
 }
 
 }  // namespace
@@ -123,7 +92,7 @@ bool TObsRecordReader::Next(ObsRecord& rec) {
     observationMet_ = true;
     std::string from, to;
     std::string_view rest;
-    if (NamesByColumns(rec.line, from, to, rest)) {
+    if (ObsNamesByColumns(rec.line, from, to, rest)) {
         TLineFields& f = fields_;
         SplitLineFields(rest, f);
         for (const std::string* name : {&from, &to})
@@ -132,11 +101,11 @@ bool TObsRecordReader::Next(ObsRecord& rec) {
                             WithoutBlanks(*name)));
         rec.from = Utf8Left(WithoutBlanks(from), 16);
         rec.to = Utf8Left(WithoutBlanks(to), 16);
-        rec.value = Utf8Left(f.fields[0], 16);
-        rec.sigma = Utf8Left(f.fields[1], 10);
-        rec.item6 = Utf8Left(f.fields[2], 10);
-        if (!f.fields[3].empty()) rec.item7 = Utf8Left(f.fields[3], 10);
-        if (!f.fields[4].empty()) rec.item8 = Utf8Left(f.fields[4], 10);
+        rec.value = NumberSlot(f.fields[0], 16);
+        rec.sigma = NumberSlot(f.fields[1], 10);
+        rec.item6 = NumberSlot(f.fields[2], 10);
+        if (!f.fields[3].empty()) rec.item7 = NumberSlot(f.fields[3], 10);
+        if (!f.fields[4].empty()) rec.item8 = NumberSlot(f.fields[4], 10);
     } else {
         TLineFields& f = fields_;
         SplitLineFields(rec.line, f);
@@ -144,12 +113,23 @@ bool TObsRecordReader::Next(ObsRecord& rec) {
         // their slots: the items are read from the slots all the same.
         rec.from = Utf8Left(f.fields[1], 16);
         rec.to = Utf8Left(f.fields[2], 16);
-        rec.value = Utf8Left(f.fields[3], 16);
-        rec.sigma = Utf8Left(f.fields[4], 10);
-        rec.item6 = Utf8Left(f.fields[5], 10);
+        // The files hold 16 characters of a name: two names alike in those
+        // become one point, which is told.
+        for (int k : {1, 2}) {
+            if (f.fields[k].size() <= 16 || Utf8Length(f.fields[k]) <= 16) continue;
+            const std::string cut = Utf8Left(f.fields[k], 16);
+            const auto [known, added] = longNames_.emplace(cut, f.fields[k]);
+            if (!added && known->second != f.fields[k])
+                Warn(Format("ligne %d : les noms « %s » et « %s » ont les mêmes 16 premiers caractères, ils deviennent "
+                            "un seul point « %s »",
+                            number, known->second, f.fields[k], cut));
+        }
+        rec.value = NumberSlot(f.fields[3], 16);
+        rec.sigma = NumberSlot(f.fields[4], 10);
+        rec.item6 = NumberSlot(f.fields[5], 10);
         // A height that the line does not carry reads as 0.
-        if (!f.fields[6].empty()) rec.item7 = Utf8Left(f.fields[6], 10);
-        if (!f.fields[7].empty()) rec.item8 = Utf8Left(f.fields[7], 10);
+        if (!f.fields[6].empty()) rec.item7 = NumberSlot(f.fields[6], 10);
+        if (!f.fields[7].empty()) rec.item8 = NumberSlot(f.fields[7], 10);
     }
     // Every number of the line is read by one of the outputs.
     SigmaNumber(rec.value, number, "valeur");
@@ -161,7 +141,7 @@ bool TObsRecordReader::Next(ObsRecord& rec) {
         const RenormPair pair = PairOf(rec.code[0]);
         double s = std::sqrt(pair.add * pair.add + pair.factor * sigma * pair.factor * sigma);
         if (sign_ == RenormSign::Signed && sigma <= 0.0) s = -s;
-        rec.sigma = Utf8Left(FormatFixed(s, 4), 10);
+        rec.sigma = NumberSlot(FormatFixed(s, 4), 10);
     }
     return true;
 }
@@ -198,11 +178,12 @@ std::vector<CorRecord> ReadCorLines(const std::vector<std::string>& lines) {
         c.line = line;
         c.code = std::string(1, line[0]);
         c.name = Utf8Left(f.fields[1], 16);
-        c.x = Utf8Left(f.fields[2], 128);
-        c.y = Utf8Left(f.fields[3], 128);
-        c.z = Utf8Left(f.fields[4], 16);
-        c.sigmaPlan = Utf8Left(f.fields[5], 10);
-        c.sigmaHeight = Utf8Left(f.fields[6], 10);
+        c.x = NumberSlot(f.fields[2], 128);
+        c.y = NumberSlot(f.fields[3], 128);
+        c.z = NumberSlot(f.fields[4], 16);
+        c.sigmaPlan = NumberSlot(f.fields[5], 10);
+        c.sigmaHeight = NumberSlot(f.fields[6], 10);
+        if (PlainFieldNumber(f.fields[7])) c.extraNumber = f.fields[7];
         c.lineNumber = number;
         out.push_back(std::move(c));
     }

@@ -3,6 +3,7 @@
 // formats read them, and the renormalisation of the a priori standard
 // deviations.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct CorRecord {
     std::string line;
     std::string code;  // "0" free, "1" fixed in 3D, "2" fixed in plan, "3" fixed in height
     std::string name, x, y, z, sigmaPlan, sigmaHeight;
+    // A number after the five numeric fields: the line holds one field
+    // more than its layout, as when the name holds a blank ("P 1").
+    std::string extraNumber;
     int lineNumber = 0;
 };
 
@@ -85,6 +89,9 @@ private:
     bool observationMet_ = false;
     std::vector<std::string> warnings_;
     int moreWarnings_ = 0;
+    // Names longer than the 16 characters the files hold, by their cut form:
+    // two of them alike in their first 16 would become one point.
+    std::map<std::string, std::string> longNames_;
 };
 
 // All records of the lines at once (the same rules).

@@ -8,6 +8,7 @@
 #include "base/field_number.hpp"
 #include "base/format.hpp"
 #include "base/numbers.hpp"
+#include "base/obs_columns.hpp"
 #include "base/output_set.hpp"
 #include "base/progress.hpp"
 #include "base/text_helpers.hpp"
@@ -209,11 +210,30 @@ public:
                 if (f.count > 0) ++foreign_;
                 continue;
             }
-            d.from = f.fields[1];
-            d.to = f.fields[2];
+            // A line of the observation file whose name holds a blank is
+            // read by its columns; by blanks its fields would shift (the
+            // target taken for the height difference).
+            std::string from, to;
+            std::string_view rest;
+            const bool byColumns = f.fields[0] == "4" && ObsNamesByColumns(TrimView(line_), from, to, rest);
+            const TLineFields* values = &f;
+            if (byColumns) {
+                for (const std::string* name : {&from, &to})
+                    if (name->find(' ') != std::string::npos && blankNames_.size() < 20)
+                        blankNames_.push_back(Format("ligne %lld : le nom « %s » contient un blanc, il devient « %s »",
+                                                     lineNumber_, *name, WithoutBlanks(*name)));
+                d.from = WithoutBlanks(from);
+                d.to = WithoutBlanks(to);
+                // The fields after the names, in the slots of a whole line.
+                SplitLineFields(std::string("4 - - ") + std::string(rest), restFields_);
+                values = &restFields_;
+            } else {
+                d.from = f.fields[1];
+                d.to = f.fields[2];
+            }
             try {
-                d.dh = FieldNumber(f.fields[3], lineNumber_, "dénivelée");
-                d.sigma = FieldNumber(f.fields[4], lineNumber_, "écart type");
+                d.dh = FieldNumber(values->fields[3], lineNumber_, "dénivelée");
+                d.sigma = FieldNumber(values->fields[4], lineNumber_, "écart type");
             } catch (const TFieldValueError& e) {
                 throw TDenivFileError("Erreur de conversion" + (name_.empty() ? "" : " dans le fichier " + name_) +
                                       ", ligne " + std::to_string(e.line()) + " : " + e.what() +
@@ -232,7 +252,7 @@ public:
             throw TDenivFileError("Aucune dénivelée (ligne « 4 » ou « OHDF ») dans le fichier" +
                                   (name_.empty() ? std::string() : " " + name_) +
                                   " : ce n'est pas un fichier de dénivelées .obs ou .iob, rien n'est écrit.");
-        std::vector<std::string> warnings;
+        std::vector<std::string> warnings = blankNames_;
         if (foreign_ > records_)
             warnings.push_back(Format("%d lignes sur %d ne sont ni des dénivelées (4 ou OHDF) ni des commentaires : "
                                       "elles sont ignorées.",
@@ -246,7 +266,8 @@ private:
     TLineSource& source_;
     std::string name_;
     std::string line_;
-    TLineFields fields_;
+    TLineFields fields_, restFields_;
+    std::vector<std::string> blankNames_;
     long long lineNumber_ = 0, records_ = 0, foreign_ = 0;
 };
 

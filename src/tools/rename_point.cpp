@@ -81,21 +81,23 @@ TBookBytes LookAtBytes(std::string_view bytes) {
     return b;
 }
 
-// The lines of a file's bytes, each with its own line end ("\r\n", "\n"
-// or "" for a last line without one), as the file layer splits them.
+// The lines of a file's bytes, each with its own line end ("\r\n", "\n",
+// a lone "\r", or "" for a last line without one), as the file layer
+// splits them (FindLineEnd).
 class TByteLines {
 public:
     explicit TByteLines(std::string_view bytes) : bytes_(bytes) {}
     bool Next(std::string_view& line, std::string_view& end) {
         if (pos_ >= bytes_.size()) return false;
-        std::size_t nl = bytes_.find('\n', pos_);
-        std::size_t next = nl == std::string_view::npos ? bytes_.size() : nl + 1;
-        if (nl == std::string_view::npos) nl = bytes_.size();
-        std::size_t stop = nl;
-        if (stop > pos_ && bytes_[stop - 1] == '\r') --stop;
+        std::size_t length = 0;
+        std::size_t stop = FindLineEnd(bytes_, pos_, length);
+        if (stop == std::string_view::npos) {
+            stop = bytes_.size();
+            length = 0;
+        }
         line = bytes_.substr(pos_, stop - pos_);
-        end = bytes_.substr(stop, next - stop);
-        pos_ = next;
+        end = bytes_.substr(stop, length);
+        pos_ = stop + length;
         return true;
     }
     std::size_t Position() const { return pos_; }
@@ -268,8 +270,9 @@ void WriteRenamedBook(const std::string& path, const std::vector<std::string>& b
     if (exists) {
         bytes = ReadFileBytes(path);
         style = LookAtBytes(bytes);
-        const std::size_t nl = bytes.find('\n');
-        if (nl != std::string::npos && (nl == 0 || bytes[nl - 1] != '\r')) lineEnd = "\n";
+        std::size_t length = 0;
+        const std::size_t end = FindLineEnd(bytes, 0, length);
+        if (end != std::string::npos) lineEnd = bytes.substr(end, length);
     }
     TAtomicFile& backup = outputs.AddBytes(BackupName(path));
     backup.Write(exists ? bytes : EncodeTextLines(before, FileEncoding::Cp1252));

@@ -136,6 +136,20 @@ TEST(RenameCommand, UtfEightBookWithLfStaysUtfEightWithLfEveryCharacterKept) {
     EXPECT_EQ(e2e::Slurp(cp),
               "* op\xe9rateur \x80\r\n numero        \xc9" "1 AH_gr         1 AV_gr         2 * rep\xe8re\r\n"
               " numero        13 AH_gr         1 AV_gr         2");
+
+    // Lines ended by a lone CR (old instruments), mixed with LF and CR LF:
+    // every line is found and keeps its own end.
+    const fs::path cr = dir / "cr.crt";
+    const std::string crBefore = "station 1 ht_m 1.5\r numero 11 AH_gr 1 AV_gr 2\r\n numero 11 AH_gr 3 AV_gr 4\n"
+                                 " numero 12 AH_gr 5 AV_gr 6\r";
+    WriteBytes(cr, crBefore);
+    const auto c = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(cr.string()) + " --from 11 --to Z");
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_NE(c.err.find("sur 2 lignes"), std::string::npos) << c.err;
+    EXPECT_EQ(e2e::Slurp(dir / "cr.crt.backup"), crBefore);
+    EXPECT_EQ(e2e::Slurp(cr), "station 1 ht_m 1.5\r numero         Z AH_gr         1 AV_gr         2\r\n"
+                              " numero         Z AH_gr         3 AV_gr         4\n"
+                              " numero        12 AH_gr         5 AV_gr         6\r");
 }
 
 TEST(RenameCommand, NewNameTheBookCannotHoldIsABadCommandLine) {

@@ -125,10 +125,19 @@ TEST_F(ObsConvertTest, GeolabDistanceAndAngleColumns) {
     EXPECT_EQ(dir.substr(0, 4), " DIR");
     EXPECT_EQ(dir.substr(49, 15), "+  3  5    12.0");
     EXPECT_EQ(dir.substr(73, 1), "8");
-    // 10000 m or more: no value, the standard deviation still at 70.
-    const std::string far = GeolabObsDistanceLine(r[3]);
-    EXPECT_EQ(far.find("12345"), std::string::npos);
-    EXPECT_EQ(far.substr(69, 6), "0.0010");
+    // 10000 m or more does not fit: the distance is not lost silently, the
+    // conversion stops naming the line, nothing is written.
+    EXPECT_THROW(GeolabObsDistanceLine(r[3]), ObsValueError);
+    WriteFile("far.iob", {"ancien contenu"});
+    try {
+        ConvertObsToGeolab(lines, "m.obs", Path("far.iob"), "");
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier m.obs, ligne 4 : valeur « 12345.6789 » "
+                                         ": une distance de 10000 m ou plus ne tient pas dans les colonnes Geolab ; "
+                                         "rien n'est écrit");
+    }
+    EXPECT_EQ(ReadCrLfLines(Path("far.iob")), (std::vector<std::string>{"ancien contenu"}));
 }
 
 TEST_F(ObsConvertTest, GeolabFileLayout) {
@@ -401,6 +410,10 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
         {"3 S1 T1 100.0000 0.0010 x 0.0000 0.0000", "sixième champ « x » non numérique"},
         {"3 S1 T1 1000000000000000 0.0010 0.0000 0.0000 0.0000", "valeur « 1000000000000000 » hors limites"},
         {"7 S1 T1 0.0000", "champ écart type vide"},
+        // Longer than its slot: the whole text is judged, not a plausible prefix.
+        {"3 S1 T1 100.0000 0.0010000000abc 0.0000 0.0000 0.0000", "écart type « 0.0010000000abc » non numérique"},
+        {"3 S1 T1 1000000.00000000001x 0.0010 0.0000 0.0000 0.0000", "valeur « 1000000.00000000001x » non numérique"},
+        {"6 S1 T1 99.5000 0.0012 0.0000 1.50000000000m 1.6000", "hauteur de station « 1.50000000000m » non"},
     };
     for (const char* name : {"old.iob", "old_2.obs", "old.gkf", "old.obs"}) WriteFile(name, {"ancien contenu"});
     for (const Case& c : cases) {
@@ -431,6 +444,34 @@ TEST_F(ObsConvertTest, EveryNumericFieldStopsTheThreeConversionsTheSameWay) {
         EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée « 1000,5 » "
                                          "non numérique (utilisez le point décimal) ; rien n'est écrit");
     }
+    try {
+        ConvertObsToGama({"7 S1 T1 0.0000 0.0008"}, "m.obs", {"1 S1 1000 2000 100.00000000000x 0.001 0.001"},
+                         "pts.cor", Path("old.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 1 : coordonnée "
+                                         "« 100.00000000000x » non numérique ; rien n'est écrit");
+    }
+    // A name with a blank moves every field of a coordinate line by one
+    // ("P 1": x 1, y 1000, z 2000): the number left over stops it.
+    try {
+        ConvertObsToGama({"7 P_1 T1 0.0000 0.0008"}, "m.obs", {"0 T1", "1 P 1 1000 2000 100 0.001 0.001"}, "pts.cor",
+                         Path("old.gkf"));
+        FAIL() << "no error";
+    } catch (const ObsConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Erreur de conversion dans le fichier pts.cor, ligne 2 : nombre « 0.001 » de "
+                                         "trop après les coordonnées et leurs écarts types (un nom avec un blanc ?) ; "
+                                         "rien n'est écrit");
+    }
+    EXPECT_EQ(ReadCrLfLines(Path("old.gkf")), (std::vector<std::string>{"ancien contenu"}));
+    // A number wider than its slot loses decimals only, never digits before
+    // the point (12345678901 is no 1234567890), renormalised or not.
+    const ObsReading wide = ReadObsLines({"3 S1 T1 100.000000000000001 12345678901 0.0000 1.23456789012 0.0000"},
+                                         RenormSign::Unsigned);
+    ASSERT_EQ(wide.records.size(), 1u);
+    EXPECT_EQ(wide.records[0].value, "100.000000000000");
+    EXPECT_EQ(wide.records[0].sigma, "24691357802.0000");  // renormalised: twice
+    EXPECT_EQ(wide.records[0].item7, "1.23456789");
 }
 
 // A line in the columns of the observation file whose name holds a blank
@@ -476,6 +517,19 @@ TEST_F(ObsConvertTest, NamesWithABlankOrAControlCharacterKeepTheirFields) {
     std::vector<std::string> warnings;
     ConvertObsToGeolab(lines, "m.obs", Path("w.iob"), "", NoProgress(), &warnings);
     EXPECT_EQ(warnings, reading.warnings);
+
+    // Names past 16 characters are cut in every output: two names alike in
+    // their first 16 become one point, which is told once a pair; a long
+    // name alone is not.
+    const ObsReading cut = ReadObsLines({"4 REPERE_NIVELLEMENT_1 REPERE_NIVELLEMENT_2 0.1500 0.0005",
+                                         "4 REPERE_NIVELLEMENT_1 BORNE_DU_CARREFOUR_3 0.1 0.001"},
+                                        RenormSign::Unsigned);
+    ASSERT_EQ(cut.records.size(), 2u);
+    EXPECT_EQ(cut.records[0].from, cut.records[0].to);
+    EXPECT_EQ(cut.warnings,
+              (std::vector<std::string>{"ligne 1 : les noms « REPERE_NIVELLEMENT_1 » et « REPERE_NIVELLEMENT_2 » ont "
+                                        "les mêmes 16 premiers caractères, ils deviennent un seul point « "
+                                        "REPERE_NIVELLEME »"}));
 }
 
 // Angles laid out from their value: leading zeros, a "+" or a "-" typed

@@ -3,6 +3,7 @@
 // gama-local on the .gkf.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -238,6 +239,35 @@ TEST(NivExports, SortsPairBothDirectionsAndConvert) {
     EXPECT_THROW(ConvertDenivFile(empty, (dir / "e.tri").string(), TDenivOutput::SortedBrelix, NoProgress()),
                  TDenivFileError);
     EXPECT_FALSE(fs::exists(dir / "e.tri"));
+}
+
+// A line of the observation file whose station holds a blank ("P 1") is
+// read by its columns, as the observation converters read it: by blanks
+// the target would become the height difference (2.00000) and the height
+// difference the standard deviation. The name is written with "_" and told.
+TEST(NivExports, NameWithABlankKeepsTheHeightDifference) {
+    const fs::path dir = Scratch("blank");
+    const std::vector<std::string> input = {
+        "4 P 1              2                   1.25000    0.00100     0.0000  0.0000   0.0000",
+        "4 P1               2                   1.30000    0.00100     0.0000  0.0000   0.0000",
+        // Typed by hand with single blanks: read by blanks, as always.
+        "4 A B 0.75 0.002",
+    };
+    TVectorLineSource s1(input), s2(input);
+    const std::vector<std::string> warnings =
+        ConvertDenivFile(s1, (dir / "a.obs").string(), TDenivOutput::Brelix, NoProgress(), "n.obs");
+    EXPECT_EQ(Lines(dir / "a.obs"), (std::vector<std::string>{
+                                        "4      P_1        2      1.25000   0.00100  0.00000  0.00000  0.00000",
+                                        "4       P1        2      1.30000   0.00100  0.00000  0.00000  0.00000",
+                                        "4        A        B      0.75000   0.00200  0.00000  0.00000  0.00000",
+                                    }));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "ligne 1 : le nom « P 1 » contient un blanc, il devient « P_1 »");
+    ConvertDenivFile(s2, (dir / "b.tri").string(), TDenivOutput::SortedGeolab, NoProgress(), "n.obs");
+    const std::vector<std::string> sorted = Lines(dir / "b.tri");
+    EXPECT_NE(std::find(sorted.begin(), sorted.end(),
+                        " OHDF     P_1          2                                 1.25000    0.00100"),
+              sorted.end());
 }
 
 TEST(NivExports, ControlCharactersInNamesBecomeQuestionMarks) {
