@@ -142,6 +142,12 @@ TRenameBook DetectRenameBook(const std::vector<std::string>& lines) {
     if (lines.size() > 5)
         for (size_t i = 0; i < n; ++i)
             if (lines[i].find(kLevelName) != std::string::npos) return TRenameBook::Levelling;
+    // A field book whose first station comes after a longer heading (prism
+    // and height definitions, comments), as the readers take it.
+    for (size_t i = n; i < lines.size(); ++i) {
+        const std::string_view t = TrimView(lines[i]);
+        if (StartsWith(t, "station") || StartsWith(t, "numero")) return TRenameBook::Text;
+    }
     return TRenameBook::Other;
 }
 
@@ -218,6 +224,11 @@ TRenameFileResult RenameBookFile(const std::string& path, const std::string& fro
         std::string_view line, end;
         while (first.size() < 8 && lines.Next(line, end)) first.push_back(DecodeLine(style, line));
         result.book = DetectRenameBook(first);
+        // A field book whose first station comes after a longer heading.
+        while (result.book == TRenameBook::Other && lines.Next(line, end)) {
+            const std::string_view t = TrimView(line);
+            if (StartsWith(t, "station") || StartsWith(t, "numero")) result.book = TRenameBook::Text;
+        }
     }
     if (result.book == TRenameBook::Other || oldName.empty() || newName.empty()) return result;
     result.refused = NewNameProblem(result.book, to);

@@ -48,6 +48,23 @@ TEST(RenameCommand, RenamesTargetsAndKeepsTheBookAsItWasInTheBackup) {
     EXPECT_NE(after.find(" numero        13 AH_gr"), std::string::npos);
 }
 
+// The program's own example opens with comments, prisms and a height
+// definition: its first station is on line 10, and it is renamed as any
+// field book; its reduction gives the same observations under the new name.
+TEST(RenameCommand, BookWithALongHeadingIsAFieldBook) {
+    const fs::path dir = Scratch("rename_heading");
+    const fs::path book = dir / "chantier.crt";
+    fs::copy_file(fs::path(KESTROVA_TEST_DATA) / ".." / ".." / "examples" / "chantier.crt", book);
+    const std::string before = e2e::Slurp(book);
+    const auto r = e2e::RunKestrova("-x rename -i " + e2e::ShellQuote(book.string()) + " --from 2001 --to 2101");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("renommé 2101"), std::string::npos) << r.err;
+    EXPECT_EQ(e2e::Slurp(dir / "chantier.crt.backup"), before);
+    const std::string after = e2e::Slurp(book);
+    EXPECT_EQ(after.find(" 2001 "), std::string::npos);
+    EXPECT_NE(after.find("numero      2101 AH_gr  118.2450 AV_gr  100.4991 Dp_m   93.9215"), std::string::npos);
+}
+
 TEST(RenameCommand, LevellingBookFromTheLevellingConverter) {
     const fs::path dir = Scratch("rename_na3");
     const fs::path book = dir / "ligne.na3";
